@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "swf/format/movie.h"
+
+namespace velmora::swf {
+
+// Raised for a file that is not an SWF movie or cannot be read safely. what() says why in plain
+// words ("not an SWF file", "zlib data is corrupt", "more than 4096 levels of nesting", ...).
+class ParseError : public std::runtime_error {
+public:
+    explicit ParseError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// Bounds that keep a hostile file harmless. Exceeding one is a ParseError.
+struct ParseLimits {
+    uint64_t maxUncompressedBytes = 256ull << 20;
+    uint32_t maxSpriteNesting = 64;
+    uint32_t maxCharacters = 65536;
+    uint32_t maxFramesPerTimeline = 1u << 20;
+    uint32_t maxTagsPerFrame = 1u << 16;
+    uint32_t maxShapeRecords = 1u << 22;
+};
+
+// Parses a whole SWF file held in memory. A file cut short or with placeholder counts is played as
+// far as its tags go (warnings note the repair); a malformed character tag is skipped with a
+// warning. Raises ParseError when the bytes are not an SWF movie at all, cannot be decompressed,
+// or break a limit.
+std::shared_ptr<const Movie> parseMovie(std::span<const uint8_t> bytes, const ParseLimits& limits = {});
+
+// Reads and parses the file at path (UTF-8). Raises ParseError naming the file and the reason
+// (missing, unreadable, not an SWF file, corrupt).
+std::shared_ptr<const Movie> loadMovieFile(const std::string& path, const ParseLimits& limits = {});
+
+}  // namespace velmora::swf

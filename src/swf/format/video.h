@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+#include "swf/format/character.h"
+
+namespace velmora::swf {
+
+// DefineVideoStream. Its frames arrive as VideoFrame control tags on the timeline that places it.
+struct VideoStreamCharacter : Character {
+    explicit VideoStreamCharacter(uint16_t id) : Character(CharacterKind::VideoStream, id) {}
+
+    enum class Codec : uint8_t { H263 = 2, ScreenVideo = 3, Vp6 = 4, Vp6Alpha = 5, ScreenVideo2 = 6 };
+
+    uint16_t frameCount = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint8_t deblocking = 0;
+    bool smoothing = false;
+    Codec codec = Codec::H263;
+};
+
+}  // namespace velmora::swf

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/format/character.h"
+#include "swf/format/filter.h"
+#include "swf/format/geometry.h"
+
+namespace velmora::swf {
+
+class Clip;
+
+enum class ButtonState : uint8_t { Up, Over, Down };
+
+// One object on a display list: a character placed at a depth with its placement state.
+// Owned by its display list; the renderer reads it, the timeline writes it.
+struct DisplayObject {
+    uint16_t depth = 0;
+    std::shared_ptr<const Character> character;
+    Matrix matrix;
+    ColorTransform colorTransform;
+    uint16_t ratio = 0;        // morph shapes: 0 start .. 65535 end
+    std::string name;          // instance name, may be empty
+    uint16_t clipDepth = 0;    // non-zero: a mask over the depths above this one up to clipDepth
+    BlendMode blendMode = BlendMode::Normal;
+    std::vector<Filter> filters;
+    bool visible = true;
+    bool cacheAsBitmap = false;
+
+    std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
+    ButtonState buttonState = ButtonState::Up;  // buttons
+    std::string text;                        // edit texts: current content, UTF-8 (HTML if the field is)
+};
+
+// Objects by depth, drawn from the lowest depth up.
+using DisplayList = std::map<uint16_t, std::unique_ptr<DisplayObject>>;
+
+}  // namespace velmora::swf
