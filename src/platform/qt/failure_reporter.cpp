@@ -1,0 +1,40 @@
+#include "platform/qt/failure_reporter.h"
+
+namespace velmora {
+
+FailureReporter::FailureReporter(std::ostream& log, Clock clock) : log_(log), clock_(std::move(clock)) {}
+
+void FailureReporter::report(const std::string& where, const std::string& what) {
+    const auto now = clock_();
+    forgetOldTexts(now);
+    auto [it, fresh] = seen_.try_emplace(what);
+    Seen& seen = it->second;
+    if (!fresh && now - seen.lastSeen >= kQuietPeriod) seen.inARow = 0;
+    ++seen.inARow;
+    seen.lastSeen = now;
+    if (fresh || now - seen.lastLogged >= kQuietPeriod) {
+        log_ << "velmora: " << where << " failed: " << what;
+        if (seen.unlogged > 0) log_ << " (repeated " << seen.unlogged << " more times before)";
+        log_ << '\n' << std::flush;
+        seen.lastLogged = now;
+        seen.unlogged = 0;
+    } else {
+        ++seen.unlogged;
+    }
+    if (notice_) notice_(what, seen.inARow);
+}
+
+void FailureReporter::forgetOldTexts(std::chrono::steady_clock::time_point now) {
+    // Texts not seen for a while are dropped, so the table stays small however many distinct
+    // failures a long run produces; one that returns is simply logged afresh.
+    constexpr auto kForgetAfter = std::chrono::minutes(1);
+    for (auto it = seen_.begin(); it != seen_.end();) {
+        if (now - it->second.lastSeen >= kForgetAfter) {
+            it = seen_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+}  // namespace velmora
