@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QPainterPath>
+#include <span>
+#include <vector>
+
+#include "swf/format/shape.h"
+
+namespace velmora::swf {
+
+// One run of styles of a shape: the styles that a new-styles record (or the shape's start) put in
+// force, with the closed outlines of each fill style and the strokes of each line style drawn
+// while they were. Fills of a group are painted before its lines; groups are painted in order.
+struct ShapeStyleGroup {
+    struct Fill {
+        FillStyle style;
+        QPainterPath path;  // closed contours in twips, with the shape's fill rule set
+    };
+    struct Line {
+        LineStyle style;
+        QPainterPath path;  // open or closed polylines/curves in twips, never filled
+    };
+    std::vector<Fill> fills;
+    std::vector<Line> lines;
+};
+
+// A shape turned into paths once, to be painted any number of times at any transform.
+struct ShapeGeometry {
+    std::vector<ShapeStyleGroup> groups;
+    int skippedStyleIndexes = 0;  // records that named a style past the end of its array
+
+    bool empty() const { return groups.empty(); }
+};
+
+// Builds the paths of a shape from its edge records. Every edge belongs to up to two fill styles
+// (fill0 on its left side walking forward, fill1 on its right); the edges of each fill style are
+// collected, fill0 edges reversed so that every fill's edges run the same way round, and linked
+// end to start into closed contours. Unlinked leftovers are closed on themselves rather than
+// dropped, so a damaged shape still shows. nonZero selects the non-zero winding rule, even-odd
+// otherwise. Style indexes past the end of their array are ignored and counted.
+ShapeGeometry buildShapeGeometry(std::span<const ShapeRecord> records, const std::vector<FillStyle>& fillStyles,
+                                 const std::vector<LineStyle>& lineStyles, bool nonZero);
+
+ShapeGeometry buildShapeGeometry(const ShapeCharacter& shape);
+
+// The outline of a glyph: its records filled with the font's one implied fill style, as a single
+// path in em-square units. Glyphs use the even-odd rule like shapes before DefineShape4.
+QPainterPath buildGlyphPath(std::span<const ShapeRecord> records);
+
+}  // namespace velmora::swf
