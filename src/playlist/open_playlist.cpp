@@ -34,7 +34,10 @@ void Form1::OpenPlaylist(const OpenSide& side) {
     attempt(p, [&] { c_.dlg.putFileName(""); });
     attempt(p, [&] { c_.dlg.putFlags(kOpenFlags); });
     attempt(p, [&] { c_.dlg.putFilter(kSwfFilter); });
-    attempt(p, [&] { c_.dlg.putInitDir(startFolder(c_.appFolder.Path(), c_.appFolder.Separator(), side.subfolder)); });
+    attempt(p, [&] {
+        const std::string appFolder = c_.appFolder.Path();
+        c_.dlg.putInitDir(startFolder(appFolder, c_.appFolder.Separator(), side.subfolder));
+    });
     attempt(p, [&] { c_.dlg.putMaxFileSize(kMaxFileSize); });
     attempt(p, [&] { c_.dlg.ShowOpen(); });
 

@@ -138,7 +138,7 @@ void FakeDialog::putMaxFileSize(int16_t characters) {
 void FakeDialog::ShowOpen() {
     log_.record("dlg.ShowOpen", "dlg.ShowOpen()");
     if (!openChoice) return;
-    if (openChoice->size() > static_cast<size_t>(maxFileSize)) {
+    if (enforceMaxFileSize && openChoice->size() > static_cast<size_t>(maxFileSize)) {
         throw Failure("the chosen file names do not fit in " + std::to_string(maxFileSize) + " characters");
     }
     fileName = *openChoice;

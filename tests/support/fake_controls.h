@@ -131,6 +131,8 @@ public:
 
     std::optional<std::string> openChoice;
     std::optional<int32_t> colorChoice;
+    // Whether ShowOpen refuses a choice longer than maxFileSize, as the real dialog does.
+    bool enforceMaxFileSize = true;
 
     std::string fileName;
     int32_t flags = 0;
