@@ -181,6 +181,8 @@ struct SoundOpenFailure {
     bool stopped;       // swf2's main timeline stopped afterwards
 };
 
+void PrintTo(const SoundOpenFailure& f, std::ostream* out) { *out << f.key << " #" << f.occurrence; }
+
 struct SoundOpenFailures : ::testing::TestWithParam<SoundOpenFailure> {};
 
 TEST_P(SoundOpenFailures, GoOnWithTheNextStep) {
