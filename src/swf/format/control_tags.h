@@ -78,3 +78,30 @@ using ControlTag =
     std::variant<PlaceObject, RemoveObject, DoAction, StartSound, SoundStreamBlock, SetBackgroundColor, VideoFrame>;
 
 }  // namespace velmora::swf
+
+namespace velmora::swf {
+
+// Bits of ClipAction::events. Up to SWF 5 files store only the low 16 bits.
+enum ClipEvent : uint32_t {
+    kClipEventLoad = 1u << 0,
+    kClipEventEnterFrame = 1u << 1,
+    kClipEventUnload = 1u << 2,
+    kClipEventMouseMove = 1u << 3,
+    kClipEventMouseDown = 1u << 4,
+    kClipEventMouseUp = 1u << 5,
+    kClipEventKeyDown = 1u << 6,
+    kClipEventKeyUp = 1u << 7,
+    kClipEventData = 1u << 8,
+    kClipEventInitialize = 1u << 9,
+    kClipEventPress = 1u << 10,
+    kClipEventRelease = 1u << 11,
+    kClipEventReleaseOutside = 1u << 12,
+    kClipEventRollOver = 1u << 13,
+    kClipEventRollOut = 1u << 14,
+    kClipEventDragOver = 1u << 15,
+    kClipEventDragOut = 1u << 16,
+    kClipEventKeyPress = 1u << 17,
+    kClipEventConstruct = 1u << 18,
+};
+
+}  // namespace velmora::swf

@@ -1,0 +1,93 @@
+#include "swf/format/bit_reader.h"
+#include "swf/format/definition_tags.h"
+#include "swf/format/tag_code.h"
+
+namespace velmora::swf {
+
+namespace {
+
+void fileAttributes(BitReader& in, Movie& movie) {
+    uint8_t flags = in.u8();
+    movie.useDirectBlit = flags & 0x40;
+    movie.useGpu = flags & 0x20;
+    movie.hasMetadata = flags & 0x10;
+    movie.actionScript3 = flags & 0x08;
+    movie.useNetwork = flags & 0x01;
+}
+
+void exportAssets(BitReader& in, Movie& movie) {
+    uint16_t count = in.u16();
+    for (uint16_t i = 0; i < count; ++i) {
+        uint16_t id = in.u16();
+        std::string name = in.cString();
+        movie.exports.emplace(std::move(name), id);  // the first export of a name wins
+    }
+}
+
+// Another movie's characters would have to be fetched from a URL or a file the user never chose:
+// we refuse that. The imported ids stay absent from the dictionary, so placing one shows nothing.
+void importAssets(BitReader& in, ParseContext& ctx, bool second) {
+    std::string url = in.cString();
+    if (second) {
+        in.u8();
+        in.u8();
+    }
+    uint16_t count = in.u16();
+    ctx.warn("ImportAssets from \"" + url + "\" is not followed; " + std::to_string(count) +
+             " imported characters are absent");
+}
+
+}  // namespace
+
+bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
+    BitReader in(tag.body);
+    Movie& movie = ctx.movie;
+    try {
+        switch (tag.code) {
+            case kTagFileAttributes: fileAttributes(in, movie); return true;
+            case kTagMetadata: {
+                auto text = in.rest();
+                // The XML normally ends in a zero; keep what precedes it.
+                std::string xml(text.begin(), text.end());
+                if (auto zero = xml.find('\0'); zero != std::string::npos) xml.resize(zero);
+                movie.metadata = std::move(xml);
+                return true;
+            }
+            case kTagProtect:
+                // The optional password hash guards authoring import only; playback ignores it.
+                movie.isProtected = true;
+                return true;
+            case kTagEnableDebugger:
+            case kTagEnableDebugger2:
+            case kTagDebugId:
+            case kTagProductInfo:
+            case kTagEnableTelemetry:
+            case kTagSymbolClass:
+            case kTagDefineSceneAndFrameLabelData:
+            case kTagCsmTextSettings:
+            case kTagDefineScalingGrid:
+                return true;  // nothing for playback
+            case kTagScriptLimits:
+                movie.maxRecursionDepth = in.u16();
+                movie.scriptTimeoutSeconds = in.u16();
+                return true;
+            case kTagSetTabIndex:
+                in.u16();
+                in.u16();
+                return true;
+            case kTagExportAssets: exportAssets(in, movie); return true;
+            case kTagImportAssets: importAssets(in, ctx, false); return true;
+            case kTagImportAssets2: importAssets(in, ctx, true); return true;
+            case kTagDoAbc:
+            case kTagDoAbcDefine:
+                movie.hasAbc = true;
+                return true;
+            default: return false;
+        }
+    } catch (const MalformedData& e) {
+        ctx.warn(std::string(tagName(tag.code)) + " is damaged and skipped: " + e.what());
+        return true;
+    }
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,47 @@
+#include "swf/format/movie_loader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "swf/format/movie_header.h"
+#include "swf/format/parse_context.h"
+#include "swf/format/timeline_parser.h"
+
+namespace velmora::swf {
+
+std::shared_ptr<const Movie> parseMovie(std::span<const uint8_t> bytes, const ParseLimits& limits) {
+    auto movie = std::make_shared<Movie>();
+    std::vector<uint8_t> records = readMovieHeader(bytes, limits, *movie);
+    ParseContext ctx(*movie, limits);
+    parseTimeline(records, ctx, movie->root);
+    ctx.finish();
+    return movie;
+}
+
+std::shared_ptr<const Movie> loadMovieFile(const std::string& path, const ParseLimits& limits) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        int error = errno;
+        throw ParseError(path + ": " + (error != 0 ? std::strerror(error) : "cannot be opened"));
+    }
+    file.seekg(0, std::ios::end);
+    std::streamoff size = file.tellg();
+    if (size < 0) throw ParseError(path + ": cannot be read");
+    // A compressed movie grows when unpacked, never shrinks below its stored size: a file larger than
+    // the unpacked cap can be refused before it is read into memory.
+    if (static_cast<uint64_t>(size) > limits.maxUncompressedBytes + 8) {
+        throw ParseError(path + ": the file is larger than " + std::to_string(limits.maxUncompressedBytes >> 20) + " MiB");
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) throw ParseError(path + ": cannot be read");
+    try {
+        return parseMovie(bytes, limits);
+    } catch (const ParseError& e) {
+        throw ParseError(path + ": " + e.what());
+    }
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,56 @@
+#include "swf/format/parse_context.h"
+
+namespace velmora::swf {
+
+namespace {
+constexpr size_t kMaxWarnings = 100;
+}
+
+void ParseContext::warn(std::string message) {
+    if (movie.warnings.size() < kMaxWarnings) {
+        movie.warnings.push_back(std::move(message));
+    } else {
+        ++droppedWarnings_;
+    }
+}
+
+void ParseContext::define(std::shared_ptr<Character> character) {
+    uint16_t id = character->id;
+    if (movie.dictionary.count(id) != 0) {
+        warn("character " + std::to_string(id) + " is defined twice; the first definition is kept");
+        return;
+    }
+    if (movie.dictionary.size() >= limits.maxCharacters) {
+        throw ParseError("more than " + std::to_string(limits.maxCharacters) + " characters");
+    }
+    switch (character->kind) {
+        case CharacterKind::Font: fonts_[id] = static_cast<FontCharacter*>(character.get()); break;
+        case CharacterKind::Button: buttons_[id] = static_cast<ButtonCharacter*>(character.get()); break;
+        case CharacterKind::Bitmap: {
+            auto bitmap = std::static_pointer_cast<BitmapCharacter>(character);
+            if (bitmap->encoding == BitmapCharacter::Encoding::Jpeg) jpegBitmaps_.push_back(bitmap);
+            break;
+        }
+        default: break;
+    }
+    movie.dictionary.emplace(id, std::move(character));
+}
+
+FontCharacter* ParseContext::font(uint16_t id) {
+    auto it = fonts_.find(id);
+    return it == fonts_.end() ? nullptr : it->second;
+}
+
+ButtonCharacter* ParseContext::button(uint16_t id) {
+    auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+void ParseContext::finish() {
+    for (auto& bitmap : jpegBitmaps_) bitmap->jpegTables = jpegTables;
+    if (droppedWarnings_ > 0) {
+        movie.warnings.push_back("and " + std::to_string(droppedWarnings_) + " more warnings");
+    }
+}
+
+}  // namespace velmora::swf

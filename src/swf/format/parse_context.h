@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/format/bitmap.h"
+#include "swf/format/button.h"
+#include "swf/format/font.h"
+#include "swf/format/movie.h"
+#include "swf/format/movie_loader.h"
+
+namespace velmora::swf {
+
+// What the tag parsers share while one movie is being read: the movie under construction, the
+// limits, and the mutable views of characters that later tags complete (font info, button sounds
+// and colour transforms, JPEG tables). Lives only for the duration of parseMovie.
+class ParseContext {
+public:
+    ParseContext(Movie& movie, const ParseLimits& limits) : movie(movie), limits(limits) {}
+
+    Movie& movie;
+    const ParseLimits& limits;
+
+    uint8_t version() const { return movie.version; }
+
+    // Notes a repair or a skipped part. Warnings are capped so a file of a million broken tags
+    // cannot grow the list without bound.
+    void warn(std::string message);
+
+    // Adds a character to the dictionary. A second definition of an id is ignored with a warning
+    // (the first one is what the file's earlier frames were placed with). Raises ParseError past
+    // limits.maxCharacters.
+    void define(std::shared_ptr<Character> character);
+
+    // The characters later tags complete, by id; nullptr when absent or of another kind.
+    FontCharacter* font(uint16_t id);
+    ButtonCharacter* button(uint16_t id);
+
+    // JPEGTables, shared by every DefineBits of the movie. Applied to them when parsing ends, so
+    // the order of the tags does not matter.
+    std::shared_ptr<const std::vector<uint8_t>> jpegTables;
+    void finish();
+
+    // Sprites nested this deep are being read right now (0 on the main timeline).
+    uint32_t nesting = 0;
+
+private:
+    std::map<uint16_t, FontCharacter*> fonts_;
+    std::map<uint16_t, ButtonCharacter*> buttons_;
+    std::vector<std::shared_ptr<BitmapCharacter>> jpegBitmaps_;
+    size_t droppedWarnings_ = 0;
+};
+
+}  // namespace velmora::swf

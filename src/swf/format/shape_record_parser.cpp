@@ -1,0 +1,62 @@
+#include "swf/format/shape_record_parser.h"
+
+#include "swf/format/shape_style_parser.h"
+
+namespace velmora::swf {
+
+void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, uint32_t maxRecords,
+                       std::vector<ShapeRecord>& out) {
+    for (uint32_t count = 0;; ++count) {
+        if (count >= maxRecords) throw ParseError("a shape has more than " + std::to_string(maxRecords) + " records");
+        if (in.flag()) {
+            bool straight = in.flag();
+            unsigned bits = in.ub(4) + 2;
+            if (straight) {
+                StraightEdgeRecord edge;
+                if (in.flag()) {  // general line
+                    edge.dx = in.sb(bits);
+                    edge.dy = in.sb(bits);
+                } else if (in.flag()) {  // vertical
+                    edge.dy = in.sb(bits);
+                } else {
+                    edge.dx = in.sb(bits);
+                }
+                out.emplace_back(edge);
+            } else {
+                CurvedEdgeRecord curve;
+                curve.controlDx = in.sb(bits);
+                curve.controlDy = in.sb(bits);
+                curve.anchorDx = in.sb(bits);
+                curve.anchorDy = in.sb(bits);
+                out.emplace_back(curve);
+            }
+            continue;
+        }
+        bool newStyles = in.flag();
+        bool hasLine = in.flag();
+        bool hasFill1 = in.flag();
+        bool hasFill0 = in.flag();
+        bool hasMove = in.flag();
+        if (!newStyles && !hasLine && !hasFill1 && !hasFill0 && !hasMove) return;  // end of shape
+        StyleChangeRecord change;
+        if (hasMove) {
+            unsigned bits = in.ub(5);
+            int32_t x = in.sb(bits);
+            int32_t y = in.sb(bits);
+            change.moveTo = std::make_pair(x, y);
+        }
+        if (hasFill0) change.fillStyle0 = in.ub(fillBits);
+        if (hasFill1) change.fillStyle1 = in.ub(fillBits);
+        if (hasLine) change.lineStyle = in.ub(lineBits);
+        if (newStyles) {
+            change.hasNewStyles = true;
+            change.newFillStyles = parseFillStyles(in, shapeVersion);
+            change.newLineStyles = parseLineStyles(in, shapeVersion);
+            fillBits = in.ub(4);
+            lineBits = in.ub(4);
+        }
+        out.emplace_back(std::move(change));
+    }
+}
+
+}  // namespace velmora::swf

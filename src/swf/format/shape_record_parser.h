@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "swf/format/bit_reader.h"
+#include "swf/format/shape.h"
+
+namespace velmora::swf {
+
+// Reads shape records up to and including the end record, appending them to out. fillBits and
+// lineBits are the index widths in force at the start; new style arrays inside change them.
+// shapeVersion picks the style layout of those arrays (1..4; glyphs use 1). moveTo coordinates are
+// absolute, as stored.
+//
+// Raises MalformedData when the records run past the data (no end record), and ParseError when
+// more than maxRecords records are read.
+void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, uint32_t maxRecords,
+                       std::vector<ShapeRecord>& out);
+
+}  // namespace velmora::swf

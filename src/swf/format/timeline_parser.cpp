@@ -1,0 +1,121 @@
+#include "swf/format/timeline_parser.h"
+
+#include "swf/format/bit_reader.h"
+#include "swf/format/control_tag_parser.h"
+#include "swf/format/definition_tags.h"
+#include "swf/format/sound_parser.h"
+#include "swf/format/tag_code.h"
+
+namespace velmora::swf {
+
+namespace {
+
+class TimelineBuilder {
+public:
+    TimelineBuilder(ParseContext& ctx, Timeline& timeline) : ctx_(ctx), timeline_(timeline) {}
+
+    // Returns false at End.
+    bool add(const TagRecord& tag) {
+        BitReader in(tag.body);
+        switch (tag.code) {
+            case kTagEnd: return false;
+            case kTagShowFrame: showFrame(); return true;
+            case kTagPlaceObject: control(parsePlaceObject(in, 1, ctx_.version())); return true;
+            case kTagPlaceObject2: control(parsePlaceObject(in, 2, ctx_.version())); return true;
+            case kTagPlaceObject3: control(parsePlaceObject(in, 3, ctx_.version())); return true;
+            case kTagRemoveObject: control(parseRemoveObject(in, 1)); return true;
+            case kTagRemoveObject2: control(parseRemoveObject(in, 2)); return true;
+            case kTagDoAction: control(DoAction{actionBytes(in.rest())}); return true;
+            case kTagStartSound: control(parseStartSound(in, 1)); return true;
+            case kTagStartSound2: control(parseStartSound(in, 2)); return true;
+            case kTagSoundStreamBlock: {
+                auto data = in.rest();
+                control(SoundStreamBlock{std::make_shared<const std::vector<uint8_t>>(data.begin(), data.end())});
+                return true;
+            }
+            case kTagVideoFrame: control(parseVideoFrame(in)); return true;
+            case kTagSetBackgroundColor: {
+                SetBackgroundColor set{in.rgb()};
+                if (ctx_.nesting == 0 && !backgroundSeen_) {
+                    ctx_.movie.backgroundColor = set.color;
+                    backgroundSeen_ = true;
+                }
+                control(set);
+                return true;
+            }
+            case kTagFrameLabel: {
+                // An optional byte 1 after the name marks a named anchor: for playback it is a label
+                // like any other.
+                pending_.labels.push_back(in.cString());
+                return true;
+            }
+            case kTagSoundStreamHead:
+            case kTagSoundStreamHead2:
+                if (timeline_.streamHead) ctx_.warn("a timeline has a second sound stream head; the first is kept");
+                else timeline_.streamHead = parseSoundStreamHead(in);
+                return true;
+            case kTagDoInitAction: {
+                uint16_t spriteId = in.u16();
+                ctx_.movie.initActions[spriteId].push_back(actionBytes(in.rest()));
+                return true;
+            }
+            default:
+                if (parseDefinitionTag(tag, ctx_)) return true;
+                if (parseMovieAttributeTag(tag, ctx_)) return true;
+                return true;  // unknown tags are skipped: later versions add tags older players never knew
+        }
+    }
+
+    void finish(bool cutOff) {
+        if (cutOff) {
+            ctx_.warn(std::string(ctx_.nesting == 0 ? "the movie" : "a sprite") +
+                      " is cut short after frame " + std::to_string(timeline_.frames.size()) +
+                      "; it plays as far as it goes");
+        }
+    }
+
+private:
+    static ActionBytes actionBytes(std::span<const uint8_t> bytes) {
+        return std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
+    }
+
+    void control(ControlTag tag) {
+        if (pending_.tags.size() >= ctx_.limits.maxTagsPerFrame) {
+            throw ParseError("more than " + std::to_string(ctx_.limits.maxTagsPerFrame) + " tags in one frame");
+        }
+        pending_.tags.push_back(std::move(tag));
+    }
+
+    void showFrame() {
+        if (timeline_.frames.size() >= ctx_.limits.maxFramesPerTimeline) {
+            throw ParseError("more than " + std::to_string(ctx_.limits.maxFramesPerTimeline) + " frames in one timeline");
+        }
+        timeline_.frames.push_back(std::move(pending_));
+        pending_ = Frame{};
+    }
+
+    ParseContext& ctx_;
+    Timeline& timeline_;
+    Frame pending_;
+    bool backgroundSeen_ = false;
+};
+
+}  // namespace
+
+void parseTimeline(std::span<const uint8_t> records, ParseContext& ctx, Timeline& timeline) {
+    TimelineBuilder builder(ctx, timeline);
+    TagReader reader(records);
+    while (auto tag = reader.next()) {
+        bool goOn = true;
+        try {
+            goOn = builder.add(*tag);
+        } catch (const MalformedData& e) {
+            ctx.warn(std::string(tagName(tag->code)) + " at offset " + std::to_string(tag->offset) +
+                     " is damaged and skipped: " + e.what());
+        }
+        if (!goOn) break;
+    }
+    builder.finish(reader.cutOff());
+}
+
+}  // namespace velmora::swf
