@@ -40,3 +40,6 @@ struct DisplayObject {
 using DisplayList = std::map<uint16_t, std::unique_ptr<DisplayObject>>;
 
 }  // namespace velmora::swf
+
+// Destroying a display object destroys its clip, so whoever holds a DisplayList needs Clip whole.
+#include "swf/runtime/clip.h"

@@ -1,0 +1,178 @@
+#include "swf/runtime/clip_properties.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "swf/runtime/clip.h"
+#include "swf/runtime/clip_bounds.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/target_path.h"
+
+namespace velmora::swf {
+
+namespace {
+
+constexpr std::array<std::string_view, kClipPropertyCount> kNames = {
+    "_x",       "_y",         "_xscale",    "_yscale",  "_currentframe", "_totalframes", "_alpha",  "_visible",
+    "_width",   "_height",    "_rotation",  "_target",  "_framesloaded", "_name",        "_droptarget", "_url",
+    "_highquality", "_focusrect", "_soundbuftime", "_quality", "_xmouse", "_ymouse"};
+
+Matrix matrixOf(const Clip& clip) {
+    const DisplayObject* self = clip.displayObject();
+    return self ? self->matrix : Matrix{};
+}
+
+double xScale(const Matrix& m) { return std::hypot(m.a, m.b) * 100.0; }
+double yScale(const Matrix& m) { return std::hypot(m.c, m.d) * 100.0; }
+double rotation(const Matrix& m) { return std::atan2(m.b, m.a) * 180.0 / std::numbers::pi; }
+
+// The pointer in the clip's own coordinates, in pixels.
+std::pair<double, double> mouseInClip(const Clip& clip) {
+    Matrix toStage;
+    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) toStage = matrixOf(*c) * toStage;
+    const double det = toStage.a * toStage.d - toStage.b * toStage.c;
+    if (det == 0.0 || !std::isfinite(det)) return {0.0, 0.0};
+    const double x = clip.movie().mouseX() - toStage.tx;
+    const double y = clip.movie().mouseY() - toStage.ty;
+    return {(toStage.d * x - toStage.c * y) / det / kTwipsPerPixel, (-toStage.b * x + toStage.a * y) / det / kTwipsPerPixel};
+}
+
+double sizeOf(const Clip& clip, bool width) {
+    std::optional<Rect> box;
+    if (const DisplayObject* self = clip.displayObject()) {
+        box = objectBounds(*self, clip.movie().movie());
+    } else {
+        box = contentBounds(clip);
+    }
+    if (!box) return 0.0;
+    return (width ? box->width() : box->height()) / kTwipsPerPixel;
+}
+
+ActionValue num(double v) { return ActionValue::number(v); }
+
+}  // namespace
+
+std::optional<int> clipPropertyIndex(std::string_view name) {
+    for (int i = 0; i < kClipPropertyCount; ++i) {
+        if (std::equal(name.begin(), name.end(), kNames[i].begin(), kNames[i].end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            })) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ActionValue> clipProperty(const Clip& clip, int index) {
+    if (index < 0 || index >= kClipPropertyCount) return std::nullopt;
+    const Matrix m = matrixOf(clip);
+    const DisplayObject* self = clip.displayObject();
+    switch (static_cast<ClipProperty>(index)) {
+    case ClipProperty::X: return num(m.tx / kTwipsPerPixel);
+    case ClipProperty::Y: return num(m.ty / kTwipsPerPixel);
+    case ClipProperty::XScale: return num(xScale(m));
+    case ClipProperty::YScale: return num(yScale(m));
+    case ClipProperty::CurrentFrame:
+        return num(clip.frameCount() == 0 ? 0.0 : static_cast<double>(clip.currentFrame() + 1));
+    case ClipProperty::TotalFrames:
+    case ClipProperty::FramesLoaded: return num(static_cast<double>(clip.frameCount()));
+    case ClipProperty::Alpha: return num(self ? self->colorTransform.aMult * 100.0 : 100.0);
+    case ClipProperty::Visible: return num(!self || self->visible ? 1.0 : 0.0);
+    case ClipProperty::Width: return num(sizeOf(clip, true));
+    case ClipProperty::Height: return num(sizeOf(clip, false));
+    case ClipProperty::Rotation: return num(rotation(m));
+    case ClipProperty::Target: return ActionValue::string(slashPath(clip));
+    case ClipProperty::Name: return ActionValue::string(clip.name());
+    case ClipProperty::DropTarget: return ActionValue::string("");
+    case ClipProperty::Url: return ActionValue::string(clip.movie().url());
+    case ClipProperty::HighQuality: return num(clip.movie().highQuality() ? 1.0 : 0.0);
+    case ClipProperty::FocusRect: return num(1.0);
+    case ClipProperty::SoundBufTime: return num(5.0);
+    case ClipProperty::Quality: return ActionValue::string(clip.movie().highQuality() ? "HIGH" : "LOW");
+    case ClipProperty::XMouse: return num(mouseInClip(clip).first);
+    case ClipProperty::YMouse: return num(mouseInClip(clip).second);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> clipPropertyText(const Clip& clip, int index) {
+    const auto value = clipProperty(clip, index);
+    if (!value) return std::nullopt;
+    if (value->kind() == ActionValue::Kind::Number) return plainDecimal(value->toNumber(clip.movie().movie().version));
+    return value->toString(clip.movie().movie().version);
+}
+
+bool setClipProperty(Clip& clip, int index, const ActionValue& value) {
+    const int version = clip.movie().movie().version;
+    if (static_cast<ClipProperty>(index) == ClipProperty::HighQuality ||
+        static_cast<ClipProperty>(index) == ClipProperty::Quality) {
+        const bool high = value.kind() == ActionValue::Kind::String ? value.toString(version) != "LOW"
+                                                                     : value.toNumber(version) != 0.0;
+        clip.movie().setHighQuality(high);
+        return true;
+    }
+    DisplayObject* self = clip.displayObject();
+    if (!self) return false;  // the root has no placement of its own to change
+    if (static_cast<ClipProperty>(index) == ClipProperty::Name) {
+        self->name = value.toString(version);
+        return true;
+    }
+    const double v = value.toNumber(version);
+    if (!std::isfinite(v)) return false;
+    Matrix& m = self->matrix;
+    switch (static_cast<ClipProperty>(index)) {
+    case ClipProperty::X: m.tx = v * kTwipsPerPixel; break;
+    case ClipProperty::Y: m.ty = v * kTwipsPerPixel; break;
+    case ClipProperty::XScale:
+    case ClipProperty::YScale: {
+        // Keeps the axis' direction and changes its length only.
+        const bool isX = static_cast<ClipProperty>(index) == ClipProperty::XScale;
+        double& p = isX ? m.a : m.c;
+        double& q = isX ? m.b : m.d;
+        const double length = std::hypot(p, q);
+        const double angle = length == 0.0 ? (isX ? 0.0 : std::numbers::pi / 2) : std::atan2(q, p);
+        p = std::cos(angle) * v / 100.0;
+        q = std::sin(angle) * v / 100.0;
+        break;
+    }
+    case ClipProperty::Rotation: {
+        const double sx = xScale(m) / 100.0, sy = yScale(m) / 100.0;
+        const double r = v * std::numbers::pi / 180.0;
+        m.a = std::cos(r) * sx;
+        m.b = std::sin(r) * sx;
+        m.c = -std::sin(r) * sy;
+        m.d = std::cos(r) * sy;
+        break;
+    }
+    case ClipProperty::Alpha: self->colorTransform.aMult = v / 100.0; break;
+    case ClipProperty::Visible: self->visible = v != 0.0; break;
+    default: return false;
+    }
+    clip.movie().noteChange();
+    return true;
+}
+
+std::string plainDecimal(double value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    std::string text = buffer;
+    if (text.find('e') == std::string::npos) return text == "-0" ? "0" : text;
+    // Large or tiny: written out in full, with the digits %.15g kept.
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::clamp(14 - exponent, 0, 340);
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    text = buffer;
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text == "-0" ? "0" : text;
+}
+
+}  // namespace velmora::swf

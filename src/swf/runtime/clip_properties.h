@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "swf/runtime/action_value.h"
+
+namespace velmora::swf {
+
+class Clip;
+
+// The clip properties scripts and the component address by index.
+enum class ClipProperty : int {
+    X = 0,
+    Y = 1,
+    XScale = 2,
+    YScale = 3,
+    CurrentFrame = 4,
+    TotalFrames = 5,
+    Alpha = 6,
+    Visible = 7,
+    Width = 8,
+    Height = 9,
+    Rotation = 10,
+    Target = 11,
+    FramesLoaded = 12,
+    Name = 13,
+    DropTarget = 14,
+    Url = 15,
+    HighQuality = 16,
+    FocusRect = 17,
+    SoundBufTime = 18,
+    Quality = 19,
+    XMouse = 20,
+    YMouse = 21,
+};
+constexpr int kClipPropertyCount = 22;
+
+// The index of a property by its name ("_x" is 0), regardless of ASCII case; nullopt for none.
+std::optional<int> clipPropertyIndex(std::string_view name);
+
+// Property `index` of clip as a script sees it. Positions and sizes are in pixels, scales and
+// alpha in percent, rotation in degrees; _currentframe counts from 1 as authors number frames;
+// _totalframes and _framesloaded are counts (the whole file is loaded). nullopt for an index
+// outside 0..21.
+std::optional<ActionValue> clipProperty(const Clip& clip, int index);
+
+// The same as text, as the component's TGetProperty answers: numbers in plain decimal without an
+// exponent ("120", "12.5", "-3"), flags as "1" or "0", _name the instance name, _target the slash
+// path ("/mp3_mc"), _quality "HIGH" or "LOW". nullopt for an index outside 0..21.
+std::optional<std::string> clipPropertyText(const Clip& clip, int index);
+
+// Sets a property from a script. Position, scale, rotation, alpha, visibility, name and quality
+// can be set; the rest are read-only and the call is ignored. Non-finite numbers are ignored too,
+// so that a script cannot throw a clip to infinity. Returns whether anything changed.
+bool setClipProperty(Clip& clip, int index, const ActionValue& value);
+
+// A number in plain decimal: no exponent, no trailing zeros, at most 15 significant digits;
+// "NaN" and "Infinity" for those.
+std::string plainDecimal(double value);
+
+}  // namespace velmora::swf

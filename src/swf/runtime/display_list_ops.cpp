@@ -1,0 +1,175 @@
+#include <string>
+#include <variant>
+
+#include "swf/format/sprite.h"
+#include "swf/runtime/clip.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/placement_plan.h"
+
+namespace velmora::swf {
+
+namespace {
+
+Placement placementOf(const DisplayObject& object) {
+    Placement p;
+    p.character = object.character;
+    p.matrix = object.matrix;
+    p.colorTransform = object.colorTransform;
+    p.ratio = object.ratio;
+    p.name = object.name;
+    p.clipDepth = object.clipDepth;
+    p.blendMode = object.blendMode;
+    p.filters = object.filters;
+    p.visible = object.visible;
+    p.cacheAsBitmap = object.cacheAsBitmap;
+    return p;
+}
+
+// The fields a PlaceObject carries override the placement; absent fields keep what it had.
+void applyFields(Placement& p, const PlaceObject& tag) {
+    if (tag.matrix) p.matrix = *tag.matrix;
+    if (tag.colorTransform) p.colorTransform = *tag.colorTransform;
+    if (tag.ratio) p.ratio = *tag.ratio;
+    if (tag.name) p.name = *tag.name;
+    if (tag.clipDepth) p.clipDepth = *tag.clipDepth;
+    if (tag.blendMode) p.blendMode = *tag.blendMode;
+    if (tag.filters) p.filters = *tag.filters;
+    if (tag.visible) p.visible = *tag.visible;
+    if (tag.cacheAsBitmap) p.cacheAsBitmap = *tag.cacheAsBitmap;
+}
+
+void applyPlace(PlacementPlan& plan, const PlaceObject& tag, const Movie& movie) {
+    auto it = plan.find(tag.depth);
+    std::shared_ptr<const Character> character;
+    if (tag.characterId) {
+        character = movie.sharedCharacter(*tag.characterId);
+        // An id the dictionary lacks names something skipped or imported: nothing to show.
+        if (!character) return;
+    }
+    if (tag.move && it != plan.end()) {
+        Placement& p = it->second;
+        if (character && character != p.character) {
+            p.character = character;
+            p.fresh = true;
+        }
+        applyFields(p, tag);
+        return;
+    }
+    if (it != plan.end() || !character) return;  // the depth is taken, or a move of nothing
+    Placement p;
+    p.character = character;
+    p.fresh = true;
+    applyFields(p, tag);
+    plan.emplace(tag.depth, std::move(p));
+}
+
+void assign(DisplayObject& object, const Placement& p) {
+    object.matrix = p.matrix;
+    object.colorTransform = p.colorTransform;
+    object.ratio = p.ratio;
+    object.name = p.name;
+    object.clipDepth = p.clipDepth;
+    object.blendMode = p.blendMode;
+    object.filters = p.filters;
+    object.visible = p.visible;
+    object.cacheAsBitmap = p.cacheAsBitmap;
+}
+
+// Tells the sound system that every stream in the clip's subtree falls silent.
+void silenceStreams(const Clip& clip) {
+    SoundEvents* sound = clip.movie().sound();
+    if (!sound) return;
+    if (clip.timeline().streamHead) sound->streamStop(clip);
+    for (const auto& [depth, object] : clip.displayList()) {
+        if (object->clip) silenceStreams(*object->clip);
+    }
+}
+
+void removeObject(Clip& clip, DisplayList::iterator it) {
+    if (it->second->clip) silenceStreams(*it->second->clip);
+    clip.displayList().erase(it);  // the child clip's destructor releases its own objects
+    clip.movie().releaseDisplayObjects(1);
+}
+
+void build(Clip& clip, uint16_t depth, Placement&& p) {
+    MovieInstance& movie = clip.movie();
+    if (!movie.reserveDisplayObject()) {
+        movie.addMessage("too many objects on stage: the object at depth " + std::to_string(depth) + " is not shown");
+        return;
+    }
+    auto object = std::make_unique<DisplayObject>();
+    object->depth = depth;
+    object->character = p.character;
+    assign(*object, p);
+    DisplayObject& placed = *object;
+    clip.displayList()[depth] = std::move(object);
+
+    if (placed.character->kind != CharacterKind::Sprite) return;
+    if (clip.nesting() + 1 > movie.limits().maxClipNesting) {
+        movie.addMessage("clips nested too deeply: sprite " + std::to_string(placed.character->id) +
+                         " stands empty");
+        return;
+    }
+    const auto& sprite = static_cast<const SpriteCharacter&>(*placed.character);
+    placed.clip = std::make_unique<Clip>(movie, sprite.timeline, &clip, &placed, sprite.id, clip.nesting() + 1);
+    movie.queueInitActions(sprite.id);
+    placed.clip->enterFirstFrame();
+}
+
+}  // namespace
+
+PlacementPlan planFromDisplayList(const DisplayList& list) {
+    PlacementPlan plan;
+    for (const auto& [depth, object] : list) {
+        if (object && object->character) plan.emplace(depth, placementOf(*object));
+    }
+    return plan;
+}
+
+void applyFrameToPlan(PlacementPlan& plan, const Frame& frame, const Movie& movie) {
+    for (const ControlTag& tag : frame.tags) {
+        if (const auto* place = std::get_if<PlaceObject>(&tag)) {
+            applyPlace(plan, *place, movie);
+        } else if (const auto* remove = std::get_if<RemoveObject>(&tag)) {
+            plan.erase(remove->depth);
+        }
+    }
+}
+
+void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity) {
+    DisplayList& list = clip.displayList();
+    bool changed = false;
+    // Removals first, so that the objects built below find the limit's room they free.
+    for (auto it = list.begin(); it != list.end();) {
+        auto next = std::next(it);
+        const auto planned = plan.find(it->first);
+        bool keep = planned != plan.end() && it->second->character;
+        if (keep) {
+            const Placement& p = planned->second;
+            keep = continuity == Continuity::Forward ? !p.fresh : p.character == it->second->character;
+        }
+        if (!keep) {
+            removeObject(clip, it);
+            changed = true;
+        }
+        it = next;
+    }
+    for (auto& [depth, p] : plan) {
+        auto it = list.find(depth);
+        if (it != list.end()) {
+            assign(*it->second, p);
+            changed = true;
+            continue;
+        }
+        build(clip, depth, std::move(p));
+        changed = true;
+    }
+    if (changed) clip.movie().noteChange();
+}
+
+void clearDisplayList(Clip& clip) {
+    DisplayList& list = clip.displayList();
+    while (!list.empty()) removeObject(clip, list.begin());
+}
+
+}  // namespace velmora::swf

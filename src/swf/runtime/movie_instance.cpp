@@ -1,0 +1,45 @@
+#include "swf/runtime/movie_instance.h"
+
+#include <algorithm>
+
+#include "swf/runtime/placement_plan.h"
+
+namespace velmora::swf {
+
+MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie) : MovieInstance(std::move(movie), Options{}) {}
+
+MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options)
+    : movie_(std::move(movie)), options_(std::move(options)) {
+    root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
+    if (!options_.startPlaying) root_->stop();
+    root_->enterFirstFrame();
+    runPendingActions();
+}
+
+MovieInstance::~MovieInstance() {
+    // Queued handles would only expire; drop them first so nothing refers to a dying clip.
+    initScripts_.clear();
+    frameScripts_.clear();
+    root_.reset();
+}
+
+void MovieInstance::setMousePosition(double xTwips, double yTwips) {
+    mouseX_ = xTwips;
+    mouseY_ = yTwips;
+}
+
+void MovieInstance::addMessage(std::string message) {
+    if (options_.limits.maxMessages == 0) return;
+    while (messages_.size() >= options_.limits.maxMessages) messages_.pop_front();
+    messages_.push_back(std::move(message));
+}
+
+bool MovieInstance::reserveDisplayObject() {
+    if (displayObjects_ >= options_.limits.maxDisplayObjects) return false;
+    ++displayObjects_;
+    return true;
+}
+
+void MovieInstance::releaseDisplayObjects(size_t count) { displayObjects_ -= std::min(count, displayObjects_); }
+
+}  // namespace velmora::swf

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "swf/format/movie.h"
+#include "swf/runtime/clip.h"
+#include "swf/runtime/runtime_limits.h"
+#include "swf/runtime/sound_events.h"
+
+namespace velmora::swf {
+
+// One playing copy of a movie: its root clip with every clip inside, the frame clock, the queue
+// of frame scripts and the hooks to the sound system. Several instances may play the same Movie.
+//
+// Script order. A frame's scripts are queued when the frame is entered and run once the display
+// lists have settled, so that a script can address clips placed on its own frame. Within one tick
+// the order is: the root's frame scripts, then each child clip's (a freshly placed clip's first
+// frame included) in ascending depth, depth first (a clip's own scripts before those of the clips
+// inside it). A sprite's DoInitAction runs once, before the scripts of the frame that first places
+// the sprite. Scripts queued by a running script (a goto) run after those already waiting.
+//
+// Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs.
+class MovieInstance {
+public:
+    struct Options {
+        // After its last frame the root starts again at its first frame.
+        bool loop = true;
+        // The root runs from the start; otherwise it shows its first frame and waits for play().
+        bool startPlaying = true;
+        // Frames a second for a movie whose rate is 0 (the format's "as fast as you can").
+        double frameCap = 60.0;
+        RuntimeLimits limits;
+        // May be null: the movie plays silently. Must outlive the instance or be replaced first.
+        SoundEvents* sound = nullptr;
+    };
+
+    // Builds the root clip and enters its first frame, running that frame's scripts.
+    explicit MovieInstance(std::shared_ptr<const Movie> movie);
+    MovieInstance(std::shared_ptr<const Movie> movie, Options options);
+    ~MovieInstance();
+    MovieInstance(const MovieInstance&) = delete;
+    MovieInstance& operator=(const MovieInstance&) = delete;
+
+    const Movie& movie() const { return *movie_; }
+    const std::shared_ptr<const Movie>& sharedMovie() const { return movie_; }
+    Clip& root() { return *root_; }
+    const Clip& root() const { return *root_; }
+    const RuntimeLimits& limits() const { return options_.limits; }
+
+    bool loop() const { return options_.loop; }
+    void setLoop(bool loop) { options_.loop = loop; }
+    SoundEvents* sound() const { return options_.sound; }
+    void setSound(SoundEvents* sound) { options_.sound = sound; }
+    // Whether scripts run at all (false for ActionScript 3 movies).
+    bool runsScripts() const { return !movie_->hasAbc; }
+
+    // Frames a second the clock steps at: the movie's rate, or the frame cap for a rate of 0.
+    double frameRate() const;
+    // Moves the clock on by `seconds` of real time: one tick per frame interval passed. When far
+    // behind (a stall), at most limits().maxCatchUpFrames ticks run and the rest is dropped, so
+    // the movie resumes instead of racing. Non-positive or non-finite steps are ignored.
+    void advance(double seconds);
+    // One frame of the whole movie: every playing timeline steps (sprites run on while the root is
+    // stopped), then the queued scripts run.
+    void tick();
+    uint64_t tickCount() const { return ticks_; }
+
+    // Runs the queued scripts (and those they queue) until none is left or the step budget of
+    // limits() is spent; then the rest is dropped with an error message. Call after every
+    // operation from outside that moves a timeline, so that its frame scripts run at once.
+    void runPendingActions();
+
+    // Queues a frame's DoAction blocks to run with `clip` as their target. Used by clips as they
+    // enter frames.
+    void queueFrameActions(Clip& clip, const Frame& frame);
+    // Queues the sprite's DoInitAction blocks if they have not run yet. Used as sprites are placed.
+    void queueInitActions(uint16_t spriteId);
+
+    // Render quality, toggled by the ToggleQuality action and the context menu.
+    bool highQuality() const { return highQuality_; }
+    void setHighQuality(bool high) { highQuality_ = high; }
+
+    // Where the movie came from, for the _url property.
+    const std::string& url() const { return url_; }
+    void setUrl(std::string url) { url_ = std::move(url); }
+
+    // The pointer's position on the stage in twips, for _xmouse and _ymouse.
+    double mouseX() const { return mouseX_; }
+    double mouseY() const { return mouseY_; }
+    void setMousePosition(double xTwips, double yTwips);
+
+    // Script errors, trace output and refused requests, oldest first, at most limits().maxMessages
+    // (the oldest are dropped).
+    const std::deque<std::string>& messages() const { return messages_; }
+    void addMessage(std::string message);
+
+    // Bookkeeping of the display-object limit, kept by the display-list operations.
+    size_t displayObjectCount() const { return displayObjects_; }
+    bool reserveDisplayObject();
+    void releaseDisplayObjects(size_t count);
+
+    // Bumped whenever something on stage may have changed; a view repaints when it moves.
+    uint64_t changeCount() const { return changes_; }
+    void noteChange() { ++changes_; }
+
+private:
+    struct QueuedScript {
+        ClipHandle target;
+        ActionBytes actions;
+    };
+    void tickClip(Clip& clip);
+    void queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions);
+
+    std::shared_ptr<const Movie> movie_;
+    Options options_;
+    bool highQuality_ = true;
+    std::string url_;
+    double mouseX_ = 0.0;
+    double mouseY_ = 0.0;
+    double clockBacklog_ = 0.0;
+    uint64_t ticks_ = 0;
+    uint64_t changes_ = 0;
+    size_t displayObjects_ = 0;
+    std::deque<QueuedScript> initScripts_;
+    std::deque<QueuedScript> frameScripts_;
+    std::set<uint16_t> initActionsRun_;
+    std::deque<std::string> messages_;
+    bool runningScripts_ = false;
+    std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives
+};
+
+}  // namespace velmora::swf

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/format/character.h"
+#include "swf/format/filter.h"
+#include "swf/format/geometry.h"
+#include "swf/format/movie.h"
+#include "swf/format/timeline.h"
+#include "swf/runtime/display_object.h"
+
+namespace velmora::swf {
+
+class Clip;
+
+// What the timeline says should stand at one depth after a run of frames: the character and its
+// placement. Working on this plan first, and touching the real display list once at the end,
+// means that a goto across many frames builds no objects that would be thrown away a frame later.
+struct Placement {
+    std::shared_ptr<const Character> character;
+    Matrix matrix;
+    ColorTransform colorTransform;
+    uint16_t ratio = 0;
+    std::string name;
+    uint16_t clipDepth = 0;
+    BlendMode blendMode = BlendMode::Normal;
+    std::vector<Filter> filters;
+    bool visible = true;
+    bool cacheAsBitmap = false;
+    // Placed by the frames just applied (onto an empty depth, or replacing the character), rather
+    // than carried over from the display list.
+    bool fresh = false;
+};
+
+using PlacementPlan = std::map<uint16_t, Placement>;
+
+// The plan that leaves list as it is.
+PlacementPlan planFromDisplayList(const DisplayList& list);
+
+// Applies one frame's PlaceObject and RemoveObject tags to plan, in file order. A placement of a
+// character the dictionary lacks (a skipped or imported definition) leaves the depth empty; a
+// placement onto a depth that is already taken is ignored, as the format's players do.
+void applyFrameToPlan(PlacementPlan& plan, const Frame& frame, const Movie& movie);
+
+// How reconcile decides which existing objects live on.
+enum class Continuity {
+    // Stepping or going forward: an object lives on unless the frames removed or replaced it.
+    Forward,
+    // Going back (the list was planned from the first frame): an object lives on when the same
+    // character still stands at its depth.
+    Rebuild,
+};
+
+// Makes clip's display list match plan: removes what the plan lacks (silencing their streams),
+// keeps what continuity allows (with the plan's placement), builds the rest in ascending depth.
+// A new sprite gets its own clip, which shows its first frame at once and queues its scripts;
+// past the nesting or object limits the sprite stands empty and the movie notes why.
+void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity);
+
+// Removes every object of list, telling the sound system about each clip's stream that stops.
+void clearDisplayList(Clip& clip);
+
+}  // namespace velmora::swf

@@ -1,0 +1,53 @@
+// The queue of frame scripts: filled as frames are entered, drained once the stage has settled.
+#include <string>
+#include <variant>
+
+#include "swf/runtime/action_interpreter.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora::swf {
+
+void MovieInstance::queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions) {
+    if (!actions || actions->empty() || !runsScripts()) return;
+    if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) {
+        addMessage("too many frame scripts waiting: a script was dropped");
+        return;
+    }
+    into.push_back({target.handle(), actions});
+}
+
+void MovieInstance::queueFrameActions(Clip& clip, const Frame& frame) {
+    for (const ControlTag& tag : frame.tags) {
+        if (const auto* action = std::get_if<DoAction>(&tag)) queue(frameScripts_, clip, action->actions);
+    }
+}
+
+void MovieInstance::queueInitActions(uint16_t spriteId) {
+    const auto it = movie_->initActions.find(spriteId);
+    if (it == movie_->initActions.end() || !initActionsRun_.insert(spriteId).second) return;
+    for (const ActionBytes& actions : it->second) queue(initScripts_, *root_, actions);
+}
+
+void MovieInstance::runPendingActions() {
+    // A script's goto lands here again through the component or a clip; the outer drain picks up
+    // what it queued.
+    if (runningScripts_) return;
+    runningScripts_ = true;
+    ScriptBudget budget{options_.limits.maxActionSteps, 0};
+    while (!initScripts_.empty() || !frameScripts_.empty()) {
+        auto& from = !initScripts_.empty() ? initScripts_ : frameScripts_;
+        QueuedScript script = std::move(from.front());
+        from.pop_front();
+        Clip* clip = script.target.get();
+        if (!clip) continue;  // removed by an earlier script's goto
+        if (runActions(script.actions, *clip, budget) == ScriptOutcome::OutOfSteps) {
+            addMessage("scripts stopped after " + std::to_string(options_.limits.maxActionSteps) +
+                       " steps: the movie's scripts do not come to an end");
+            initScripts_.clear();
+            frameScripts_.clear();
+        }
+    }
+    runningScripts_ = false;
+}
+
+}  // namespace velmora::swf

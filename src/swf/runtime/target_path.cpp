@@ -1,0 +1,95 @@
+#include "swf/runtime/target_path.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "swf/runtime/clip.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora::swf {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+Clip* childNamed(const Clip& parent, std::string_view name) {
+    for (const auto& [depth, object] : parent.displayList()) {
+        if (object->clip && object->name == name) return object->clip.get();
+    }
+    if (parent.movie().movie().version >= 7) return nullptr;
+    for (const auto& [depth, object] : parent.displayList()) {
+        if (object->clip && equalsIgnoringCase(object->name, name)) return object->clip.get();
+    }
+    return nullptr;
+}
+
+// Splits on '/', then each piece on '.', except that ".." stays whole (it means the parent).
+std::vector<std::string_view> segments(std::string_view path) {
+    std::vector<std::string_view> out;
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t slash = std::min(path.find('/', start), path.size());
+        const std::string_view piece = path.substr(start, slash - start);
+        if (piece == "..") {
+            out.push_back(piece);
+        } else {
+            size_t s = 0;
+            while (s <= piece.size()) {
+                const size_t dot = std::min(piece.find('.', s), piece.size());
+                if (dot > s) out.push_back(piece.substr(s, dot - s));
+                s = dot + 1;
+            }
+        }
+        start = slash + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+Clip* resolveTarget(Clip& from, std::string_view path) {
+    Clip* at = &from;
+    if (!path.empty() && path.front() == '/') at = &from.movie().root();
+    const auto parts = segments(path);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string_view part = parts[i];
+        if (part == ".." || part == "_parent") {
+            at = at->parent();
+        } else if (part == "this") {
+            // stays
+        } else if (i == 0 && (part == "_root" || part == "_level0")) {
+            at = &from.movie().root();
+        } else if (i == 0 && part.size() > 6 && part.substr(0, 6) == "_level") {
+            return nullptr;  // one movie, one level: no other level exists
+        } else {
+            at = childNamed(*at, part);
+        }
+        if (!at) return nullptr;
+    }
+    // A lone "." splits into nothing and names the clip itself.
+    return at;
+}
+
+std::string slashPath(const Clip& clip) {
+    if (clip.isRoot()) return "/";
+    std::vector<const Clip*> chain;
+    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) chain.push_back(c);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += "/" + (*it)->name();
+    return path;
+}
+
+std::string dotPath(const Clip& clip) {
+    std::vector<const Clip*> chain;
+    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) chain.push_back(c);
+    std::string path = "_level0";
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += "." + (*it)->name();
+    return path;
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora::swf {
+
+class Clip;
+
+// Finds the clip a target path names, as scripts and the component's T-operations spell them:
+//   ""  "this"  "."                the clip itself
+//   "/"  "_root"  "_level0"        the root
+//   "mp3_mc"  "a/b"  "a.b"         children by instance name, relative to `from`
+//   "/a/b"  "_root.a.b"  "_level0.a.b"  from the root
+//   ".."  "_parent"  "../a"  "_parent.a"  up to the parent
+// Slash and dot segments mix freely; empty segments (a doubled or trailing "/") are ignored.
+// Instance names match exactly; movies before SWF 7 also match regardless of ASCII case, as their
+// players did. Several children of one name: the lowest depth wins. Only sprite instances are
+// targets. Returns nullptr when nothing matches (including "_parent" of the root and other levels
+// than 0).
+Clip* resolveTarget(Clip& from, std::string_view path);
+
+// The clip's path in slash form, as the _target property gives it: "/" for the root, "/a/b" below.
+std::string slashPath(const Clip& clip);
+// The clip's path in dot form, as scripts print a clip: "_level0", "_level0.a.b".
+std::string dotPath(const Clip& clip);
+
+}  // namespace velmora::swf
