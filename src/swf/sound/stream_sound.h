@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/sound/audio_decoder.h"
+#include "swf/sound/stream_track.h"
+#include "swf/sound/voice.h"
+
+namespace velmora::swf {
+
+// A timeline's stream sound playing from one frame on: decodes the track's blocks from just
+// before that frame (so an MP3 decoder has its bit reservoir) and skips to the frame's first
+// sample. Knows which output sample it will render next, which the channel turns into the
+// timeline frame being heard.
+class StreamSound final : public Voice {
+public:
+    // Starts at the beginning of `frame`'s sound. Decodes nothing until first mixed.
+    StreamSound(std::shared_ptr<const StreamTrack> track, size_t frame);
+
+    bool mixInto(int32_t* mix, size_t frames) override;
+
+    // The track position (output frames) of the next sample to be rendered.
+    double renderPosition() const { return position_; }
+    const StreamTrack& track() const { return *track_; }
+    // True once the track's sound is used up (or its format cannot be decoded).
+    bool finished() const { return finished_; }
+    const std::string& problem() const { return problem_; }
+
+private:
+    void open();
+
+    std::shared_ptr<const StreamTrack> track_;
+    std::unique_ptr<AudioDecoder> decoder_;
+    double position_ = 0;
+    int64_t skip_ = 0;  // output frames to decode and drop before the first one heard
+    bool opened_ = false;
+    bool finished_ = false;
+    std::string problem_;
+    std::vector<int16_t> scratch_;
+};
+
+}  // namespace velmora::swf
