@@ -1,0 +1,57 @@
+#include "swf/render/edit_text.h"
+
+#include <algorithm>
+
+#include "swf/render/color_transform_apply.h"
+#include "swf/render/field_glyph_source.h"
+#include "swf/render/html_text.h"
+#include "swf/render/text_layout.h"
+
+namespace velmora::swf {
+
+TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& content, RenderResources& resources) {
+    FieldGlyphSource glyphs(field, resources);
+    TextFormat base;
+    base.size = std::clamp<double>(field.fontHeight, 20.0, 20000.0);
+    if (field.textColor) base.color = *field.textColor;
+    std::vector<TextParagraph> paragraphs = field.html ? parseHtmlText(content, base, field.align)
+                                                       : splitPlainText(content, base, field.align);
+    if (field.password) {
+        for (TextParagraph& p : paragraphs)
+            for (TextRun& run : p.runs) std::fill(run.text.begin(), run.text.end(), U'*');
+    }
+    TextLayoutOptions options;
+    options.width = std::max(0.0, field.bounds.width() - 2 * kFieldGutter);
+    options.wordWrap = field.wordWrap;
+    options.leftMargin = field.leftMargin;
+    options.rightMargin = field.rightMargin;
+    options.indent = field.indent;
+    options.leading = field.leading;
+    options.top = field.bounds.yMin + kFieldGutter;
+    TextGeometry geometry = layoutText(paragraphs, options, glyphs);
+    for (TextGeometry::Piece& piece : geometry.pieces) piece.path.translate(field.bounds.xMin + kFieldGutter, 0);
+    return geometry;
+}
+
+void paintEditText(QPainter& painter, const EditTextCharacter& field, const std::string& content,
+                   const ColorTransform& colorTransform, RenderResources& resources) {
+    const QRectF box(field.bounds.xMin, field.bounds.yMin, field.bounds.width(), field.bounds.height());
+    if (field.border) {
+        // A field with a border has a white background and a one-pixel black frame.
+        painter.fillRect(box, transformColor({255, 255, 255, 255}, colorTransform));
+        QPen pen(transformColor({0, 0, 0, 255}, colorTransform), 1.0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box);
+    }
+    const TextGeometry* geometry = resources.texts.findField(&field, content);
+    if (!geometry) geometry = &resources.texts.storeField(&field, content, buildFieldText(field, content, resources));
+    painter.save();
+    painter.setClipRect(box, Qt::IntersectClip);
+    for (const TextGeometry::Piece& piece : geometry->pieces)
+        painter.fillPath(piece.path, transformColor(piece.color, colorTransform));
+    painter.restore();
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "swf/format/geometry.h"
+#include "swf/format/text.h"
+
+namespace velmora::swf {
+
+// How a run of a text field's text looks.
+struct TextFormat {
+    std::string face;     // font name, UTF-8; empty means the field's own font
+    double size = 240.0;  // em height in twips
+    Rgba color{0, 0, 0, 255};
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    std::string url;  // <a href>: shown as text; clicking belongs to interaction
+};
+
+struct TextRun {
+    std::u32string text;
+    TextFormat format;
+};
+
+struct TextParagraph {
+    EditTextCharacter::Align align = EditTextCharacter::Align::Left;
+    std::vector<TextRun> runs;
+};
+
+// Reads the HTML subset text fields take: <p align>, <font face size color>, <b>, <i>, <u>, <br>,
+// <a href>, character references (&lt; &#26159; &#x662F; ...). Other tags are ignored and their
+// text kept. Every <p>, </p>, <br> and line break in the text starts a new paragraph; unclosed
+// tags end with the text; a stray closing tag is ignored. Sizes are in pixels (+n and -n relative
+// to the size in force), colours #RRGGBB.
+std::vector<TextParagraph> parseHtmlText(const std::string& utf8, const TextFormat& base,
+                                         EditTextCharacter::Align baseAlign);
+
+// Plain text: one paragraph per line (CR, LF or CRLF), all in one format.
+std::vector<TextParagraph> splitPlainText(const std::string& utf8, const TextFormat& base,
+                                          EditTextCharacter::Align align);
+
+}  // namespace velmora::swf

@@ -1,0 +1,19 @@
+#include "swf/render/render_resources.h"
+
+namespace velmora::swf {
+
+void RenderResources::setMovie(std::shared_ptr<const Movie> movie) {
+    if (movie == movie_) return;
+    clearCaches();
+    warnings.clear();
+    movie_ = std::move(movie);
+}
+
+void RenderResources::clearCaches() {
+    shapes.clear();
+    bitmaps.clear();
+    glyphs.clear();
+    texts.clear();
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "swf/format/character.h"
+#include "swf/format/movie.h"
+#include "swf/render/bitmap_cache.h"
+#include "swf/render/glyph_cache.h"
+#include "swf/render/render_warnings.h"
+#include "swf/render/shape_cache.h"
+#include "swf/render/text_cache.h"
+
+namespace velmora::swf {
+
+// Everything drawing a movie needs beyond the display list: the movie's dictionary (bitmap fills
+// and text name other characters by id), the caches of paths, bitmaps and glyphs, and the list
+// of warnings. One per player; not shared between threads.
+class RenderResources {
+public:
+    // Switches to another movie. The caches belong to the characters of one movie, so they are
+    // emptied when the movie changes (and kept when the same movie is set again).
+    void setMovie(std::shared_ptr<const Movie> movie);
+    const Movie* movie() const { return movie_.get(); }
+
+    // The character defined under id in the current movie, or nullptr.
+    const Character* character(uint16_t id) const { return movie_ ? movie_->character(id) : nullptr; }
+    // The movie's version (strings of movies before 6 are not UTF-8); 10 without a movie.
+    uint8_t swfVersion() const { return movie_ ? movie_->version : 10; }
+
+    void clearCaches();
+
+    ShapeCache shapes;
+    BitmapCache bitmaps;
+    GlyphCache glyphs;
+    TextCache texts;
+    RenderWarnings warnings;
+
+private:
+    std::shared_ptr<const Movie> movie_;
+};
+
+}  // namespace velmora::swf

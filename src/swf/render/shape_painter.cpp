@@ -1,0 +1,120 @@
+#include "swf/render/shape_painter.h"
+
+#include <QPen>
+#include <cmath>
+
+#include "swf/format/bitmap.h"
+#include "swf/render/color_transform_apply.h"
+#include "swf/render/gradient_brush.h"
+
+namespace velmora::swf {
+namespace {
+
+double determinant(const Matrix& m) { return m.a * m.d - m.b * m.c; }
+
+Qt::PenCapStyle toQt(LineStyle::Cap cap) {
+    switch (cap) {
+        case LineStyle::Cap::None: return Qt::FlatCap;
+        case LineStyle::Cap::Square: return Qt::SquareCap;
+        default: return Qt::RoundCap;
+    }
+}
+
+Qt::PenJoinStyle toQt(LineStyle::Join join) {
+    switch (join) {
+        case LineStyle::Join::Bevel: return Qt::BevelJoin;
+        case LineStyle::Join::Miter: return Qt::MiterJoin;
+        default: return Qt::RoundJoin;
+    }
+}
+
+QPen makePen(const LineStyle& line, const ColorTransform& colorTransform, const QTransform& world, double stageScale,
+             RenderResources& resources, double& opacity) {
+    QBrush brush = line.fill ? makeFillBrush(*line.fill, colorTransform, resources, opacity)
+                             : QBrush(transformColor(line.color, colorTransform));
+    QPen pen(brush, 0.0, Qt::SolidLine, toQt(line.startCap), toQt(line.join));
+    if (line.join == LineStyle::Join::Miter && std::isfinite(line.miterLimit))
+        pen.setMiterLimit(std::max(1.0, line.miterLimit));
+    const double worldScale = std::sqrt(std::abs(world.determinant()));
+    const double devicePixels = line.width * worldScale;
+    if (line.noHScale || line.noVScale) {
+        // Width in movie pixels, grown only by the stage's own zoom.
+        pen.setCosmetic(true);
+        pen.setWidthF(std::max(1.0, line.width / kTwipsPerPixel * stageScale));
+    } else if (line.width == 0 || !(devicePixels >= 1.0)) {
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    } else {
+        pen.setWidthF(line.width);
+    }
+    return pen;
+}
+
+}  // namespace
+
+QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform, RenderResources& resources,
+                     double& opacity) {
+    opacity = 1.0;
+    if (fill.isGradient()) {
+        if (std::abs(determinant(fill.matrix)) < 1e-12) {
+            // A gradient squeezed to nothing shows its last colour everywhere.
+            if (fill.gradient.stops.empty()) return QBrush(Qt::NoBrush);
+            return QBrush(transformColor(fill.gradient.stops.back().color, colorTransform));
+        }
+        return makeGradientBrush(fill, colorTransform);
+    }
+    if (fill.isBitmap()) {
+        const Character* character = resources.character(fill.bitmapId);
+        if (fill.bitmapId == 0xFFFF) return QBrush(Qt::NoBrush);
+        if (!character || character->kind != CharacterKind::Bitmap) {
+            resources.warnings.add("bitmap fill names character " + std::to_string(fill.bitmapId) +
+                                   ", which is not a bitmap: not drawn");
+            return QBrush(Qt::NoBrush);
+        }
+        if (std::abs(determinant(fill.matrix)) < 1e-12) return QBrush(Qt::NoBrush);
+        const auto& bitmap = static_cast<const BitmapCharacter&>(*character);
+        QImage image;
+        if (isAlphaFactorOnly(colorTransform)) {
+            image = resources.bitmaps.image(bitmap, resources.warnings);
+            opacity = std::min(1.0, colorTransform.aMult);
+        } else {
+            image = resources.bitmaps.transformed(bitmap, colorTransform, resources.warnings);
+        }
+        if (image.isNull()) return QBrush(Qt::NoBrush);
+        QBrush brush(image);
+        const Matrix& m = fill.matrix;
+        brush.setTransform(QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty));
+        return brush;
+    }
+    return QBrush(transformColor(fill.color, colorTransform));
+}
+
+void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTransform& colorTransform,
+                double stageScale, RenderResources& resources) {
+    const double baseOpacity = painter.opacity();
+    const QTransform world = painter.worldTransform();
+    for (const ShapeStyleGroup& group : geometry.groups) {
+        for (const ShapeStyleGroup::Fill& fill : group.fills) {
+            double opacity = 1.0;
+            const QBrush brush = makeFillBrush(fill.style, colorTransform, resources, opacity);
+            if (brush.style() == Qt::NoBrush || opacity <= 0.0) continue;
+            const bool smooth = fill.style.type == FillStyle::Type::RepeatingBitmap ||
+                                fill.style.type == FillStyle::Type::ClippedBitmap;
+            if (fill.style.isBitmap()) painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+            painter.setOpacity(baseOpacity * opacity);
+            painter.fillPath(fill.path, brush);
+        }
+        painter.setOpacity(baseOpacity);
+        painter.setBrush(Qt::NoBrush);
+        for (const ShapeStyleGroup::Line& line : group.lines) {
+            double opacity = 1.0;
+            const QPen pen = makePen(line.style, colorTransform, world, stageScale, resources, opacity);
+            if (pen.brush().style() == Qt::NoBrush || opacity <= 0.0) continue;
+            painter.setOpacity(baseOpacity * opacity);
+            painter.strokePath(line.path, pen);
+        }
+        painter.setOpacity(baseOpacity);
+    }
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPainterPath>
+#include <vector>
+
+#include "swf/format/geometry.h"
+
+namespace velmora::swf {
+
+// Text made into outlines, ready to paint: one path per run of one colour, in twips of the text's
+// own space. Building it costs far more than painting it, so it is built once and cached.
+struct TextGeometry {
+    struct Piece {
+        QPainterPath path;
+        Rgba color;
+    };
+    std::vector<Piece> pieces;
+
+    // Adds path in color, joining it to the last piece when the colour and the fill rule are the
+    // same (embedded glyphs fill even-odd, installed fonts' glyphs by winding; mixing them in one
+    // path would open holes in one kind or fill them in the other).
+    void add(const QPainterPath& path, const Rgba& color) {
+        if (pieces.empty() || !(pieces.back().color == color) || pieces.back().path.fillRule() != path.fillRule()) {
+            pieces.push_back({QPainterPath(), color});
+            pieces.back().path.setFillRule(path.fillRule());
+        }
+        pieces.back().path.addPath(path);
+    }
+};
+
+}  // namespace velmora::swf

@@ -1,0 +1,127 @@
+#include "swf/render/text_layout.h"
+
+#include <QTransform>
+#include <algorithm>
+
+namespace velmora::swf {
+namespace {
+
+struct Item {
+    char32_t c;
+    const TextFormat* format;
+    double advance;
+};
+
+struct Line {
+    size_t begin;  // items [begin, end)
+    size_t end;
+    bool firstOfParagraph;
+};
+
+bool isSpace(char32_t c) { return c == ' ' || c == '\t' || c == 0x3000; }
+
+// Where a paragraph's lines end, greedily: each line takes as many items as fit.
+std::vector<Line> breakLines(const std::vector<Item>& items, double firstWidth, double width, bool wrap) {
+    std::vector<Line> lines;
+    size_t begin = 0;
+    bool first = true;
+    while (begin < items.size() || lines.empty()) {
+        if (!wrap || begin >= items.size()) {
+            lines.push_back({begin, items.size(), first});
+            break;
+        }
+        const double limit = first ? firstWidth : width;
+        double x = 0.0;
+        size_t breakAt = 0;  // 0: no opportunity yet on this line
+        size_t i = begin;
+        for (; i < items.size(); ++i) {
+            const Item& item = items[i];
+            if (isSpace(item.c)) {
+                x += item.advance;
+                breakAt = i + 1;  // after the space; spaces may hang past the edge
+                continue;
+            }
+            if (breaksAnywhere(item.c) && i > begin) breakAt = std::max(breakAt, i);
+            if (x + item.advance > limit && i > begin) break;
+            x += item.advance;
+            if (breaksAnywhere(item.c)) breakAt = i + 1;
+        }
+        size_t end = i;
+        if (i < items.size() && breakAt > begin) end = breakAt;
+        // Never give a line nothing, whatever the width.
+        if (end == begin) end = begin + 1;
+        lines.push_back({begin, end, first});
+        begin = end;
+        first = false;
+    }
+    return lines;
+}
+
+}  // namespace
+
+bool breaksAnywhere(char32_t c) {
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x2FFFF);
+}
+
+TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const TextLayoutOptions& options,
+                        GlyphSource& glyphs) {
+    TextGeometry geometry;
+    double y = options.top;
+    bool firstLineOfField = true;
+    double previousDescent = 0.0;
+    const double boxWidth = std::max(0.0, options.width - options.leftMargin - options.rightMargin);
+    for (const TextParagraph& paragraph : paragraphs) {
+        std::vector<Item> items;
+        for (const TextRun& run : paragraph.runs)
+            for (char32_t c : run.text) items.push_back({c, &run.format, glyphs.advance(c, run.format)});
+
+        // An empty paragraph still takes a line, in the format of the run it would have had.
+        const TextFormat* lastFormat = paragraph.runs.empty() ? nullptr : &paragraph.runs.back().format;
+        const std::vector<Line> lines =
+            breakLines(items, boxWidth - options.indent, boxWidth, options.wordWrap);
+        for (const Line& line : lines) {
+            GlyphSource::Metrics m{0.0, 0.0};
+            for (size_t i = line.begin; i < line.end; ++i) {
+                const GlyphSource::Metrics im = glyphs.metrics(*items[i].format);
+                m.ascent = std::max(m.ascent, im.ascent);
+                m.descent = std::max(m.descent, im.descent);
+            }
+            if (line.begin == line.end) {
+                static const TextFormat kDefault;
+                m = glyphs.metrics(lastFormat ? *lastFormat : kDefault);
+            }
+            y += firstLineOfField ? m.ascent : previousDescent + options.leading + m.ascent;
+            firstLineOfField = false;
+            previousDescent = m.descent;
+
+            size_t visibleEnd = line.end;
+            while (visibleEnd > line.begin && isSpace(items[visibleEnd - 1].c)) --visibleEnd;
+            double width = 0.0;
+            for (size_t i = line.begin; i < visibleEnd; ++i) width += items[i].advance;
+            const double lineBox = boxWidth - (line.firstOfParagraph ? options.indent : 0.0);
+            double x = options.leftMargin + (line.firstOfParagraph ? options.indent : 0.0);
+            if (paragraph.align == EditTextCharacter::Align::Right) x += lineBox - width;
+            else if (paragraph.align == EditTextCharacter::Align::Center) x += (lineBox - width) / 2.0;
+
+            for (size_t i = line.begin; i < line.end; ++i) {
+                const Item& item = items[i];
+                if (!isSpace(item.c)) {
+                    QPainterPath outline = glyphs.outline(item.c, *item.format);
+                    if (!outline.isEmpty()) geometry.add(outline.translated(x, y), item.format->color);
+                }
+                if (item.format->underline && i < visibleEnd) {
+                    const double thickness = std::max(20.0, item.format->size / 16.0);
+                    QPainterPath bar;
+                    bar.setFillRule(Qt::WindingFill);
+                    bar.addRect(QRectF(x, y + item.format->size / 10.0, item.advance, thickness));
+                    geometry.add(bar, item.format->color);
+                }
+                x += item.advance;
+            }
+        }
+    }
+    return geometry;
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPainterPath>
+#include <vector>
+
+#include "swf/render/html_text.h"
+#include "swf/render/text_geometry.h"
+
+namespace velmora::swf {
+
+// What text layout needs from fonts: metrics and outlines of single characters in a format, in
+// twips. Implementations resolve the format's face to an embedded or an installed font.
+class GlyphSource {
+public:
+    virtual ~GlyphSource() = default;
+    struct Metrics {
+        double ascent = 0.0;
+        double descent = 0.0;
+    };
+    virtual Metrics metrics(const TextFormat& format) = 0;
+    virtual double advance(char32_t c, const TextFormat& format) = 0;
+    // The outline with its origin on the baseline at the character's start.
+    virtual QPainterPath outline(char32_t c, const TextFormat& format) = 0;
+};
+
+struct TextLayoutOptions {
+    double width = 0.0;  // of the text box inside the field's gutter, twips
+    bool wordWrap = false;
+    double leftMargin = 0.0;
+    double rightMargin = 0.0;
+    double indent = 0.0;   // first line of each paragraph
+    double leading = 0.0;  // extra space between lines, may be negative
+    double top = 0.0;      // y of the top of the first line
+};
+
+// Lays paragraphs out into lines and makes them into outlines. Lines break at spaces, and
+// between CJK characters, which need no spaces; a word longer than a line is broken where it
+// overflows. Without wordWrap each paragraph is one line, cut off by the field. Spaces at the end
+// of a line do not count for its alignment; justified text is set flush left (the last line of a
+// paragraph always is). Underlines are drawn as part of the outline in the run's colour.
+TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const TextLayoutOptions& options,
+                        GlyphSource& glyphs);
+
+// True for characters between which a line may break without a space: CJK ideographs, kana,
+// hangul and full-width forms.
+bool breaksAnywhere(char32_t c);
+
+}  // namespace velmora::swf
