@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "lesson_script.h"
+
+namespace velmora::lessons {
+
+constexpr double kLessonFrameRate = 12.0;
+
+// The subtitle movie of a lesson: a gradient background, a photo, the title as an HTML text
+// field in a device font, and each line with its gloss in an embedded font, shown from the
+// line's start to the next line's; the last frame stops. 600x400 pixels at 12 frames a second.
+std::vector<uint8_t> buildSubtitleMovie(const LessonScript& script);
+
+// The sound movie of a lesson: a one-frame main timeline that stops, holding a clip placed as
+// "mp3_mc" whose timeline carries the narration as MP3 stream sound, one block a frame, and stops
+// on its last frame.
+std::vector<uint8_t> buildSoundMovie(const LessonScript& script, const std::vector<uint8_t>& narrationMp3);
+
+}  // namespace velmora::lessons
