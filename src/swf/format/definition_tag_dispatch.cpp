@@ -43,6 +43,35 @@ bool parseDefinitionTag(const TagRecord& tag, ParseContext& ctx) {
             case kTagDefineShape2: ctx.define(parseDefineShape(in, 2, ctx)); return true;
             case kTagDefineShape3: ctx.define(parseDefineShape(in, 3, ctx)); return true;
             case kTagDefineShape4: ctx.define(parseDefineShape(in, 4, ctx)); return true;
+            case kTagDefineMorphShape: ctx.define(parseDefineMorphShape(in, 1, ctx)); return true;
+            case kTagDefineMorphShape2: ctx.define(parseDefineMorphShape(in, 2, ctx)); return true;
+            case kTagDefineFont: ctx.define(parseDefineFont(in, 1, ctx)); return true;
+            case kTagDefineFont2: ctx.define(parseDefineFont(in, 2, ctx)); return true;
+            case kTagDefineFont3: ctx.define(parseDefineFont(in, 3, ctx)); return true;
+            case kTagDefineFontInfo: parseDefineFontInfo(in, 1, ctx); return true;
+            case kTagDefineFontInfo2: parseDefineFontInfo(in, 2, ctx); return true;
+            case kTagDefineFontAlignZones: parseDefineFontAlignZones(in, ctx); return true;
+            case kTagDefineFontName: parseDefineFontName(in, ctx); return true;
+            case kTagDefineText: ctx.define(parseDefineText(in, 1, ctx)); return true;
+            case kTagDefineText2: ctx.define(parseDefineText(in, 2, ctx)); return true;
+            case kTagDefineEditText: ctx.define(parseDefineEditText(in, ctx)); return true;
+            case kTagDefineBits:
+            case kTagDefineBitsJpeg2:
+            case kTagDefineBitsJpeg3:
+            case kTagDefineBitsJpeg4:
+            case kTagDefineBitsLossless:
+            case kTagDefineBitsLossless2: ctx.define(parseDefineBitmap(in, tag.code, ctx)); return true;
+            case kTagJpegTables:
+                // Only the first counts: every DefineBits of a movie shares one set of tables.
+                if (!ctx.jpegTables && !tag.body.empty()) {
+                    ctx.jpegTables = std::make_shared<const std::vector<uint8_t>>(tag.body.begin(), tag.body.end());
+                }
+                return true;
+            case kTagDefineButton: ctx.define(parseDefineButton(in, 1, ctx)); return true;
+            case kTagDefineButton2: ctx.define(parseDefineButton(in, 2, ctx)); return true;
+            case kTagDefineButtonSound: parseDefineButtonSound(in, ctx); return true;
+            case kTagDefineButtonCxform: parseDefineButtonCxform(in, ctx); return true;
+            case kTagDefineVideoStream: ctx.define(parseDefineVideoStream(in)); return true;
             default: return false;
         }
     } catch (const MalformedData& e) {

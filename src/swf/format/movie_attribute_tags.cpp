@@ -37,6 +37,19 @@ void importAssets(BitReader& in, ParseContext& ctx, bool second) {
              " imported characters are absent");
 }
 
+// Anti-aliasing settings for a text: nothing this renderer uses, but a malformed one says the
+// file is damaged there.
+void checkTextSettings(BitReader& in) {
+    in.u16();
+    uint32_t renderer = in.ub(2);
+    uint32_t gridFit = in.ub(3);
+    in.ub(3);
+    if (renderer > 1) throw MalformedData("unknown text renderer " + std::to_string(renderer));
+    if (gridFit > 2) throw MalformedData("unknown grid fitting " + std::to_string(gridFit));
+    in.f32();
+    in.f32();
+}
+
 }  // namespace
 
 bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
@@ -54,9 +67,12 @@ bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
                 return true;
             }
             case kTagProtect:
-                // The optional password hash guards authoring import only; playback ignores it.
+                // The optional password hash guards authoring import only; playback ignores it,
+                // but a damaged one is still worth a warning.
                 movie.isProtected = true;
+                if (!in.atEnd()) in.cString();
                 return true;
+            case kTagCsmTextSettings: checkTextSettings(in); return true;
             case kTagEnableDebugger:
             case kTagEnableDebugger2:
             case kTagDebugId:
@@ -64,7 +80,6 @@ bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
             case kTagEnableTelemetry:
             case kTagSymbolClass:
             case kTagDefineSceneAndFrameLabelData:
-            case kTagCsmTextSettings:
             case kTagDefineScalingGrid:
                 return true;  // nothing for playback
             case kTagScriptLimits:

@@ -8,9 +8,13 @@ constexpr uint32_t kRates[4] = {5512, 11025, 22050, 44100};
 
 SoundFormatInfo formatBits(BitReader& in, bool withFormat) {
     SoundFormatInfo info;
-    // Codes this engine cannot decode are kept as they are: the sound system reports them as
-    // unsupported, and the rest of the movie plays.
-    if (withFormat) info.format = static_cast<SoundFormat>(in.ub(4));
+    if (withFormat) {
+        uint32_t code = in.ub(4);
+        // Without a known codec the samples cannot even be framed: the sound is dropped and the
+        // rest of the movie plays.
+        if (code > 6 && code != 11) throw MalformedData("unknown sound format " + std::to_string(code));
+        info.format = static_cast<SoundFormat>(code);
+    }
     info.sampleRate = kRates[in.ub(2)];
     info.is16Bit = in.flag();
     info.stereo = in.flag();
