@@ -1,0 +1,71 @@
+// Hostile movies: growth without end is refused, never followed.
+#include <gtest/gtest.h>
+
+#include "runtime_fixtures.h"
+
+namespace velmora::test {
+namespace {
+
+bool noted(const swf::MovieInstance& movie, const std::string& part) {
+    for (const auto& m : movie.messages()) {
+        if (m.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
+
+TEST(RuntimeLimits, ASpriteThatPlacesItselfStopsAtTheNestingLimit) {
+    SwfWriter swf;
+    SwfTagList self;
+    self.placeObject2({.depth = 1, .characterId = 10}).showFrame();
+    swf.defineSprite(10, self);
+    swf.placeObject2({.depth = 1, .characterId = 10}).showFrame();
+    swf::MovieInstance::Options options;
+    options.limits.maxClipNesting = 8;
+    auto movie = play(swf, options);
+    int levels = 0;
+    for (swf::Clip* c = movie->root().childAt(1); c; c = c->childAt(1)) ++levels;
+    EXPECT_EQ(levels, 8);
+    EXPECT_TRUE(noted(*movie, "nested too deeply"));
+}
+
+TEST(RuntimeLimits, ATreeThatMultipliesStopsAtTheObjectLimitAndFreesItsRoomOnRemoval) {
+    // Each sprite places itself twice: a binary tree that would grow for ever.
+    SwfWriter swf;
+    SwfTagList self;
+    self.placeObject2({.depth = 1, .characterId = 10}).placeObject2({.depth = 2, .characterId = 10}).showFrame();
+    swf.defineSprite(10, self);
+    swf.placeObject2({.depth = 1, .characterId = 10}).showFrame();
+    swf.removeObject2(1).showFrame();
+    swf::MovieInstance::Options options;
+    options.limits.maxDisplayObjects = 500;
+    auto movie = play(swf, options);
+    EXPECT_EQ(movie->displayObjectCount(), 500u);
+    EXPECT_TRUE(noted(*movie, "too many objects"));
+    movie->tick();
+    EXPECT_EQ(movie->displayObjectCount(), 0u);
+}
+
+TEST(RuntimeLimits, MessagesAreKeptToTheirBound) {
+    SwfWriter swf;
+    Asm many;
+    for (int i = 0; i < 50; ++i) many.pushInt(i).trace();
+    swf.doAction(many).showFrame();
+    swf::MovieInstance::Options options;
+    options.limits.maxMessages = 10;
+    auto movie = play(swf, options);
+    ASSERT_EQ(movie->messages().size(), 10u);
+    EXPECT_EQ(movie->messages().back(), "trace: 49");
+}
+
+TEST(RuntimeLimits, CallsThatCallThemselvesStop) {
+    // Frame 0 calls frame 1, whose script calls itself.
+    SwfWriter swf;
+    swf.doAction(Asm().pushInt(2).record(0x9E, {}).pushString("back").trace()).showFrame();
+    swf.doAction(Asm().pushInt(2).record(0x9E, {})).showFrame();
+    auto movie = play(swf);
+    EXPECT_TRUE(noted(*movie, "calls nested too deeply"));
+    EXPECT_EQ(traces(*movie), std::vector<std::string>{"back"});
+}
+
+}  // namespace
+}  // namespace velmora::test
