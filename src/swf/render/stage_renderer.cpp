@@ -1,0 +1,274 @@
+#include "swf/render/stage_renderer.h"
+
+#include <algorithm>
+
+#include "swf/format/bitmap.h"
+#include "swf/format/button.h"
+#include "swf/format/text_encoding.h"
+#include "swf/render/blend_compositor.h"
+#include "swf/render/color_transform_apply.h"
+#include "swf/render/edit_text.h"
+#include "swf/render/filters.h"
+#include "swf/render/shape_painter.h"
+#include "swf/render/static_text.h"
+
+namespace velmora::swf {
+namespace {
+
+QTransform toQt(const Matrix& m) { return QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty); }
+
+// A colour transform under which nothing can show: every alpha comes out 0.
+bool fullyTransparent(const ColorTransform& cx) {
+    return std::max<double>(cx.aAdd, 255.0 * cx.aMult + cx.aAdd) <= 0.0;
+}
+
+bool isNormal(BlendMode mode) {
+    const auto v = static_cast<uint8_t>(mode);
+    return v <= static_cast<uint8_t>(BlendMode::Normal) || v > static_cast<uint8_t>(BlendMode::HardLight);
+}
+
+// Layers are as large as the device; a device too large to copy is drawn without its effects.
+constexpr int64_t kMaxLayerPixels = int64_t(8192) * 8192;
+
+const TextGeometry& staticTextGeometry(const TextCharacter& text, RenderResources& resources) {
+    if (const TextGeometry* cached = resources.texts.findStatic(&text)) return *cached;
+    return resources.texts.storeStatic(&text, buildStaticText(text, resources));
+}
+
+void uniteInto(QPainterPath& result, const QPainterPath& path) {
+    if (path.isEmpty()) return;
+    result = result.isEmpty() ? path : result.united(path);
+}
+
+}  // namespace
+
+StageRenderer::StageRenderer(RenderResources& resources, ChildListLookup children)
+    : resources_(resources), children_(std::move(children)) {}
+
+void StageRenderer::render(QPainter& painter, const DisplayList& list, const Rect& stage, QSize viewport,
+                           const QColor& background) {
+    painter.save();
+    painter.resetTransform();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(QRect(QPoint(0, 0), viewport), background);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const StageViewport view = StageViewport::showAll(stage, viewport);
+    if (view.scale > 0) {
+        painter.setClipRect(view.stageRect, Qt::IntersectClip);
+        drawList(painter, list, view.toDevice, ColorTransform{}, view.scale);
+    }
+    painter.restore();
+}
+
+QImage StageRenderer::renderImage(const DisplayList& list, const Rect& stage, QSize viewport,
+                                  const QColor& background) {
+    QImage image(viewport, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return image;
+    QPainter painter(&image);
+    render(painter, list, stage, viewport, background);
+    return image;
+}
+
+void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const QTransform& toDevice,
+                             const ColorTransform& cx, double stageScale) {
+    stageScale_ = stageScale;
+    painter.save();
+    drawListAt(painter, list, Context{toDevice, cx, 0, false});
+    painter.restore();
+}
+
+void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const Context& ctx) {
+    struct Mask {
+        uint16_t lastDepth;
+        QPainterPath path;  // device pixels
+    };
+    std::vector<Mask> masks;
+    for (const auto& [depth, object] : list) {
+        if (!object) continue;
+        std::erase_if(masks, [depth = depth](const Mask& m) { return depth > m.lastDepth; });
+        if (object->clipDepth > 0) {
+            // A mask is not drawn: its outline clips the depths above it up to clipDepth.
+            if (object->clipDepth > depth) masks.push_back({object->clipDepth, maskOutline(*object, ctx, ctx.nesting)});
+            continue;
+        }
+        if (masks.empty()) {
+            drawObject(painter, *object, ctx);
+            continue;
+        }
+        painter.save();
+        painter.resetTransform();
+        for (const Mask& mask : masks) painter.setClipPath(mask.path, Qt::IntersectClip);
+        drawObject(painter, *object, ctx);
+        painter.restore();
+    }
+}
+
+void StageRenderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& parent) {
+    if (!object.visible || !object.character) return;
+    Context ctx{toQt(object.matrix) * parent.world, parent.cx * object.colorTransform, parent.nesting + 1,
+                parent.insideLayer};
+    if (ctx.nesting > kMaxNesting) {
+        resources_.warnings.add("sprites nested deeper than " + std::to_string(kMaxNesting) + " levels are not drawn");
+        return;
+    }
+    if (fullyTransparent(ctx.cx) && object.blendMode != BlendMode::Alpha) return;
+    if (!object.filters.empty() || !isNormal(object.blendMode)) {
+        drawWithEffects(painter, object, ctx);
+        return;
+    }
+    drawCharacter(painter, *object.character, &object, ctx);
+}
+
+void StageRenderer::drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
+                                  const Context& ctx) {
+    switch (character.kind) {
+        case CharacterKind::Shape:
+            painter.setTransform(ctx.world);
+            paintShape(painter, resources_.shapes.geometry(static_cast<const ShapeCharacter&>(character)), ctx.cx,
+                       stageScale_, resources_);
+            break;
+        case CharacterKind::MorphShape:
+            painter.setTransform(ctx.world);
+            paintShape(painter,
+                       resources_.shapes.geometry(static_cast<const MorphShapeCharacter&>(character),
+                                                  object ? object->ratio : 0),
+                       ctx.cx, stageScale_, resources_);
+            break;
+        case CharacterKind::Text: {
+            const auto& text = static_cast<const TextCharacter&>(character);
+            const TextGeometry& geometry = staticTextGeometry(text, resources_);
+            painter.setTransform(toQt(text.matrix) * ctx.world);
+            for (const TextGeometry::Piece& piece : geometry.pieces)
+                painter.fillPath(piece.path, transformColor(piece.color, ctx.cx));
+            break;
+        }
+        case CharacterKind::EditText: {
+            const auto& field = static_cast<const EditTextCharacter&>(character);
+            const std::string content = object ? object->text : toUtf8(field.initialText, resources_.swfVersion());
+            painter.setTransform(ctx.world);
+            paintEditText(painter, field, content, ctx.cx, resources_);
+            break;
+        }
+        case CharacterKind::Bitmap: {
+            // A bitmap placed on its own: one bitmap pixel to one movie pixel.
+            const auto& bitmap = static_cast<const BitmapCharacter&>(character);
+            const QImage image = isAlphaFactorOnly(ctx.cx) ? resources_.bitmaps.image(bitmap, resources_.warnings)
+                                                            : resources_.bitmaps.transformed(bitmap, ctx.cx, resources_.warnings);
+            if (image.isNull()) break;
+            painter.save();
+            if (isAlphaFactorOnly(ctx.cx)) painter.setOpacity(painter.opacity() * std::min(1.0, ctx.cx.aMult));
+            painter.setTransform(QTransform::fromScale(kTwipsPerPixel, kTwipsPerPixel) * ctx.world);
+            painter.drawImage(QPointF(0, 0), image);
+            painter.restore();
+            break;
+        }
+        case CharacterKind::Sprite:
+            if (object)
+                if (const DisplayList* children = children_(*object)) drawListAt(painter, *children, ctx);
+            break;
+        case CharacterKind::Button:
+            drawButton(painter, character, object ? object->buttonState : ButtonState::Up, ctx);
+            break;
+        default: break;  // sounds, videos and data have no picture of their own here
+    }
+}
+
+void StageRenderer::drawButton(QPainter& painter, const Character& character, ButtonState state, const Context& ctx) {
+    const auto& button = static_cast<const ButtonCharacter&>(character);
+    std::vector<const ButtonRecord*> records;
+    for (const ButtonRecord& r : button.records) {
+        const bool shown = state == ButtonState::Up ? r.up : state == ButtonState::Over ? r.over : r.down;
+        if (shown) records.push_back(&r);
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const ButtonRecord* a, const ButtonRecord* b) { return a->depth < b->depth; });
+    for (const ButtonRecord* r : records) {
+        const Character* c = resources_.character(r->characterId);
+        if (!c || c == &character) {
+            resources_.warnings.add("button " + std::to_string(button.id) + " shows character " +
+                                    std::to_string(r->characterId) + ", which is missing: not drawn");
+            continue;
+        }
+        Context rc{toQt(r->matrix) * ctx.world, ctx.cx * r->colorTransform, ctx.nesting + 1, ctx.insideLayer};
+        if (rc.nesting > kMaxNesting) return;
+        drawCharacter(painter, *c, nullptr, rc);
+    }
+}
+
+void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx) {
+    const BlendMode mode = isNormal(object.blendMode) ? BlendMode::Normal : object.blendMode;
+    // Alpha and erase work on the layer of a parent drawn with blend mode "layer"; with no such
+    // parent they would cut holes in the stage itself, so the object shows nothing.
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && !ctx.insideLayer) return;
+    QPaintDevice* device = painter.device();
+    const QSize size(device->width(), device->height());
+    if (size.isEmpty() || int64_t(size.width()) * size.height() > kMaxLayerPixels) {
+        drawCharacter(painter, *object.character, &object, ctx);
+        return;
+    }
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) return;
+    layer.fill(Qt::transparent);
+    {
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHints(painter.renderHints());
+        Context inner = ctx;
+        inner.insideLayer = ctx.insideLayer || mode == BlendMode::Layer;
+        drawCharacter(layerPainter, *object.character, &object, inner);
+    }
+    if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_, resources_.warnings);
+    compositeLayer(painter, layer, mode);
+}
+
+QPainterPath StageRenderer::maskOutline(const DisplayObject& object, const Context& parent, int nesting) {
+    if (!object.character) return {};
+    return characterOutline(*object.character, &object, toQt(object.matrix) * parent.world, nesting + 1);
+}
+
+QPainterPath StageRenderer::characterOutline(const Character& character, const DisplayObject* object,
+                                             const QTransform& world, int nesting) {
+    QPainterPath result;
+    if (nesting > kMaxNesting) return result;
+    auto addGeometry = [&](const ShapeGeometry& geometry) {
+        for (const ShapeStyleGroup& group : geometry.groups)
+            for (const ShapeStyleGroup::Fill& fill : group.fills) uniteInto(result, world.map(fill.path));
+    };
+    switch (character.kind) {
+        case CharacterKind::Shape:
+            addGeometry(resources_.shapes.geometry(static_cast<const ShapeCharacter&>(character)));
+            break;
+        case CharacterKind::MorphShape:
+            addGeometry(resources_.shapes.geometry(static_cast<const MorphShapeCharacter&>(character),
+                                                   object ? object->ratio : 0));
+            break;
+        case CharacterKind::Text: {
+            const auto& text = static_cast<const TextCharacter&>(character);
+            const QTransform textWorld = toQt(text.matrix) * world;
+            for (const TextGeometry::Piece& piece : staticTextGeometry(text, resources_).pieces)
+                uniteInto(result, textWorld.map(piece.path));
+            break;
+        }
+        case CharacterKind::EditText: {
+            const Rect& b = static_cast<const EditTextCharacter&>(character).bounds;
+            QPainterPath box;
+            box.addRect(QRectF(b.xMin, b.yMin, b.width(), b.height()));
+            uniteInto(result, world.map(box));
+            break;
+        }
+        case CharacterKind::Sprite: {
+            const DisplayList* children = object ? children_(*object) : nullptr;
+            if (!children) break;
+            for (const auto& [depth, child] : *children) {
+                if (!child || !child->character || child->clipDepth > 0) continue;
+                uniteInto(result, characterOutline(*child->character, child.get(), toQt(child->matrix) * world,
+                                                   nesting + 1));
+            }
+            break;
+        }
+        default: break;
+    }
+    return result;
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+#include <functional>
+
+#include "swf/runtime/display_object.h"
+#include "swf/render/render_resources.h"
+#include "swf/render/stage_viewport.h"
+
+namespace velmora::swf {
+
+// Finds the display list of a sprite instance (its DisplayObject::clip), or nullptr when it has
+// none yet. The runtime owns clips; the renderer only reads through this.
+using ChildListLookup = std::function<const DisplayList*(const DisplayObject&)>;
+
+// The runtime's own way of reaching a sprite instance's display list.
+const DisplayList* clipDisplayList(const DisplayObject& object);
+
+// Draws display lists: the stage of a movie, through its sprites, onto a painter. Shapes, morph
+// shapes, static and edit texts, bitmaps, buttons (the records of their current state) and
+// sprites; matrices and colour transforms compose from parent to child; clip layers mask the
+// depths they cover; blend modes and filters are drawn on offscreen layers. Antialiased, bitmaps
+// smoothed where the movie allows it.
+//
+// The renderer sets the painter's transform itself and expects the painter to be untransformed;
+// it restores the painter's state when done. Anything it cannot draw (a missing character, an
+// undecodable bitmap, an unsupported filter) is skipped and noted in resources().warnings.
+class StageRenderer {
+public:
+    // Nesting deeper than this is not drawn: a movie whose sprites contain themselves would
+    // otherwise recurse without end.
+    static constexpr int kMaxNesting = 64;
+
+    explicit StageRenderer(RenderResources& resources, ChildListLookup children = clipDisplayList);
+
+    // Paints the whole viewport: the background colour everywhere, then the stage's content
+    // scaled "ShowAll" into it and clipped to the stage, so the margins show the background.
+    void render(QPainter& painter, const DisplayList& list, const Rect& stage, QSize viewport, const QColor& background);
+
+    // The same into a new image of the viewport's size.
+    QImage renderImage(const DisplayList& list, const Rect& stage, QSize viewport, const QColor& background);
+
+    // Draws one display list with a given transform (movie twips to device pixels) and colour
+    // transform, without background or stage clip. stageScale is device pixels per movie pixel.
+    void drawList(QPainter& painter, const DisplayList& list, const QTransform& toDevice, const ColorTransform& cx,
+                  double stageScale);
+
+    RenderResources& resources() { return resources_; }
+
+private:
+    struct Context {
+        QTransform world;
+        ColorTransform cx;
+        int nesting = 0;
+        bool insideLayer = false;  // a parent with blend mode "layer" gathers us
+    };
+
+    void drawListAt(QPainter& painter, const DisplayList& list, const Context& ctx);
+    void drawObject(QPainter& painter, const DisplayObject& object, const Context& parent);
+    void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
+                       const Context& ctx);
+    void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
+    void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);
+    QPainterPath maskOutline(const DisplayObject& object, const Context& parent, int nesting);
+    QPainterPath characterOutline(const Character& character, const DisplayObject* object, const QTransform& world,
+                                  int nesting);
+
+    RenderResources& resources_;
+    ChildListLookup children_;
+    double stageScale_ = 1.0;
+    QSize deviceSize_;
+};
+
+}  // namespace velmora::swf

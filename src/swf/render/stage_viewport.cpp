@@ -1,0 +1,23 @@
+#include "swf/render/stage_viewport.h"
+
+#include <algorithm>
+
+namespace velmora::swf {
+
+StageViewport StageViewport::showAll(const Rect& stage, QSize viewport) {
+    StageViewport view;
+    const double stageWidth = stage.width() / kTwipsPerPixel;
+    const double stageHeight = stage.height() / kTwipsPerPixel;
+    if (stageWidth <= 0 || stageHeight <= 0 || viewport.width() <= 0 || viewport.height() <= 0) return view;
+    view.scale = std::min(viewport.width() / stageWidth, viewport.height() / stageHeight);
+    const double width = stageWidth * view.scale;
+    const double height = stageHeight * view.scale;
+    const double left = (viewport.width() - width) / 2.0;
+    const double top = (viewport.height() - height) / 2.0;
+    view.stageRect = QRectF(left, top, width, height);
+    const double k = view.scale / kTwipsPerPixel;
+    view.toDevice = QTransform(k, 0, 0, k, left - stage.xMin * k, top - stage.yMin * k);
+    return view;
+}
+
+}  // namespace velmora::swf
