@@ -1,9 +1,10 @@
 #include "swf/render/stage_renderer.h"
+#include "swf/runtime/clip.h"
 
 namespace velmora::swf {
 
-// Sprite instances reach the renderer through the runtime's clips; until a clip is attached the
-// sprite shows nothing.
-const DisplayList* clipDisplayList(const DisplayObject&) { return nullptr; }
+const DisplayList* clipDisplayList(const DisplayObject& object) {
+    return object.clip ? &object.clip->displayList() : nullptr;
+}
 
 }  // namespace velmora::swf

@@ -145,7 +145,10 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
         }
         case CharacterKind::EditText: {
             const auto& field = static_cast<const EditTextCharacter&>(character);
-            const std::string content = object ? object->text : toUtf8(field.initialText, resources_.swfVersion());
+            // A field shows its initial text until something gives it content of its own.
+            const std::string content = object && !object->text.empty()
+                                            ? object->text
+                                            : toUtf8(field.initialText, resources_.swfVersion());
             painter.setTransform(ctx.world);
             paintEditText(painter, field, content, ctx.cx, resources_);
             break;
