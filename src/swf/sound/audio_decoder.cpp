@@ -73,7 +73,7 @@ void AudioDecoder::fill(size_t frames) {
 size_t AudioDecoder::read(int16_t* out, size_t frames) {
     fill(frames);
     const size_t given = std::min(frames, (ready_.size() - readAt_) / kOutputChannels);
-    if (out != nullptr) std::memcpy(out, ready_.data() + readAt_, given * kOutputChannels * sizeof(int16_t));
+    if (out != nullptr && given > 0) std::memcpy(out, ready_.data() + readAt_, given * kOutputChannels * sizeof(int16_t));
     readAt_ += given * kOutputChannels;
     return given;
 }
