@@ -21,7 +21,8 @@ SilentClock::SilentClock(Mixer& mixer, TimeSource now, std::string reason)
 void SilentClock::service() {
     const double now = now_();
     if (!std::isfinite(now)) return;
-    int64_t due = int64_t(std::floor((now - origin_) * kOutputRate)) - consumed_;
+    // Rounded, not floored: times like 100.1 - 100 fall a hair short in binary.
+    int64_t due = int64_t(std::llround((now - origin_) * kOutputRate)) - consumed_;
     if (due <= 0) return;
     const int64_t cap = int64_t(kMaxCatchUpSeconds * kOutputRate);
     if (due > cap) {
