@@ -1,0 +1,45 @@
+#include <iomanip>
+#include <sstream>
+
+#include "probe_command.h"
+#include "swf/format/movie_loader.h"
+#include "swf/format/sprite.h"
+
+namespace velmora::probe {
+
+namespace {
+
+// Frame rates are 8.8 fixed point: print them exactly, without a trailing ".0" for whole ones.
+std::string formatRate(double rate) {
+    std::ostringstream s;
+    s << std::setprecision(10) << rate;
+    return s.str();
+}
+
+}  // namespace
+
+void runInfoCommand(std::span<const std::string> args, std::ostream& out) {
+    if (args.size() != 1) throwUsage(probeCommands()[0]);
+    auto movie = swf::loadMovieFile(args[0]);
+    out << "signature: " << std::string(movie->signature, 3) << "\n";
+    out << "version: " << int(movie->version) << "\n";
+    out << "width: " << movie->stageWidthPixels() << "\n";
+    out << "height: " << movie->stageHeightPixels() << "\n";
+    out << "rate: " << formatRate(movie->frameRate) << "\n";
+    out << "frames: " << movie->root.frames.size() << "\n";
+    out << "declared-frames: " << movie->declaredFrameCount << "\n";
+    out << "characters: " << movie->dictionary.size() << "\n";
+    if (movie->hasAbc) out << "actionscript3: yes (scripts not run)\n";
+    if (!movie->root.frames.empty()) {
+        for (const auto& tag : movie->root.frames[0].tags) {
+            const auto* place = std::get_if<swf::PlaceObject>(&tag);
+            if (place == nullptr || !place->name || !place->characterId) continue;
+            const auto* sprite = dynamic_cast<const swf::SpriteCharacter*>(movie->character(*place->characterId));
+            if (sprite == nullptr) continue;
+            out << "clip: " << *place->name << " frames=" << sprite->timeline.frames.size() << "\n";
+        }
+    }
+    for (const auto& warning : movie->warnings) out << "warning: " << warning << "\n";
+}
+
+}  // namespace velmora::probe
