@@ -1,5 +1,6 @@
 #include "platform/qt/qt_scroll_bar.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <string>
 
@@ -34,6 +35,21 @@ QtScrollBar::QtScrollBar(QWidget* parent) : bar_(new QScrollBar(Qt::Horizontal, 
     // sliderMoved comes only while the thumb is held; wheel, keys, arrows and track clicks
     // come as other actions and stay silent.
     connect(bar_, &QScrollBar::sliderMoved, this, &QtScrollBar::thumbDragged);
+    bar_->installEventFilter(this);
+}
+
+bool QtScrollBar::eventFilter(QObject* watched, QEvent* event) {
+    // QScrollBar inverts its controls so that the wheel scrolls forward, which also turns the
+    // Left and Right keys around; here Left moves the thumb left and Right moves it right.
+    if (watched == bar_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            bar_->triggerAction(key == Qt::Key_Left ? QAbstractSlider::SliderSingleStepSub
+                                                    : QAbstractSlider::SliderSingleStepAdd);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void QtScrollBar::thumbDragged(int position) {

@@ -39,6 +39,9 @@ public:
     void putTop(float twips) override;
     void putWidth(float twips) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void thumbDragged(int position);
 
