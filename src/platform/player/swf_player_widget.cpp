@@ -1,49 +1,204 @@
 #include "platform/player/swf_player_widget.h"
 
+#include "platform/player/player_state.h"
+
+#include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/core/failure.h"
+#include "swf/format/movie_loader.h"
+#include "swf/runtime/clip_properties.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/target_path.h"
 
 namespace velmora {
 
-// Placeholder until the engine is wired in: an empty player that answers as a player with no
-// movie does.
-struct SwfPlayerWidget::State {
-    bool backgroundSet = false;
-    int32_t background = 0xFFFFFF;
-};
+namespace {
 
-SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std::make_unique<State>()) {}
-SwfPlayerWidget::~SwfPlayerWidget() = default;
+// The component's frame cap: how fast a movie with a frame rate of 0 plays.
+constexpr double kFrameCap = 60.0;
+// The clock's timer never sleeps longer than this, so that a slow movie still follows its sound
+// and answers promptly when it is resumed.
+constexpr int kLongestTickMs = 50;
+constexpr double kMaxZoom = 16.0;
+
+size_t clampedFrame(int32_t frame, size_t frameCount) {
+    if (frame <= 0 || frameCount == 0) return 0;
+    return std::min(static_cast<size_t>(frame), frameCount - 1);
+}
+
+}  // namespace
+
+
+SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std::make_unique<State>()) {
+    // The player paints every pixel of its area itself ("Window" mode).
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    state_->clock.setTimerType(Qt::PreciseTimer);
+    connect(&state_->clock, &QTimer::timeout, this, [this] { onClockTick(); });
+}
+
+SwfPlayerWidget::~SwfPlayerWidget() { unload(); }
 
 void SwfPlayerWidget::setInitialBackgroundColor(int32_t rgb) { putBackgroundColor(rgb); }
-void SwfPlayerWidget::putMovie(const std::string& path) { throw Failure("cannot open movie " + path); }
-std::string SwfPlayerWidget::Movie() const { return {}; }
-int32_t SwfPlayerWidget::TotalFrames() const { return 0; }
-int32_t SwfPlayerWidget::FrameNum() const { return 0; }
-void SwfPlayerWidget::Play() {}
-void SwfPlayerWidget::StopPlay() {}
-void SwfPlayerWidget::GotoFrame(int32_t) {}
-void SwfPlayerWidget::Forward() {}
-void SwfPlayerWidget::Back() {}
-void SwfPlayerWidget::putBackgroundColor(int32_t rgb) {
-    state_->backgroundSet = true;
-    state_->background = rgb;
+
+void SwfPlayerWidget::unload() {
+    state_->clock.stop();
+    state_->instance.reset();
+    state_->path.clear();
+}
+
+void SwfPlayerWidget::putMovie(const std::string& path) {
+    // Whatever happens below, the old movie is gone: a failed load leaves the player empty.
+    unload();
+    update();
+    std::shared_ptr<const swf::Movie> movie;
+    try {
+        movie = swf::loadMovieFile(path);
+    } catch (const swf::ParseError& e) {
+        const std::string reason = e.what();
+        throw Failure("cannot load movie " + (reason.rfind(path, 0) == 0 ? reason : path + ": " + reason));
+    } catch (const std::bad_alloc&) {
+        throw Failure("cannot load movie " + path + ": not enough memory");
+    }
+    swf::MovieInstance::Options options;
+    options.loop = state_->loop;
+    options.startPlaying = true;
+    options.frameCap = kFrameCap;
+    state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
+    state_->instance->setUrl(path);
+    state_->path = path;
+
+    const double rate = state_->instance->frameRate();
+    state_->clock.start(std::clamp(static_cast<int>(std::floor(1000.0 / rate)), 1, kLongestTickMs));
+    state_->sinceLastTick.start();
     update();
 }
-std::string SwfPlayerWidget::TGetProperty(const std::string& target, int32_t) { throw Failure("no movie clip " + target); }
-int32_t SwfPlayerWidget::TCurrentFrame(const std::string& target) { throw Failure("no movie clip " + target); }
-void SwfPlayerWidget::TGotoFrame(const std::string& target, int32_t) { throw Failure("no movie clip " + target); }
-void SwfPlayerWidget::TPlay(const std::string& target) { throw Failure("no movie clip " + target); }
-void SwfPlayerWidget::TStopPlay(const std::string& target) { throw Failure("no movie clip " + target); }
+
+std::string SwfPlayerWidget::Movie() const { return state_->path; }
+
+int32_t SwfPlayerWidget::TotalFrames() const {
+    if (!state_->instance) return 0;
+    return static_cast<int32_t>(std::min<size_t>(state_->instance->root().frameCount(), INT32_MAX));
+}
+
+int32_t SwfPlayerWidget::FrameNum() const {
+    return state_->instance ? static_cast<int32_t>(state_->instance->root().currentFrame()) : 0;
+}
+
+void SwfPlayerWidget::Play() {
+    if (!state_->instance) return;
+    state_->instance->root().play();
+    // Time spent stopped is not owed to the clock.
+    state_->sinceLastTick.restart();
+    update();
+}
+
+void SwfPlayerWidget::StopPlay() {
+    if (!state_->instance) return;
+    state_->instance->root().stop();
+}
+
+void SwfPlayerWidget::GotoFrame(int32_t frame) {
+    if (!state_->instance) return;
+    swf::Clip& root = state_->instance->root();
+    root.stop();
+    root.gotoFrame(clampedFrame(frame, root.frameCount()));
+    settle();
+}
+
+void SwfPlayerWidget::Forward() {
+    if (!state_->instance) return;
+    state_->instance->root().nextFrame();
+    settle();
+}
+
+void SwfPlayerWidget::Back() {
+    if (!state_->instance) return;
+    state_->instance->root().prevFrame();
+    settle();
+}
+
+void SwfPlayerWidget::putBackgroundColor(int32_t rgb) {
+    state_->backgroundSet = true;
+    state_->background = rgb & 0xFFFFFF;
+    update();
+}
+
+swf::Clip& SwfPlayerWidget::clipFor(const std::string& target) const {
+    if (!state_->instance) throw Failure("no movie is loaded, so there is no movie clip \"" + target + "\"");
+    swf::Clip* clip = swf::resolveTarget(state_->instance->root(), target);
+    if (!clip) throw Failure("the movie has no movie clip \"" + target + "\"");
+    return *clip;
+}
+
+std::string SwfPlayerWidget::TGetProperty(const std::string& target, int32_t index) {
+    const swf::Clip& clip = clipFor(target);
+    auto text = swf::clipPropertyText(clip, index);
+    if (!text) throw Failure("movie clips have no property " + std::to_string(index));
+    return *text;
+}
+
+int32_t SwfPlayerWidget::TCurrentFrame(const std::string& target) {
+    return static_cast<int32_t>(clipFor(target).currentFrame());
+}
+
+void SwfPlayerWidget::TGotoFrame(const std::string& target, int32_t frame) {
+    swf::Clip& clip = clipFor(target);
+    clip.stop();
+    clip.gotoFrame(clampedFrame(frame, clip.frameCount()));
+    settle();
+}
+
+void SwfPlayerWidget::TPlay(const std::string& target) {
+    clipFor(target).play();
+    update();
+}
+
+void SwfPlayerWidget::TStopPlay(const std::string& target) { clipFor(target).stop(); }
 
 void SwfPlayerWidget::putWidth(float twips) { resize(qRound(twips * logicalDpiX() / 1440.0), height()); }
 void SwfPlayerWidget::putHeight(float twips) { resize(width(), qRound(twips * logicalDpiY() / 1440.0)); }
 
-void SwfPlayerWidget::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const int32_t c = state_->background;
-    painter.fillRect(rect(), QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+bool SwfPlayerWidget::isLooping() const { return state_->loop; }
+
+void SwfPlayerWidget::setLooping(bool loop) {
+    state_->loop = loop;
+    if (state_->instance) state_->instance->setLoop(loop);
+}
+
+bool SwfPlayerWidget::isPlaying() const { return state_->instance && state_->instance->root().isPlaying(); }
+
+double SwfPlayerWidget::zoom() const { return state_->zoom; }
+
+void SwfPlayerWidget::setZoom(double zoom) {
+    state_->zoom = std::isfinite(zoom) ? std::clamp(zoom, 1.0, kMaxZoom) : 1.0;
+    update();
+}
+
+void SwfPlayerWidget::advanceClock(double seconds) {
+    if (!state_->instance) return;
+    state_->instance->advance(seconds);
+    if (state_->instance->changeCount() != state_->paintedChange) update();
+}
+
+swf::MovieInstance* SwfPlayerWidget::movieInstance() const { return state_->instance.get(); }
+
+void SwfPlayerWidget::onClockTick() {
+    if (!state_->instance) return;
+    const double seconds = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
+    state_->sinceLastTick.restart();
+    advanceClock(seconds);
+}
+
+// Runs the scripts of the frames an operation moved to, and shows the result.
+void SwfPlayerWidget::settle() {
+    state_->instance->runPendingActions();
+    update();
 }
 
 }  // namespace velmora

@@ -8,10 +8,20 @@
 
 namespace velmora {
 
+namespace swf {
+class MovieInstance;
+class Clip;
+}
+
 // The movie player component: plays one SWF movie on our own engine and shows it in its widget
 // area. One instance per movie, each with its own clock. Created with the settings the main
 // window gives it (window mode "Window", quality "High", scale mode "ShowAll", running as soon as
 // a movie is loaded, looping, full right-button menu).
+//
+// Frames count from 0 for FrameNum, TCurrentFrame, GotoFrame and TGotoFrame; TotalFrames and
+// property 5 are counts. Gotos (GotoFrame, TGotoFrame, Forward, Back) move and stop there; the
+// destination is clamped to the timeline. A player without a movie answers 0 and "", ignores the
+// moves, and fails every T-operation, since it has no clips.
 class SwfPlayerWidget : public QWidget, public MoviePlayer, public MovieAreaControl {
     Q_OBJECT
 public:
@@ -43,10 +53,34 @@ public:
     void putWidth(float twips) override;
     void putHeight(float twips) override;
 
+    // Whether the main timeline starts again after its last frame (the "Loop" menu entry).
+    bool isLooping() const;
+    void setLooping(bool loop);
+    // Whether the main timeline is running.
+    bool isPlaying() const;
+    // The zoom of the view: 1 shows the whole stage ("Show All"); larger values magnify around
+    // the centre of the area.
+    double zoom() const;
+    void setZoom(double zoom);
+
+    // Moves the movie's clock on by `seconds`, as the player's own timer does in real time. For
+    // tests and tools that need exact steps; the timer keeps running alongside.
+    void advanceClock(double seconds);
+    // The playing movie, or nullptr while empty. Owned by the player; replaced by putMovie.
+    swf::MovieInstance* movieInstance() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void unload();
+    void onClockTick();
+    void settle();
+    // The target's clip, or a Failure naming what is missing.
+    swf::Clip& clipFor(const std::string& target) const;
+
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "platform/player/swf_player_widget.h"
+#include "swf/render/render_resources.h"
+#include "swf/render/stage_renderer.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora {
+
+// The insides of a player, shared by the files that make up the widget.
+struct SwfPlayerWidget::State {
+    std::string path;  // as given to putMovie; empty while no movie is loaded
+    // Declared before the instance, whose clips draw on them: destroyed after it.
+    swf::RenderResources renderResources;
+    std::unique_ptr<swf::StageRenderer> renderer;
+    std::unique_ptr<swf::MovieInstance> instance;
+    bool backgroundSet = false;
+    int32_t background = 0xFFFFFF;  // 0x00RRGGBB
+    bool loop = true;
+    double zoom = 1.0;
+    QTimer clock;
+    QElapsedTimer sinceLastTick;
+    uint64_t paintedChange = 0;
+};
+
+}  // namespace velmora

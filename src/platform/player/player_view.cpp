@@ -1,0 +1,80 @@
+// What the player shows: the stage background and the movie's frame, "ShowAll" with zoom.
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/player/player_state.h"
+#include "swf/render/stage_viewport.h"
+
+namespace velmora {
+
+namespace {
+
+// The renderer reaches into sprites through the runtime's clips.
+const swf::DisplayList* childList(const swf::DisplayObject& object) {
+    return object.clip ? &object.clip->displayList() : nullptr;
+}
+
+// The stage in device pixels and the transform from movie twips, with the view's zoom about the
+// centre of the area.
+swf::StageViewport zoomedViewport(const swf::Rect& stage, QSize area, double zoom) {
+    swf::StageViewport vp = swf::StageViewport::showAll(stage, area);
+    if (zoom == 1.0) return vp;
+    const QPointF centre(area.width() / 2.0, area.height() / 2.0);
+    QTransform z;
+    z.translate(centre.x(), centre.y());
+    z.scale(zoom, zoom);
+    z.translate(-centre.x(), -centre.y());
+    vp.toDevice = vp.toDevice * z;
+    vp.stageRect = z.mapRect(vp.stageRect);
+    vp.scale *= zoom;
+    return vp;
+}
+
+}  // namespace
+
+void SwfPlayerWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    swf::MovieInstance* movie = state_->instance.get();
+    QColor background(0xFF, 0xFF, 0xFF);
+    if (state_->backgroundSet) {
+        const int32_t c = state_->background;
+        background = QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+    } else if (movie) {
+        const swf::Rgba c = movie->movie().backgroundColor;
+        background = QColor(c.r, c.g, c.b);
+    }
+    if (!movie) {
+        painter.fillRect(rect(), background);
+        return;
+    }
+    state_->paintedChange = movie->changeCount();
+
+    // The frame itself comes from the renderer.
+    state_->renderResources.setMovie(movie->sharedMovie());
+    if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
+    const swf::DisplayList& list = movie->root().displayList();
+    const swf::Rect& stage = movie->movie().stage;
+    if (state_->zoom == 1.0) {
+        state_->renderer->render(painter, list, stage, size(), background);
+        return;
+    }
+    painter.fillRect(rect(), background);
+    const swf::StageViewport vp = zoomedViewport(stage, size(), state_->zoom);
+    if (vp.scale <= 0.0) return;
+    painter.save();
+    painter.setClipRect(vp.stageRect);
+    state_->renderer->drawList(painter, list, vp.toDevice, swf::ColorTransform{}, vp.scale);
+    painter.restore();
+}
+
+void SwfPlayerWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (swf::MovieInstance* movie = state_->instance.get()) {
+        const swf::StageViewport vp = zoomedViewport(movie->movie().stage, size(), state_->zoom);
+        bool invertible = false;
+        const QPointF twips = vp.toDevice.inverted(&invertible).map(event->position());
+        if (invertible) movie->setMousePosition(twips.x(), twips.y());
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+}  // namespace velmora

@@ -1,0 +1,69 @@
+#include "player_test_support.h"
+
+#include <QApplication>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace velmora::test {
+
+namespace {
+
+// One QApplication for the whole program, as widgets need.
+class PlayerApplication : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_component";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PlayerApplication);
+
+}  // namespace
+
+std::string MovieFolder::pathOf(const std::string& name) const {
+    return dir_.filePath(QString::fromStdString(name)).toStdString();
+}
+
+std::string MovieFolder::write(const std::string& name, const SwfWriter& movie) {
+    const std::string path = pathOf(name);
+    movie.writeFile(path);
+    return path;
+}
+
+std::string MovieFolder::writeBytes(const std::string& name, const std::string& bytes) {
+    const std::string path = pathOf(name);
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write " + path);
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+SwfWriter soundLesson(int rootFrames, int clipFrames) {
+    SwfWriter swf;
+    SwfTagList clip;
+    for (int i = 0; i < clipFrames; ++i) clip.showFrame();
+    swf.defineSprite(10, clip);
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "mp3_mc"});
+    for (int i = 0; i < rootFrames; ++i) swf.showFrame();
+    return swf;
+}
+
+SwfWriter plainMovie(int frames, double fps) {
+    SwfWriter swf;
+    swf.frameRate(fps);
+    swf.setBackgroundColor({0, 128, 255});
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    swf.placeObject2({.depth = 1, .characterId = 1});
+    for (int i = 0; i < frames; ++i) swf.showFrame();
+    return swf;
+}
+
+}  // namespace velmora::test

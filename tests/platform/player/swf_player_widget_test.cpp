@@ -1,0 +1,245 @@
+// The movie player component through the operations the window uses.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include "platform/core/failure.h"
+#include "platform/player/swf_player_widget.h"
+#include "player_test_support.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora::test {
+namespace {
+
+TEST(SwfPlayerWidget, AnEmptyPlayerAnswersZeroAndFailsEveryTargetOperation) {
+    SwfPlayerWidget player;
+    EXPECT_EQ(player.Movie(), "");
+    EXPECT_EQ(player.TotalFrames(), 0);
+    EXPECT_EQ(player.FrameNum(), 0);
+    player.Play();
+    player.StopPlay();
+    player.GotoFrame(5);
+    player.Forward();
+    player.Back();
+    player.putBackgroundColor(0x123456);
+    EXPECT_EQ(player.FrameNum(), 0);
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_THROW(player.TGetProperty("mp3_mc", 5), Failure);
+    EXPECT_THROW(player.TCurrentFrame("mp3_mc"), Failure);
+    EXPECT_THROW(player.TGotoFrame("mp3_mc", 0), Failure);
+    EXPECT_THROW(player.TPlay("mp3_mc"), Failure);
+    EXPECT_THROW(player.TStopPlay("mp3_mc"), Failure);
+    EXPECT_THROW(player.TGetProperty("/", 5), Failure);
+}
+
+TEST(SwfPlayerWidget, ALoadedMovieStartsAtOnceAndLoops) {
+    MovieFolder folder;
+    const std::string path = folder.write("three.swf", plainMovie(3, 10));
+    SwfPlayerWidget player;
+    player.putMovie(path);
+    EXPECT_EQ(player.Movie(), path);
+    EXPECT_EQ(player.TotalFrames(), 3);
+    EXPECT_EQ(player.FrameNum(), 0);
+    EXPECT_TRUE(player.isPlaying());
+    player.advanceClock(0.2);
+    EXPECT_EQ(player.FrameNum(), 2);
+    player.advanceClock(0.1);
+    EXPECT_EQ(player.FrameNum(), 0);
+}
+
+TEST(SwfPlayerWidget, WithLoopingOffTheMovieHaltsOnItsLastFrame) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.setLooping(false);
+    player.putMovie(folder.write("three.swf", plainMovie(3, 10)));
+    player.advanceClock(0.45);
+    EXPECT_EQ(player.FrameNum(), 2);
+    EXPECT_FALSE(player.isPlaying());
+}
+
+TEST(SwfPlayerWidget, AFailedLoadNamesTheFileAndLeavesThePlayerEmpty) {
+    MovieFolder folder;
+    const std::string good = folder.write("good.swf", plainMovie(3));
+    const std::string cases[] = {
+        folder.pathOf("missing.swf"),
+        folder.writeBytes("text.swf", "this is not a movie"),
+        folder.writeBytes("cut.swf", std::string("FWS\x0A\xFF\x00\x00\x00", 8)),
+        folder.writeBytes("badzlib.swf", std::string("CWS\x0A\x40\x00\x00\x00garbage-garbage", 23)),
+    };
+    for (const std::string& bad : cases) {
+        SwfPlayerWidget player;
+        player.putMovie(good);
+        try {
+            player.putMovie(bad);
+            ADD_FAILURE() << "no failure for " << bad;
+        } catch (const Failure& f) {
+            EXPECT_NE(std::string(f.what()).find(bad), std::string::npos) << f.what();
+        }
+        EXPECT_EQ(player.Movie(), "");
+        EXPECT_EQ(player.TotalFrames(), 0);
+        EXPECT_EQ(player.FrameNum(), 0);
+        EXPECT_THROW(player.TCurrentFrame("/"), Failure);
+    }
+}
+
+TEST(SwfPlayerWidget, MovesOfTheMainTimelineStopThereAndStayInside) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("ten.swf", plainMovie(10)));
+    player.GotoFrame(4);
+    EXPECT_EQ(player.FrameNum(), 4);
+    EXPECT_FALSE(player.isPlaying());
+    player.advanceClock(1.0);
+    EXPECT_EQ(player.FrameNum(), 4);
+    player.GotoFrame(10);  // one past the last: a progress bar dragged to its end
+    EXPECT_EQ(player.FrameNum(), 9);
+    player.Forward();
+    EXPECT_EQ(player.FrameNum(), 9);
+    player.GotoFrame(-3);
+    EXPECT_EQ(player.FrameNum(), 0);
+    player.Back();
+    EXPECT_EQ(player.FrameNum(), 0);
+    player.Forward();
+    player.Forward();
+    EXPECT_EQ(player.FrameNum(), 2);
+    player.Play();
+    EXPECT_TRUE(player.isPlaying());
+    player.Back();
+    EXPECT_EQ(player.FrameNum(), 1);
+    EXPECT_FALSE(player.isPlaying());
+    player.Play();
+    player.advanceClock(1.0 / 12);
+    EXPECT_EQ(player.FrameNum(), 2);
+    player.StopPlay();
+    player.advanceClock(1.0);
+    EXPECT_EQ(player.FrameNum(), 2);
+}
+
+TEST(SwfPlayerWidget, AGotoRunsTheDestinationsScriptAtOnce) {
+    MovieFolder folder;
+    SwfWriter swf;
+    swf.showFrame();
+    swf.doAction({0x06}).showFrame();  // Play
+    swf.showFrame();
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("script.swf", swf));
+    player.GotoFrame(1);
+    EXPECT_TRUE(player.isPlaying());  // the frame's script asked for it, after the goto stopped
+}
+
+TEST(SwfPlayerWidget, TargetOperationsOnTheSoundClip) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("sound.swf", soundLesson(2, 120)));
+    EXPECT_EQ(player.TGetProperty("mp3_mc", 5), "120");
+    EXPECT_EQ(player.TGetProperty("/mp3_mc", 13), "mp3_mc");
+    EXPECT_EQ(player.TGetProperty("_root.mp3_mc", 11), "/mp3_mc");
+    EXPECT_EQ(player.TGetProperty("_level0.mp3_mc", 4), "1");
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 0);
+
+    player.TGotoFrame("mp3_mc", 50);
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 50);
+    EXPECT_EQ(player.TGetProperty("mp3_mc", 4), "51");  // authors count from 1
+    player.advanceClock(1.0);
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 50);  // a goto stops the clip
+    player.TGotoFrame("mp3_mc", 120);
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 119);
+    player.TGotoFrame("mp3_mc", -1);
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 0);
+
+    player.StopPlay();
+    const int32_t rootFrame = player.FrameNum();
+    player.TPlay("mp3_mc");
+    player.advanceClock(2.0 / 24 + 0.001);
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 2);  // runs on while the main timeline is stopped
+    EXPECT_EQ(player.FrameNum(), rootFrame);
+    player.TStopPlay("mp3_mc");
+    player.advanceClock(1.0);
+    EXPECT_EQ(player.TCurrentFrame("mp3_mc"), 2);
+}
+
+TEST(SwfPlayerWidget, TargetOperationsOnAMissingClipOrPropertyFail) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("plain.swf", plainMovie(3)));
+    EXPECT_THROW(player.TGetProperty("mp3_mc", 5), Failure);
+    EXPECT_THROW(player.TCurrentFrame("mp3_mc"), Failure);
+    EXPECT_THROW(player.TGotoFrame("mp3_mc", 1), Failure);
+    EXPECT_THROW(player.TPlay("mp3_mc"), Failure);
+    EXPECT_THROW(player.TStopPlay("mp3_mc"), Failure);
+    EXPECT_THROW(player.TGetProperty("/", 22), Failure);
+    EXPECT_THROW(player.TGetProperty("/", -1), Failure);
+    EXPECT_EQ(player.TGetProperty("/", 5), "3");  // the main timeline answers as a clip
+}
+
+TEST(SwfPlayerWidget, EachPlayerKeepsItsOwnClock) {
+    MovieFolder folder;
+    const std::string path = folder.write("ten.swf", plainMovie(10, 10));
+    SwfPlayerWidget first, second;
+    first.putMovie(path);
+    second.putMovie(path);
+    first.advanceClock(0.35);
+    EXPECT_EQ(first.FrameNum(), 3);
+    EXPECT_EQ(second.FrameNum(), 0);
+}
+
+TEST(SwfPlayerWidget, TheTimerMovesAPlayingMovie) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("fast.swf", plainMovie(1000, 100)));
+    QElapsedTimer waited;
+    waited.start();
+    while (player.FrameNum() < 3 && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(player.FrameNum(), 3);
+}
+
+TEST(SwfPlayerWidget, ANewMovieReplacesTheOldOneAndStartsAgain) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("ten.swf", plainMovie(10)));
+    player.GotoFrame(7);
+    const std::string second = folder.write("sound.swf", soundLesson(4, 8));
+    player.putMovie(second);
+    EXPECT_EQ(player.Movie(), second);
+    EXPECT_EQ(player.TotalFrames(), 4);
+    EXPECT_EQ(player.FrameNum(), 0);
+    EXPECT_TRUE(player.isPlaying());
+}
+
+QRgb cornerPixel(SwfPlayerWidget& player) {
+    // A wide area: the 550 x 400 stage leaves margins on the left and right.
+    player.resize(400, 100);
+    return player.grab().toImage().pixel(1, 50);
+}
+
+TEST(SwfPlayerWidget, TheBackgroundIsTheMoviesOwnUntilAColourIsSetThenForEveryMovie) {
+    MovieFolder folder;
+    const std::string path = folder.write("blue.swf", plainMovie(2));
+    SwfPlayerWidget player;
+    EXPECT_EQ(cornerPixel(player), qRgb(255, 255, 255));
+    player.putMovie(path);
+    EXPECT_EQ(cornerPixel(player), qRgb(0, 128, 255));
+    player.putBackgroundColor(0xFFFFC0);
+    EXPECT_EQ(cornerPixel(player), qRgb(255, 255, 192));
+    player.putMovie(path);
+    EXPECT_EQ(cornerPixel(player), qRgb(255, 255, 192));
+
+    SwfPlayerWidget subtitles;
+    subtitles.setInitialBackgroundColor(0x102030);
+    subtitles.putMovie(path);
+    EXPECT_EQ(cornerPixel(subtitles), qRgb(0x10, 0x20, 0x30));
+}
+
+TEST(SwfPlayerWidget, ZoomStaysBetweenShowAllAndItsLimit) {
+    SwfPlayerWidget player;
+    player.setZoom(0.25);
+    EXPECT_EQ(player.zoom(), 1.0);
+    player.setZoom(1000);
+    EXPECT_EQ(player.zoom(), 16.0);
+    player.setZoom(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(player.zoom(), 1.0);
+}
+
+}  // namespace
+}  // namespace velmora::test
