@@ -43,7 +43,8 @@ std::vector<uint8_t> copy(std::span<const uint8_t> data) { return {data.begin(),
 
 }  // namespace
 
-std::shared_ptr<BitmapCharacter> parseDefineBitmap(BitReader& in, uint16_t tagCode, ParseContext&) {
+std::shared_ptr<BitmapCharacter> parseDefineBitmap(BitReader& in, uint16_t tagCode, ParseContext& ctx) {
+    ctx.charge(in.remaining());
     auto bitmap = std::make_shared<BitmapCharacter>(in.u16());
     using Encoding = BitmapCharacter::Encoding;
     switch (tagCode) {

@@ -13,8 +13,9 @@ ActionBytes actionBytes(std::span<const uint8_t> bytes) {
 }
 
 // Records until the zero byte that ends the list.
-void readRecords(BitReader& in, int version, std::vector<ButtonRecord>& records) {
+void readRecords(BitReader& in, int version, std::vector<ButtonRecord>& records, ParseContext& ctx) {
     for (;;) {
+        ctx.charge(sizeof(ButtonRecord));
         if (in.atEnd()) throw MalformedData("a button's record list has no end");
         uint8_t flags = in.u8();
         if (flags == 0) return;
@@ -30,7 +31,10 @@ void readRecords(BitReader& in, int version, std::vector<ButtonRecord>& records)
         record.matrix = in.matrix();
         if (version == 2) {
             record.colorTransform = in.colorTransform(true);
-            if (hasFilters) record.filters = parseFilterList(in);
+            if (hasFilters) {
+                record.filters = parseFilterList(in);
+                ctx.charge(record.filters.size() * sizeof(Filter));
+            }
             if (hasBlendMode) {
                 uint8_t mode = in.u8();
                 record.blendMode = (mode == 0 || mode > 14) ? BlendMode::Normal : static_cast<BlendMode>(mode);
@@ -42,11 +46,11 @@ void readRecords(BitReader& in, int version, std::vector<ButtonRecord>& records)
 
 }  // namespace
 
-std::shared_ptr<ButtonCharacter> parseDefineButton(BitReader& in, int version, ParseContext&) {
+std::shared_ptr<ButtonCharacter> parseDefineButton(BitReader& in, int version, ParseContext& ctx) {
     auto button = std::make_shared<ButtonCharacter>(in.u16());
     button->version = version;
     if (version == 1) {
-        readRecords(in, 1, button->records);
+        readRecords(in, 1, button->records, ctx);
         button->actions.push_back({kReleaseCondition, actionBytes(in.rest())});
         return button;
     }
@@ -56,7 +60,7 @@ std::shared_ptr<ButtonCharacter> parseDefineButton(BitReader& in, int version, P
     if (actionOffset != 0 && offsetField + actionOffset > in.bytes().size()) {
         throw MalformedData("a button's action offset points outside the tag");
     }
-    readRecords(in, 2, button->records);
+    readRecords(in, 2, button->records, ctx);
     if (actionOffset == 0) return button;
     BitReader actions(in.bytes());
     actions.skip(offsetField + actionOffset);
@@ -73,6 +77,7 @@ std::shared_ptr<ButtonCharacter> parseDefineButton(BitReader& in, int version, P
             }
             bytes = actions.take(size - 4);
         }
+        ctx.charge(sizeof(ButtonCondAction) + 64 + bytes.size());
         button->actions.push_back({conditions, actionBytes(bytes)});
         if (size == 0) break;
     }

@@ -38,7 +38,10 @@ bool parseDefinitionTag(const TagRecord& tag, ParseContext& ctx) {
     try {
         switch (tag.code) {
             case kTagDefineSprite: defineSprite(in, ctx); return true;
-            case kTagDefineSound: ctx.define(parseDefineSound(in)); return true;
+            case kTagDefineSound:
+                ctx.charge(tag.body.size());
+                ctx.define(parseDefineSound(in));
+                return true;
             case kTagDefineShape: ctx.define(parseDefineShape(in, 1, ctx)); return true;
             case kTagDefineShape2: ctx.define(parseDefineShape(in, 2, ctx)); return true;
             case kTagDefineShape3: ctx.define(parseDefineShape(in, 3, ctx)); return true;

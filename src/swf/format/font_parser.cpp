@@ -8,12 +8,12 @@ namespace velmora::swf {
 namespace {
 
 // Glyph outlines are SHAPEs: index widths, then records, with one implied fill and no lines.
-void readGlyph(std::span<const uint8_t> bytes, Glyph& glyph, const ParseContext& ctx) {
+void readGlyph(std::span<const uint8_t> bytes, Glyph& glyph, ParseContext& ctx) {
     if (bytes.empty()) return;  // a space: no outline at all
     BitReader in(bytes);
     uint32_t fillBits = in.ub(4);
     uint32_t lineBits = in.ub(4);
-    parseShapeRecords(in, 1, fillBits, lineBits, ctx.limits.maxShapeRecords, glyph.records);
+    parseShapeRecords(in, 1, fillBits, lineBits, ctx, glyph.records);
 }
 
 // Reads the glyph offset table at the reader's position and the outlines it points to. Offsets
@@ -21,7 +21,7 @@ void readGlyph(std::span<const uint8_t> bytes, Glyph& glyph, const ParseContext&
 // (relative to the table too): the code table's offset for DefineFont2/3, the end of the tag for
 // DefineFont. Leaves the reader at that end and codeTableOffset set to it.
 void readGlyphTable(BitReader& in, size_t glyphCount, bool wideOffsets, bool withCodeTableOffset,
-                    std::vector<Glyph>& glyphs, uint32_t& codeTableOffset, const ParseContext& ctx) {
+                    std::vector<Glyph>& glyphs, uint32_t& codeTableOffset, ParseContext& ctx) {
     size_t tableStart = in.position();
     std::span<const uint8_t> table = in.bytes().subspan(tableStart);
     size_t entry = wideOffsets ? 4 : 2;
@@ -36,6 +36,7 @@ void readGlyphTable(BitReader& in, size_t glyphCount, bool wideOffsets, bool wit
     if (codeTableOffset < tableEnd || codeTableOffset > table.size()) {
         throw MalformedData("a font's code table offset points outside the tag");
     }
+    ctx.charge(glyphCount * sizeof(Glyph));
     glyphs.resize(glyphCount);
     for (size_t i = 0; i < glyphCount; ++i) {
         size_t from = offsets[i];
@@ -108,6 +109,7 @@ std::shared_ptr<FontCharacter> parseDefineFont(BitReader& in, int version, Parse
     if (kerningCount * (font->wideCodes ? 6u : 4u) > in.remaining()) {
         throw MalformedData("a font's kerning table is cut short");
     }
+    ctx.charge(kerningCount * sizeof(KerningPair));
     font->kerning.resize(kerningCount);
     for (auto& pair : font->kerning) {
         pair.left = font->wideCodes ? in.u16() : in.u8();

@@ -15,11 +15,13 @@ void fileAttributes(BitReader& in, Movie& movie) {
     movie.useNetwork = flags & 0x01;
 }
 
-void exportAssets(BitReader& in, Movie& movie) {
+void exportAssets(BitReader& in, ParseContext& ctx) {
+    Movie& movie = ctx.movie;
     uint16_t count = in.u16();
     for (uint16_t i = 0; i < count; ++i) {
         uint16_t id = in.u16();
         std::string name = in.cString();
+        ctx.charge(64 + name.size());
         movie.exports.emplace(std::move(name), id);  // the first export of a name wins
     }
 }
@@ -90,7 +92,7 @@ bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
                 in.u16();
                 in.u16();
                 return true;
-            case kTagExportAssets: exportAssets(in, movie); return true;
+            case kTagExportAssets: exportAssets(in, ctx); return true;
             case kTagImportAssets: importAssets(in, ctx, false); return true;
             case kTagImportAssets2: importAssets(in, ctx, true); return true;
             case kTagDoAbc:

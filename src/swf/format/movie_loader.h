@@ -25,6 +25,10 @@ struct ParseLimits {
     uint32_t maxFramesPerTimeline = 1u << 20;
     uint32_t maxTagsPerFrame = 1u << 16;
     uint32_t maxShapeRecords = 1u << 22;
+    // What the parsed model may occupy in memory, all told. Tags are tiny in the file and large in
+    // memory (a 5-byte PlaceObject becomes a few hundred bytes), so without a total a file within
+    // the other limits could still ask for many gigabytes.
+    uint64_t maxModelBytes = 1ull << 30;
 };
 
 // Parses a whole SWF file held in memory. A file cut short or with placeholder counts is played as

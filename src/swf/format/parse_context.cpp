@@ -4,6 +4,9 @@ namespace velmora::swf {
 
 namespace {
 constexpr size_t kMaxWarnings = 100;
+// A rough size of a character object with its dictionary node; its variable parts (records,
+// glyphs, data) are charged by the parsers that read them.
+constexpr uint64_t kCharacterBytes = 512;
 }
 
 void ParseContext::warn(std::string message) {
@@ -23,6 +26,7 @@ void ParseContext::define(std::shared_ptr<Character> character) {
     if (movie.dictionary.size() >= limits.maxCharacters) {
         throw ParseError("more than " + std::to_string(limits.maxCharacters) + " characters");
     }
+    charge(kCharacterBytes);
     switch (character->kind) {
         case CharacterKind::Font: fonts_[id] = static_cast<FontCharacter*>(character.get()); break;
         case CharacterKind::Button: buttons_[id] = static_cast<ButtonCharacter*>(character.get()); break;
@@ -34,6 +38,14 @@ void ParseContext::define(std::shared_ptr<Character> character) {
         default: break;
     }
     movie.dictionary.emplace(id, std::move(character));
+}
+
+void ParseContext::charge(uint64_t bytes) {
+    modelBytes_ += bytes;
+    if (modelBytes_ > limits.maxModelBytes) {
+        throw ParseError("the movie would need more than " + std::to_string(limits.maxModelBytes >> 20) +
+                         " MiB of memory");
+    }
 }
 
 FontCharacter* ParseContext::font(uint16_t id) {

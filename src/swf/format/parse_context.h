@@ -44,6 +44,10 @@ public:
     std::shared_ptr<const std::vector<uint8_t>> jpegTables;
     void finish();
 
+    // Accounts for `bytes` more of the model in memory. Raises ParseError once the total passes
+    // limits.maxModelBytes. Parsers charge before they allocate what a count in the file asks for.
+    void charge(uint64_t bytes);
+
     // Sprites nested this deep are being read right now (0 on the main timeline).
     uint32_t nesting = 0;
 
@@ -52,6 +56,7 @@ private:
     std::map<uint16_t, ButtonCharacter*> buttons_;
     std::vector<std::shared_ptr<BitmapCharacter>> jpegBitmaps_;
     size_t droppedWarnings_ = 0;
+    uint64_t modelBytes_ = 0;
 };
 
 }  // namespace velmora::swf

@@ -4,10 +4,12 @@
 
 namespace velmora::swf {
 
-void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, uint32_t maxRecords,
+void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, ParseContext& ctx,
                        std::vector<ShapeRecord>& out) {
+    const uint32_t maxRecords = ctx.limits.maxShapeRecords;
     for (uint32_t count = 0;; ++count) {
         if (count >= maxRecords) throw ParseError("a shape has more than " + std::to_string(maxRecords) + " records");
+        ctx.charge(sizeof(ShapeRecord));
         if (in.flag()) {
             bool straight = in.flag();
             unsigned bits = in.ub(4) + 2;
@@ -52,6 +54,7 @@ void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint3
             change.hasNewStyles = true;
             change.newFillStyles = parseFillStyles(in, shapeVersion);
             change.newLineStyles = parseLineStyles(in, shapeVersion);
+            ctx.charge(change.newFillStyles.size() * sizeof(FillStyle) + change.newLineStyles.size() * sizeof(LineStyle));
             fillBits = in.ub(4);
             lineBits = in.ub(4);
         }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "swf/format/bit_reader.h"
+#include "swf/format/parse_context.h"
 #include "swf/format/shape.h"
 
 namespace velmora::swf {
@@ -14,8 +15,8 @@ namespace velmora::swf {
 // absolute, as stored.
 //
 // Raises MalformedData when the records run past the data (no end record), and ParseError when
-// more than maxRecords records are read.
-void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, uint32_t maxRecords,
+// more than ctx.limits.maxShapeRecords records are read or the model grows past its budget.
+void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, ParseContext& ctx,
                        std::vector<ShapeRecord>& out);
 
 }  // namespace velmora::swf

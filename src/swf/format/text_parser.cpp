@@ -2,7 +2,7 @@
 
 namespace velmora::swf {
 
-std::shared_ptr<TextCharacter> parseDefineText(BitReader& in, int version, ParseContext&) {
+std::shared_ptr<TextCharacter> parseDefineText(BitReader& in, int version, ParseContext& ctx) {
     auto text = std::make_shared<TextCharacter>(in.u16());
     text->version = version;
     text->bounds = in.rect();
@@ -25,6 +25,8 @@ std::shared_ptr<TextCharacter> parseDefineText(BitReader& in, int version, Parse
         if (hasY) record.yOffset = in.s16();
         if (hasFont) record.height = in.u16();
         uint8_t count = in.u8();
+        // Glyph entries may be zero bits wide: a byte of file can stand for 255 of them.
+        ctx.charge(sizeof(TextRecord) + count * sizeof(TextGlyphEntry));
         record.glyphs.resize(count);
         for (auto& glyph : record.glyphs) {
             glyph.glyphIndex = in.ub(glyphBits);

@@ -46,7 +46,9 @@ public:
             case kTagFrameLabel: {
                 // An optional byte 1 after the name marks a named anchor: for playback it is a label
                 // like any other.
-                pending_.labels.push_back(in.cString());
+                std::string label = in.cString();
+                ctx_.charge(sizeof(std::string) + label.size());
+                pending_.labels.push_back(std::move(label));
                 return true;
             }
             case kTagSoundStreamHead:
@@ -56,6 +58,7 @@ public:
                 return true;
             case kTagDoInitAction: {
                 uint16_t spriteId = in.u16();
+                ctx_.charge(128 + tag.body.size());
                 ctx_.movie.initActions[spriteId].push_back(actionBytes(in.rest()));
                 return true;
             }
@@ -75,6 +78,25 @@ public:
     }
 
 private:
+    // What a control tag occupies in memory beyond its own slot: shared byte blocks, names, clip
+    // actions and filters.
+    static uint64_t payloadBytes(const ControlTag& tag) {
+        constexpr uint64_t kBlockOverhead = 64;  // the shared_ptr's control block and the vector
+        if (auto* place = std::get_if<PlaceObject>(&tag)) {
+            uint64_t n = (place->name ? place->name->size() : 0) + (place->className ? place->className->size() : 0);
+            if (place->filters) n += place->filters->size() * sizeof(Filter);
+            for (const auto& a : place->clipActions) n += sizeof(ClipAction) + kBlockOverhead + (a.actions ? a.actions->size() : 0);
+            return n;
+        }
+        if (auto* action = std::get_if<DoAction>(&tag)) return kBlockOverhead + action->actions->size();
+        if (auto* block = std::get_if<SoundStreamBlock>(&tag)) return kBlockOverhead + block->data->size();
+        if (auto* frame = std::get_if<VideoFrame>(&tag)) return kBlockOverhead + frame->data->size();
+        if (auto* start = std::get_if<StartSound>(&tag)) {
+            return start->className.size() + start->info.envelope.size() * sizeof(SoundEnvelopePoint);
+        }
+        return 0;
+    }
+
     static ActionBytes actionBytes(std::span<const uint8_t> bytes) {
         return std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
     }
@@ -83,6 +105,7 @@ private:
         if (pending_.tags.size() >= ctx_.limits.maxTagsPerFrame) {
             throw ParseError("more than " + std::to_string(ctx_.limits.maxTagsPerFrame) + " tags in one frame");
         }
+        ctx_.charge(sizeof(ControlTag) + payloadBytes(tag));
         pending_.tags.push_back(std::move(tag));
     }
 
@@ -90,6 +113,7 @@ private:
         if (timeline_.frames.size() >= ctx_.limits.maxFramesPerTimeline) {
             throw ParseError("more than " + std::to_string(ctx_.limits.maxFramesPerTimeline) + " frames in one timeline");
         }
+        ctx_.charge(sizeof(Frame));
         timeline_.frames.push_back(std::move(pending_));
         pending_ = Frame{};
     }
