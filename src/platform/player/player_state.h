@@ -5,19 +5,24 @@
 #include <memory>
 #include <string>
 
+#include "platform/player/player_audio.h"
 #include "platform/player/swf_player_widget.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/sound/sound_channel.h"
 
 namespace velmora {
 
 // The insides of a player, shared by the files that make up the widget.
 struct SwfPlayerWidget::State {
     std::string path;  // as given to putMovie; empty while no movie is loaded
-    // Declared before the instance, whose clips draw on them: destroyed after it.
+    // Declared before the instance, whose clips draw on them and call into them: destroyed
+    // after it. The channel goes before the shared audio whose mixer it plays through.
     swf::RenderResources renderResources;
     std::unique_ptr<swf::StageRenderer> renderer;
+    std::shared_ptr<PlayerAudio> audio;  // taken with the first movie
+    std::unique_ptr<swf::SoundChannel> sound;  // the current movie's sounds
     std::unique_ptr<swf::MovieInstance> instance;
     bool backgroundSet = false;
     int32_t background = 0xFFFFFF;  // 0x00RRGGBB

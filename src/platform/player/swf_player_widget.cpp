@@ -49,6 +49,7 @@ void SwfPlayerWidget::setInitialBackgroundColor(int32_t rgb) { putBackgroundColo
 void SwfPlayerWidget::unload() {
     state_->clock.stop();
     state_->instance.reset();
+    state_->sound.reset();  // silences what the movie left playing
     state_->path.clear();
 }
 
@@ -69,6 +70,9 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
     options.loop = state_->loop;
     options.startPlaying = true;
     options.frameCap = kFrameCap;
+    if (!state_->audio) state_->audio = PlayerAudio::shared();
+    state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
+    options.sound = state_->sound.get();
     state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
     state_->instance->setUrl(path);
     state_->path = path;

@@ -243,3 +243,30 @@ TEST(SwfPlayerWidget, ZoomStaysBetweenShowAllAndItsLimit) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(SwfPlayerWidget, AMovieWithStreamSoundMovesWithItsSound) {
+    SwfWriter swf;
+    swf.frameRate(24);
+    const WriterSoundFormat pcm{.format = 3, .rateCode = 3, .is16Bit = true, .stereo = false};
+    swf.soundStreamHead2(pcm, 1837);
+    const std::vector<uint8_t> block(1837 * 2, 0);
+    for (int i = 0; i < 200; ++i) swf.soundStreamBlock(block).showFrame();
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("voice.swf", swf));
+    QElapsedTimer waited;
+    waited.start();
+    while (player.FrameNum() < 4 && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GE(player.FrameNum(), 4);
+    player.StopPlay();
+    const int32_t stoppedAt = player.FrameNum();
+    waited.restart();
+    while (waited.elapsed() < 150) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(player.FrameNum(), stoppedAt);
+}
+
+}  // namespace
+}  // namespace velmora::test

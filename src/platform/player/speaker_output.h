@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/sound/audio_output.h"
+#include "swf/sound/mixer.h"
+
+class QAudioSink;
+class QIODevice;
+
+namespace velmora {
+
+// The mix played on the system's default sound device through Qt Multimedia. Keeps about a tenth
+// of a second queued: enough to ride out a busy moment of the interface thread, little enough that
+// the picture, which follows what is heard, does not lag the sound noticeably.
+class SpeakerOutput final : public swf::AudioOutput {
+public:
+    // Opens the default device. Returns nullptr when there is none or it refuses the format
+    // (44100 Hz, 16-bit stereo); the caller then keeps time with a silent clock. mixer must
+    // outlive the output.
+    static std::unique_ptr<SpeakerOutput> open(swf::Mixer& mixer);
+    ~SpeakerOutput() override;
+
+    void service() override;
+    bool audible() const override;
+    std::string description() const override { return description_; }
+
+private:
+    SpeakerOutput(swf::Mixer& mixer, std::unique_ptr<QAudioSink> sink, QIODevice* device, std::string description);
+
+    swf::Mixer& mixer_;
+    std::unique_ptr<QAudioSink> sink_;
+    QIODevice* device_;  // owned by the sink
+    std::string description_;
+    std::vector<int16_t> scratch_;
+};
+
+}  // namespace velmora
