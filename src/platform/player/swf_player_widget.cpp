@@ -50,6 +50,7 @@ void SwfPlayerWidget::unload() {
     state_->clock.stop();
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
+    state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
     state_->path.clear();
 }
 
@@ -57,23 +58,22 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
     // Whatever happens below, the old movie is gone: a failed load leaves the player empty.
     unload();
     update();
-    std::shared_ptr<const swf::Movie> movie;
     try {
-        movie = swf::loadMovieFile(path);
-    } catch (const swf::ParseError& e) {
-        const std::string reason = e.what();
+        std::shared_ptr<const swf::Movie> movie = swf::loadMovieFile(path);
+        swf::MovieInstance::Options options;
+        options.loop = state_->loop;
+        options.startPlaying = true;
+        options.frameCap = kFrameCap;
+        if (!state_->audio) state_->audio = PlayerAudio::shared();
+        state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
+        options.sound = state_->sound.get();
+        state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
+    } catch (const std::exception& e) {
+        unload();
+        const std::string reason = dynamic_cast<const std::bad_alloc*>(&e) ? "not enough memory" : e.what();
+        // The loader's reasons already start with the file's name.
         throw Failure("cannot load movie " + (reason.rfind(path, 0) == 0 ? reason : path + ": " + reason));
-    } catch (const std::bad_alloc&) {
-        throw Failure("cannot load movie " + path + ": not enough memory");
     }
-    swf::MovieInstance::Options options;
-    options.loop = state_->loop;
-    options.startPlaying = true;
-    options.frameCap = kFrameCap;
-    if (!state_->audio) state_->audio = PlayerAudio::shared();
-    state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
-    options.sound = state_->sound.get();
-    state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
     state_->instance->setUrl(path);
     state_->path = path;
 

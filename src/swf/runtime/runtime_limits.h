@@ -16,7 +16,7 @@ struct RuntimeLimits {
     int maxClipNesting = 64;
     // Action steps of one run of the queued scripts (one frame tick, or one operation of the
     // component). A script that loops is stopped with an error when the budget is spent.
-    uint64_t maxActionSteps = 500'000;
+    uint64_t maxActionSteps = 200'000;
     // Script blocks waiting to run in one tick; frame scripts that keep jumping between frames
     // add one each time.
     size_t maxQueuedScripts = 10'000;
