@@ -9,6 +9,12 @@ namespace {
 constexpr ProbeCommand kCommands[] = {
     {"info", "FILE", "the header, the frame count and the named clips of the first frame", runInfoCommand},
     {"tags", "FILE", "every tag record, sprites' tags indented beneath them", runTagsCommand},
+    {"audio", "FILE --out WAV [--seconds S]",
+     "the movie's sound from its start as 44.1 kHz stereo WAV (default: until the sound ends, at most 10 min)",
+     runAudioCommand},
+    {"render", "FILE --frame N --out PNG [--width W --height H] [--background RRGGBB]",
+     "frame N (from 0, played from the start) as a PNG, scaled to fit as the player shows it (default: stage size)",
+     runRenderCommand},
 };
 
 }  // namespace

@@ -26,5 +26,7 @@ std::span<const ProbeCommand> probeCommands();
 
 void runInfoCommand(std::span<const std::string> args, std::ostream& out);
 void runTagsCommand(std::span<const std::string> args, std::ostream& out);
+void runAudioCommand(std::span<const std::string> args, std::ostream& out);
+void runRenderCommand(std::span<const std::string> args, std::ostream& out);
 
 }  // namespace velmora::probe
