@@ -32,6 +32,9 @@ QtScrollBar::QtScrollBar(QWidget* parent) : bar_(new QScrollBar(Qt::Horizontal, 
     bar_->setPageStep(1);
     // In the window's tab order, and takes the focus when clicked, like the other controls.
     bar_->setFocusPolicy(Qt::StrongFocus);
+    // Qt's own menu ("Scroll here", "Left edge"...) would move the bar without a seek, leaving
+    // it showing a place the movie is not at.
+    bar_->setContextMenuPolicy(Qt::NoContextMenu);
     // sliderMoved comes only while the thumb is held; wheel, keys, arrows and track clicks
     // come as other actions and stay silent.
     connect(bar_, &QScrollBar::sliderMoved, this, &QtScrollBar::thumbDragged);
