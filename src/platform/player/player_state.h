@@ -10,6 +10,7 @@
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/pointer_input.h"
 #include "swf/sound/sound_channel.h"
 
 namespace velmora {
@@ -24,6 +25,7 @@ struct SwfPlayerWidget::State {
     std::shared_ptr<PlayerAudio> audio;  // taken with the first movie
     std::unique_ptr<swf::SoundChannel> sound;  // the current movie's sounds
     std::unique_ptr<swf::MovieInstance> instance;
+    std::unique_ptr<swf::PointerInput> pointer;  // the instance's mouse; goes before it
     bool backgroundSet = false;
     int32_t background = 0xFFFFFF;  // 0x00RRGGBB
     bool loop = true;

@@ -72,9 +72,43 @@ void SwfPlayerWidget::mouseMoveEvent(QMouseEvent* event) {
         const swf::StageViewport vp = zoomedViewport(movie->movie().stage, size(), state_->zoom);
         bool invertible = false;
         const QPointF twips = vp.toDevice.inverted(&invertible).map(event->position());
-        if (invertible) movie->setMousePosition(twips.x(), twips.y());
+        if (invertible) {
+            state_->pointer->move(twips.x(), twips.y());
+            afterPointer();
+        }
     }
     QWidget::mouseMoveEvent(event);
+}
+
+void SwfPlayerWidget::mousePressEvent(QMouseEvent* event) {
+    if (state_->pointer && event->button() == Qt::LeftButton) {
+        mouseMoveEvent(event);  // the press may come without a move first (a touch, a test)
+        state_->pointer->press();
+        afterPointer();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void SwfPlayerWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (state_->pointer && event->button() == Qt::LeftButton) {
+        state_->pointer->release();
+        afterPointer();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void SwfPlayerWidget::leaveEvent(QEvent* event) {
+    if (state_->pointer) {
+        state_->pointer->leave();
+        afterPointer();
+    }
+    QWidget::leaveEvent(event);
+}
+
+void SwfPlayerWidget::afterPointer() {
+    // Only the movie's own buttons show the pointing hand.
+    setCursor(state_->pointer && state_->pointer->overButton() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    if (state_->instance && state_->instance->changeCount() != state_->paintedChange) update();
 }
 
 }  // namespace velmora

@@ -48,6 +48,7 @@ void SwfPlayerWidget::setInitialBackgroundColor(int32_t rgb) { putBackgroundColo
 
 void SwfPlayerWidget::unload() {
     state_->clock.stop();
+    state_->pointer.reset();
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
@@ -68,6 +69,7 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
         options.sound = state_->sound.get();
         state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
+        state_->pointer = std::make_unique<swf::PointerInput>(*state_->instance);
     } catch (const std::exception& e) {
         unload();
         const std::string reason = dynamic_cast<const std::bad_alloc*>(&e) ? "not enough memory" : e.what();

@@ -73,11 +73,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void unload();
     void onClockTick();
     void settle();
+    // After pointer input: the cursor over buttons, and a repaint if the movie changed.
+    void afterPointer();
     // The target's clip, or a Failure naming what is missing.
     swf::Clip& clipFor(const std::string& target) const;
 

@@ -22,6 +22,7 @@ Placement placementOf(const DisplayObject& object) {
     p.filters = object.filters;
     p.visible = object.visible;
     p.cacheAsBitmap = object.cacheAsBitmap;
+    p.clipActions = object.clipActions;
     return p;
 }
 
@@ -59,6 +60,7 @@ void applyPlace(PlacementPlan& plan, const PlaceObject& tag, const Movie& movie)
     Placement p;
     p.character = character;
     p.fresh = true;
+    p.clipActions = tag.clipActions;
     applyFields(p, tag);
     plan.emplace(tag.depth, std::move(p));
 }
@@ -100,6 +102,7 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
     auto object = std::make_unique<DisplayObject>();
     object->depth = depth;
     object->character = p.character;
+    object->clipActions = std::move(p.clipActions);
     assign(*object, p);
     DisplayObject& placed = *object;
     clip.displayList()[depth] = std::move(object);
@@ -114,6 +117,7 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
     placed.clip = std::make_unique<Clip>(movie, sprite.timeline, &clip, &placed, sprite.id, clip.nesting() + 1);
     movie.queueInitActions(sprite.id);
     placed.clip->enterFirstFrame();
+    movie.queueClipEvent(*placed.clip, kClipEventLoad);
 }
 
 }  // namespace

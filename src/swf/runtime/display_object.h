@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "swf/format/character.h"
+#include "swf/format/control_tags.h"
 #include "swf/format/filter.h"
 #include "swf/format/geometry.h"
 
@@ -32,6 +33,7 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
 
     std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
+    std::vector<ClipAction> clipActions;     // sprites: event handlers given where it was placed
     ButtonState buttonState = ButtonState::Up;  // buttons
     std::string text;                        // edit texts: current content, UTF-8 (HTML if the field is)
 };

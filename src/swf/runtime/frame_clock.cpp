@@ -40,7 +40,10 @@ void MovieInstance::tick() {
 // frames are entered and therefore the order in which their scripts run. A clip placed during this
 // tick has just shown its first frame and moves on the next tick.
 void MovieInstance::tickClip(Clip& clip) {
-    if (clip.bornTick() != ticks_) clip.stepByClock();
+    if (clip.bornTick() != ticks_) {
+        clip.stepByClock();
+        queueClipEvent(clip, kClipEventEnterFrame);
+    }
     std::vector<ClipHandle> children;
     for (auto& [depth, object] : clip.displayList()) {
         if (object->clip) children.push_back(object->clip->handle());

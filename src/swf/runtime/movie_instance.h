@@ -24,6 +24,10 @@ namespace velmora::swf {
 // inside it). A sprite's DoInitAction runs once, before the scripts of the frame that first places
 // the sprite. Scripts queued by a running script (a goto) run after those already waiting.
 //
+// Clip event handlers (onClipEvent) are queued with the scripts: load after the clip's first
+// frame scripts, enterFrame after the clip has stepped on each tick. Unload handlers are not run:
+// the clip they would address is already gone.
+//
 // Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs.
 class MovieInstance {
 public:
@@ -80,6 +84,14 @@ public:
     void queueFrameActions(Clip& clip, const Frame& frame);
     // Queues the sprite's DoInitAction blocks if they have not run yet. Used as sprites are placed.
     void queueInitActions(uint16_t spriteId);
+    // Queues the handlers that clip's placement gives for any of `events` (kClipEvent... flags):
+    // load once the clip has shown its first frame, enterFrame on every tick after that.
+    void queueClipEvent(Clip& clip, uint32_t events);
+    // Queues any block to run with clip as its target (button actions, for one).
+    void queueScript(Clip& clip, const ActionBytes& actions);
+    // Queues the handlers of every clip on stage for a mouse event (kClipEventMouseDown, ...Up,
+    // ...Move), in the order frames run, and runs them.
+    void dispatchMouseEvent(uint32_t event);
 
     // Render quality, toggled by the ToggleQuality action and the context menu.
     bool highQuality() const { return highQuality_; }

@@ -31,6 +31,7 @@ struct Placement {
     std::vector<Filter> filters;
     bool visible = true;
     bool cacheAsBitmap = false;
+    std::vector<ClipAction> clipActions;
     // Placed by the frames just applied (onto an empty depth, or replacing the character), rather
     // than carried over from the display list.
     bool fresh = false;

@@ -28,6 +28,43 @@ void MovieInstance::queueInitActions(uint16_t spriteId) {
     for (const ActionBytes& actions : it->second) queue(initScripts_, *root_, actions);
 }
 
+void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
+    const DisplayObject* self = clip.displayObject();
+    if (!self) return;
+    for (const ClipAction& handler : self->clipActions) {
+        if (handler.events & events) queue(frameScripts_, clip, handler.actions);
+    }
+}
+
+void MovieInstance::queueScript(Clip& clip, const ActionBytes& actions) { queue(frameScripts_, clip, actions); }
+
+namespace {
+
+void collectHandlers(Clip& clip, uint32_t event, std::vector<ClipHandle>& out) {
+    if (const DisplayObject* self = clip.displayObject()) {
+        for (const ClipAction& handler : self->clipActions) {
+            if (handler.events & event) {
+                out.push_back(clip.handle());
+                break;
+            }
+        }
+    }
+    for (auto& [depth, object] : clip.displayList()) {
+        if (object->clip) collectHandlers(*object->clip, event, out);
+    }
+}
+
+}  // namespace
+
+void MovieInstance::dispatchMouseEvent(uint32_t event) {
+    std::vector<ClipHandle> clips;
+    collectHandlers(*root_, event, clips);
+    for (const ClipHandle& handle : clips) {
+        if (Clip* clip = handle.get()) queueClipEvent(*clip, event);
+    }
+    runPendingActions();
+}
+
 void MovieInstance::runPendingActions() {
     // A script's goto lands here again through the component or a clip; the outer drain picks up
     // what it queued.

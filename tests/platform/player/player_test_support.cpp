@@ -56,6 +56,19 @@ SwfWriter soundLesson(int rootFrames, int clipFrames) {
     return swf;
 }
 
+SwfWriter buttonMovie() {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    // DefineButton2 id 20: one record for every state and the hit area, then one action on
+    // release (OverDownToOverUp): Push "clicked", Trace, Stop, End.
+    std::vector<uint8_t> body{20, 0, 0, 10, 0, 0x0F, 1, 0, 1, 0, 0x00, 0x00, 0x00, 0, 0, 0x08, 0x00,
+                              0x96, 9, 0, 0, 'c', 'l', 'i', 'c', 'k', 'e', 'd', 0, 0x26, 0x07, 0x00};
+    swf.rawTag(34, body);
+    swf.placeObject2({.depth = 1, .characterId = 20, .matrix = WriterMatrix{.translateX = 1000, .translateY = 1000}});
+    swf.showFrame().showFrame();
+    return swf;
+}
+
 SwfWriter plainMovie(int frames, double fps) {
     SwfWriter swf;
     swf.frameRate(fps);

@@ -22,6 +22,9 @@ private:
 
 // A sound lesson: main timeline of `rootFrames`, holding clip "mp3_mc" of `clipFrames`.
 SwfWriter soundLesson(int rootFrames, int clipFrames);
+// A one-frame movie with a 20 x 20 px button at (50, 50) px whose click traces "clicked" and
+// stops the main timeline.
+SwfWriter buttonMovie();
 // A movie of `frames` frames at `fps`, each frame tracing its number.
 SwfWriter plainMovie(int frames, double fps = 12);
 

@@ -1,5 +1,7 @@
 // The movie player component through the operations the window uses.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -266,6 +268,33 @@ TEST(SwfPlayerWidget, AMovieWithStreamSoundMovesWithItsSound) {
     waited.restart();
     while (waited.elapsed() < 150) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(player.FrameNum(), stoppedAt);
+}
+
+}  // namespace
+}  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+void sendMouse(QWidget& widget, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+TEST(SwfPlayerWidget, AClickOnAButtonOfTheMovieRunsItsAction) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.resize(550, 400);  // the stage at one pixel a pixel
+    player.putMovie(folder.write("button.swf", buttonMovie()));
+    sendMouse(player, QEvent::MouseMove, {55, 55});
+    EXPECT_EQ(player.cursor().shape(), Qt::PointingHandCursor);
+    sendMouse(player, QEvent::MouseButtonPress, {55, 55});
+    sendMouse(player, QEvent::MouseButtonRelease, {55, 55});
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(player.movieInstance()->messages().back(), "trace: clicked");
+    sendMouse(player, QEvent::MouseMove, {300, 300});
+    EXPECT_EQ(player.cursor().shape(), Qt::ArrowCursor);
 }
 
 }  // namespace
