@@ -35,13 +35,13 @@ void runTagsCommand(std::span<const std::string> args, std::ostream& out) {
     if (!file) throw std::runtime_error(path + ": cannot be opened");
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     swf::Movie header;
-    std::vector<uint8_t> records;
+    swf::MovieBody body;
     try {
-        records = swf::readMovieHeader(bytes, swf::ParseLimits{}, header);
+        body = swf::readMovieHeader(bytes, swf::ParseLimits{}, header);
     } catch (const swf::ParseError& e) {
         throw std::runtime_error(path + ": " + e.what());
     }
-    listTags(records, 0, out);
+    listTags(body.records, 0, out);
 }
 
 }  // namespace velmora::probe

@@ -18,7 +18,7 @@ uint32_t readU32(std::span<const uint8_t> b, size_t at) {
 
 }  // namespace
 
-std::vector<uint8_t> readMovieHeader(std::span<const uint8_t> file, const ParseLimits& limits, Movie& movie) {
+MovieBody readMovieHeader(std::span<const uint8_t> file, const ParseLimits& limits, Movie& movie) {
     if (file.size() < 3) throw ParseError("not an SWF file (too short)");
     char kind = static_cast<char>(file[0]);
     if ((kind != 'F' && kind != 'C' && kind != 'Z') || file[1] != 'W' || file[2] != 'S') {
@@ -35,12 +35,13 @@ std::vector<uint8_t> readMovieHeader(std::span<const uint8_t> file, const ParseL
     uint64_t cap = limits.maxUncompressedBytes;
 
     DecompressedBody body;
+    std::span<const uint8_t> plain;
     if (kind == 'F') {
-        auto rest = file.subspan(kSignatureAndLength);
-        if (rest.size() > cap) {
+        // Read in place: copying megabytes only to read them once would be waste.
+        plain = file.subspan(kSignatureAndLength);
+        if (plain.size() > cap) {
             throw ParseError("the movie is larger than " + std::to_string(cap >> 20) + " MiB");
         }
-        body.bytes.assign(rest.begin(), rest.end());
     } else if (kind == 'C') {
         body = inflateZlibBody(file.subspan(kSignatureAndLength), expected, cap);
     } else {
@@ -49,11 +50,14 @@ std::vector<uint8_t> readMovieHeader(std::span<const uint8_t> file, const ParseL
         if (file.size() < kSignatureAndLength + 4 + 5) throw ParseError("the LZMA header is cut short");
         body = decodeLzmaBody(file.subspan(kSignatureAndLength + 4, 5), file.subspan(kSignatureAndLength + 9), expected, cap);
     }
-    if (body.truncated && body.bytes.size() < expected) {
-        movie.warnings.push_back("the compressed data stops early; the movie is played as far as it goes");
+    if (kind != 'F') {
+        if (body.truncated && body.bytes.size() < expected) {
+            movie.warnings.push_back("the compressed data stops early; the movie is played as far as it goes");
+        }
+        plain = body.bytes;
     }
 
-    BitReader reader(body.bytes);
+    BitReader reader(plain);
     try {
         movie.stage = reader.rect();
         movie.frameRate = reader.u16() / 256.0;
@@ -61,8 +65,10 @@ std::vector<uint8_t> readMovieHeader(std::span<const uint8_t> file, const ParseL
     } catch (const MalformedData&) {
         throw ParseError("the SWF header is cut short");
     }
-    body.bytes.erase(body.bytes.begin(), body.bytes.begin() + static_cast<ptrdiff_t>(reader.position()));
-    return std::move(body.bytes);
+    MovieBody result;
+    result.storage = std::move(body.bytes);  // a vector's move keeps its buffer, so `plain` stays valid
+    result.records = plain.subspan(reader.position());
+    return result;
 }
 
 }  // namespace velmora::swf

@@ -13,9 +13,9 @@ namespace velmora::swf {
 
 std::shared_ptr<const Movie> parseMovie(std::span<const uint8_t> bytes, const ParseLimits& limits) {
     auto movie = std::make_shared<Movie>();
-    std::vector<uint8_t> records = readMovieHeader(bytes, limits, *movie);
+    MovieBody body = readMovieHeader(bytes, limits, *movie);
     ParseContext ctx(*movie, limits);
-    parseTimeline(records, ctx, movie->root);
+    parseTimeline(body.records, ctx, movie->root);
     ctx.finish();
     return movie;
 }
