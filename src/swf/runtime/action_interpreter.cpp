@@ -1,5 +1,6 @@
 #include "swf/runtime/action_interpreter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -208,7 +209,9 @@ private:
         case kRandomNumber: {
             const double max = popNumber();
             random_ = random_ * 1103515245u + 12345u;
-            const double n = max >= 1 && std::isfinite(max) ? std::floor((random_ >> 8) % static_cast<uint64_t>(max)) : 0.0;
+            // Bounded before the cast: a double beyond the integer's range would be undefined.
+            const double bound = std::isfinite(max) ? std::min(max, 2147483647.0) : 0.0;
+            const double n = bound >= 1 ? static_cast<double>((random_ >> 8) % static_cast<uint64_t>(bound)) : 0.0;
             pushValue(ActionValue::number(n));
             break;
         }
@@ -243,7 +246,9 @@ private:
             const uint8_t skip = in.u8();
             const ActionValue frame = pop();
             const double n = frame.toNumber(version_);
-            if (!(std::isfinite(n) && n >= 1 && frameLoaded(static_cast<size_t>(n) - 1))) return skipActions(r.next, skip);
+            if (!(std::isfinite(n) && n >= 1 && frameLoaded(static_cast<size_t>(std::min(n, 1e9)) - 1))) {
+                return skipActions(r.next, skip);
+            }
             break;
         }
         case kCall: call(pop()); break;

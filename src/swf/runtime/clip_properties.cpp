@@ -121,8 +121,9 @@ bool setClipProperty(Clip& clip, int index, const ActionValue& value) {
         self->name = value.toString(version);
         return true;
     }
-    const double v = value.toNumber(version);
-    if (!std::isfinite(v)) return false;
+    // Kept within bounds a picture can still be drawn at: far beyond any stage, never infinite.
+    const double v = std::clamp(value.toNumber(version), -1e7, 1e7);
+    if (!std::isfinite(value.toNumber(version))) return false;
     Matrix& m = self->matrix;
     switch (static_cast<ClipProperty>(index)) {
     case ClipProperty::X: m.tx = v * kTwipsPerPixel; break;
