@@ -149,6 +149,32 @@ TEST(MovieSound, Mp3McClipPlaysPausesSeeksAndResumesOnTheRightSamples) {
     expectHeard(jumped, slice(reference, 10 / fps, 1.0), fps);
 }
 
+TEST(MovieSound, EventSoundLoopsFromItsStartSoundUntilStopSounds) {
+    VELMORA_REQUIRE_FFMPEG();
+    const auto wav = makeChirpWav("event.wav", 22050, 1, 1.5);
+    const auto samples = readWavSamples(wav);
+    std::vector<uint8_t> pcm;
+    for (int16_t v : samples) pcm.push_back(uint8_t(v & 0xff)), pcm.push_back(uint8_t(uint16_t(v) >> 8));
+    SwfWriter writer;
+    writer.frameRate(12);
+    writer.defineSound(1, {3, 2, true, false}, uint32_t(samples.size()), pcm);
+    WriterSoundInfo info;
+    info.loops = 3;
+    writer.startSound(1, info);
+    for (int f = 0; f < 36; ++f) writer.showFrame();
+    writer.doAction({0x09, 0x00});  // StopSounds at frame 36: 3 s in, half-way through the second loop
+    for (int f = 36; f < 60; ++f) writer.showFrame();
+    MovieInstance::Options options;
+    options.loop = false;
+    VirtualPlayback playback(parse(writer), options);
+    std::vector<int16_t> ours;
+    playback.run(44100 * 4, &ours);
+    const auto reference = ffmpegDecode(wav, true);
+    expectHeard(slice(ours, 0, 1.5), reference, 12);
+    expectHeard(slice(ours, 1.5, 1.4), slice(reference, 0, 1.4), 12);
+    EXPECT_EQ(rms(ours, size_t(3.1 * 44100), size_t(4 * 44100)), 0.0);
+}
+
 TEST(MovieSound, FfmpegsOwnSwfMuxPlaysWithoutGaps) {
     VELMORA_REQUIRE_FFMPEG();
     const auto wav = makeChirpWav("muxed.wav", 22050, 1, 3.0);
