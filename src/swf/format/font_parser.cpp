@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "swf/format/character_parsers.h"
@@ -92,9 +93,12 @@ std::shared_ptr<FontCharacter> parseDefineFont(BitReader& in, int version, Parse
     if (version == 3) font->emSquare = 20480.0;
 
     uint16_t glyphCount = in.u16();
-    // A device font with no glyphs may end here or carry just the code table offset.
+    // A device font with no glyphs may end here or carry a code table offset; with nothing to
+    // point at, authoring tools write any value there (0 is common), so it is not checked.
     uint32_t codeTableOffset = 0;
-    if (glyphCount > 0 || in.remaining() > 0) {
+    if (glyphCount == 0) {
+        in.skip(std::min<size_t>(in.remaining(), wideOffsets ? 4 : 2));
+    } else {
         readGlyphTable(in, glyphCount, wideOffsets, true, font->glyphs, codeTableOffset, ctx);
     }
     for (auto& glyph : font->glyphs) glyph.code = font->wideCodes ? in.u16() : in.u8();

@@ -39,6 +39,23 @@ void importAssets(BitReader& in, ParseContext& ctx, bool second) {
              " imported characters are absent");
 }
 
+// Scenes are not played as such (the main timeline is one run of frames); their frame labels are
+// labels like those of FrameLabel.
+void sceneAndFrameLabels(BitReader& in, ParseContext& ctx) {
+    uint32_t scenes = in.encodedU32();
+    for (uint32_t i = 0; i < scenes; ++i) {
+        in.encodedU32();
+        in.cString();
+    }
+    uint32_t labels = in.encodedU32();
+    for (uint32_t i = 0; i < labels; ++i) {
+        uint32_t frame = in.encodedU32();
+        std::string name = in.cString();
+        ctx.charge(64 + name.size());
+        ctx.sceneFrameLabels.emplace_back(frame, std::move(name));
+    }
+}
+
 // Anti-aliasing settings for a text: nothing this renderer uses, but a malformed one says the
 // file is damaged there.
 void checkTextSettings(BitReader& in) {
@@ -80,8 +97,8 @@ bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
             case kTagDebugId:
             case kTagProductInfo:
             case kTagEnableTelemetry:
+            case kTagDefineSceneAndFrameLabelData: sceneAndFrameLabels(in, ctx); return true;
             case kTagSymbolClass:
-            case kTagDefineSceneAndFrameLabelData:
             case kTagDefineScalingGrid:
                 return true;  // nothing for playback
             case kTagScriptLimits:

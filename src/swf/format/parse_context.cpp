@@ -1,5 +1,7 @@
 #include "swf/format/parse_context.h"
 
+#include <algorithm>
+
 namespace velmora::swf {
 
 namespace {
@@ -60,6 +62,11 @@ ButtonCharacter* ParseContext::button(uint16_t id) {
 
 void ParseContext::finish() {
     for (auto& bitmap : jpegBitmaps_) bitmap->jpegTables = jpegTables;
+    for (auto& [frame, label] : sceneFrameLabels) {
+        if (frame >= movie.root.frames.size()) continue;  // a label past the frames the file holds
+        auto& labels = movie.root.frames[frame].labels;
+        if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(std::move(label));
+    }
     if (droppedWarnings_ > 0) {
         movie.warnings.push_back("and " + std::to_string(droppedWarnings_) + " more warnings");
     }

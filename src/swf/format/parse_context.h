@@ -42,6 +42,10 @@ public:
     // JPEGTables, shared by every DefineBits of the movie. Applied to them when parsing ends, so
     // the order of the tags does not matter.
     std::shared_ptr<const std::vector<uint8_t>> jpegTables;
+    // Labels of the main timeline given by DefineSceneAndFrameLabelData (ActionScript 3 movies
+    // name their frames there instead of in FrameLabel tags): frame index and name.
+    std::vector<std::pair<uint32_t, std::string>> sceneFrameLabels;
+    // Applies what could only be settled once every tag was read (JPEG tables, scene labels).
     void finish();
 
     // Accounts for `bytes` more of the model in memory. Raises ParseError once the total passes

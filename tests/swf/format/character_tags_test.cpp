@@ -6,6 +6,7 @@
 #include "support/swf_writer.h"
 #include "swf/format/bitmap.h"
 #include "swf/format/button.h"
+#include "swf/format/font.h"
 #include "swf/format/movie_loader.h"
 #include "swf/format/shape.h"
 #include "swf/format/tag_code.h"
@@ -220,6 +221,27 @@ TEST(CharacterTags, BitmapFraming) {
     EXPECT_EQ(movie->character(4), nullptr);
     ASSERT_EQ(movie->warnings.size(), 1u);
     EXPECT_NE(movie->warnings[0].find("neither JPEG, PNG nor GIF"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::swf
+
+namespace velmora::swf {
+namespace {
+
+// Text fields in device fonts name their font through a DefineFont2 without glyphs. Authoring
+// tools end such a tag after the glyph count or write a code table offset of any value.
+TEST(CharacterTags, DeviceFontWithoutGlyphs) {
+    for (const std::vector<uint8_t>& tail : {std::vector<uint8_t>{}, std::vector<uint8_t>{0, 0},
+                                             std::vector<uint8_t>{2, 0}}) {
+        std::vector<uint8_t> body = {7, 0, 0x00, 0x00, 5, '_', 's', 'a', 'n', 's', 0, 0};
+        body.insert(body.end(), tail.begin(), tail.end());
+        auto movie = movieWith(48, body);
+        auto* font = dynamic_cast<const FontCharacter*>(movie->character(7));
+        ASSERT_NE(font, nullptr) << "tail of " << tail.size() << " bytes";
+        EXPECT_EQ(font->name, "_sans");
+        EXPECT_TRUE(font->glyphs.empty());
+    }
 }
 
 }  // namespace

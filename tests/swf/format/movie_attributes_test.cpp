@@ -107,3 +107,22 @@ TEST(MovieAttributes, WarningsAreCapped) {
 
 }  // namespace
 }  // namespace velmora::swf
+
+namespace velmora::swf {
+namespace {
+
+TEST(MovieAttributes, SceneFrameLabelsLabelTheMainTimeline) {
+    test::SwfWriter swf(10);
+    // One scene at frame 0, labels "intro" at 0 and "end" at 2, and one past the last frame.
+    swf.rawTag(kTagDefineSceneAndFrameLabelData,
+               {1, 0, 'S', 0, 3, 0, 'i', 'n', 't', 'r', 'o', 0, 2, 'e', 'n', 'd', 0, 9, 'x', 0});
+    swf.frameLabel("intro").showFrame().showFrame().showFrame();
+    auto movie = parseMovie(swf.bytes());
+    EXPECT_TRUE(movie->warnings.empty());
+    EXPECT_EQ(movie->root.frames[0].labels, std::vector<std::string>{"intro"});  // not twice
+    EXPECT_EQ(movie->root.findLabel("end"), 2u);
+    EXPECT_EQ(movie->root.findLabel("x"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace velmora::swf
