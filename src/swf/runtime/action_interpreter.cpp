@@ -55,9 +55,11 @@ enum Op : uint8_t {
     kAsciiToChar = 0x33,
     kGetTime = 0x34,
     kDefineLocal = 0x3C,
+    kCallFunction = 0x3D,
     kModulo = 0x3F,
     kDefineLocal2 = 0x41,
     kTypeOf = 0x44,
+    kTargetPath = 0x45,
     kAdd2 = 0x47,
     kLess2 = 0x48,
     kEquals2 = 0x49,
@@ -65,8 +67,11 @@ enum Op : uint8_t {
     kToString = 0x4B,
     kPushDuplicate = 0x4C,
     kStackSwap = 0x4D,
+    kGetMember = 0x4E,
+    kSetMember = 0x4F,
     kIncrement = 0x50,
     kDecrement = 0x51,
+    kCallMethod = 0x52,
     kBitAnd = 0x60,
     kBitOr = 0x61,
     kBitXor = 0x62,
@@ -222,7 +227,7 @@ private:
         case kDefineLocal2: { const std::string name = popString(); if (!getVariableIfSet(name)) setVariable(name, {}); break; }
         case kGetProperty: {
             const int index = toInt32(popNumber());
-            Clip* c = clipNamed(popString());
+            Clip* c = clipOf(pop());
             const auto value = c ? clipProperty(*c, index) : std::nullopt;
             pushValue(value ? *value : ActionValue::undefined());
             break;
@@ -230,7 +235,7 @@ private:
         case kSetProperty: {
             ActionValue value = pop();
             const int index = toInt32(popNumber());
-            if (Clip* c = clipNamed(popString())) setClipProperty(*c, index, value);
+            if (Clip* c = clipOf(pop())) setClipProperty(*c, index, value);
             break;
         }
         case kSetTarget2: setTarget(popString()); break;
@@ -308,6 +313,36 @@ private:
             pushValue(ActionValue::number(static_cast<double>(static_cast<uint32_t>(a) >> (b & 31))));
             break;
         }
+        case kGetMember: {
+            const std::string name = popString();
+            pushValue(getMember(pop(), name));
+            break;
+        }
+        case kSetMember: {
+            ActionValue value = pop();
+            const std::string name = popString();
+            setMember(pop(), name, std::move(value));
+            break;
+        }
+        case kCallMethod: {
+            const std::string name = popString();
+            const ActionValue object = pop();
+            const auto args = popArguments();
+            pushValue(callMethod(object, name, args));
+            break;
+        }
+        case kCallFunction: {
+            popString();  // functions come with a later tier; the call answers undefined
+            popArguments();
+            pushValue(ActionValue::undefined());
+            break;
+        }
+        case kTargetPath: {
+            const ActionValue value = pop();
+            const Clip* c = value.asClip();
+            pushValue(c ? ActionValue::string(dotPath(*c)) : ActionValue::undefined());
+            break;
+        }
         case kDefineFunction:
         case kDefineFunction2: return skipFunction(r);
         default:
@@ -343,6 +378,93 @@ private:
         Clip* from = target();
         if (!from) from = base_.get();
         return from ? resolveTarget(*from, path) : nullptr;
+    }
+
+    // The clip a value stands for: a clip reference, or a path relative to the current target.
+    Clip* clipOf(const ActionValue& value) {
+        if (value.kind() == ActionValue::Kind::Clip) return value.asClip();
+        return clipNamed(value.toString(version_));
+    }
+
+    ActionValue getMember(const ActionValue& object, const std::string& name) {
+        if (Clip* c = object.asClip()) {
+            const auto it = c->variables().find(name);
+            if (it != c->variables().end()) return it->second;
+            if (!name.empty() && name[0] == '_') {
+                if (const auto index = clipPropertyIndex(name)) return *clipProperty(*c, *index);
+            }
+            if (Clip* child = resolveTarget(*c, name); child && !name.empty() && name.find_first_of("/.") == std::string::npos) {
+                return ActionValue::clip(child->handle());
+            }
+            return {};
+        }
+        if (object.kind() == ActionValue::Kind::String && name == "length") {
+            return ActionValue::number(static_cast<double>(textLength(object.toString(version_), version_)));
+        }
+        return {};
+    }
+
+    void setMember(const ActionValue& object, const std::string& name, ActionValue value) {
+        Clip* c = object.asClip();
+        if (!c) return;  // members of other objects come with objects
+        if (!name.empty() && name[0] == '_') {
+            if (const auto index = clipPropertyIndex(name)) {
+                setClipProperty(*c, *index, value);
+                return;
+            }
+        }
+        auto& vars = c->variables();
+        if (vars.size() >= movie_.limits().maxVariablesPerClip && !vars.count(name)) {
+            throw ActionError("too many variables in one clip");
+        }
+        vars[name] = std::move(value);
+    }
+
+    std::vector<ActionValue> popArguments() {
+        const double count = popNumber();
+        std::vector<ActionValue> args;
+        if (!std::isfinite(count) || count <= 0) return args;
+        const size_t n = static_cast<size_t>(std::min(count, static_cast<double>(stack_.size())));
+        for (size_t i = 0; i < n; ++i) args.push_back(pop());
+        return args;
+    }
+
+    // The movie clip methods that drive timelines; other methods answer undefined.
+    ActionValue callMethod(const ActionValue& object, const std::string& name, const std::vector<ActionValue>& args) {
+        Clip* c = object.asClip();
+        if (!c) return {};
+        if (name == "play") {
+            c->play();
+        } else if (name == "stop") {
+            c->stop();
+        } else if (name == "nextFrame") {
+            c->nextFrame();
+        } else if (name == "prevFrame") {
+            c->prevFrame();
+        } else if ((name == "gotoAndPlay" || name == "gotoAndStop") && !args.empty()) {
+            gotoValue(*c, args[0]);
+            if (name == "gotoAndPlay") {
+                c->play();
+            } else {
+                c->stop();
+            }
+        } else if (name == "getBytesLoaded" || name == "getBytesTotal") {
+            // The whole file is loaded before the movie starts: preloaders see it complete.
+            return ActionValue::number(static_cast<double>(movie_.movie().declaredFileLength));
+        }
+        return {};
+    }
+
+    // A frame given as a script gives it: a number counted from 1, or a label.
+    void gotoValue(Clip& clip, const ActionValue& frame) {
+        const double n = frame.kind() == ActionValue::Kind::String
+                             ? ActionValue::parseNumber(frame.toString(version_), version_)
+                             : frame.toNumber(version_);
+        if (std::isfinite(n)) {
+            if (n >= 1) clip.gotoFrame(static_cast<size_t>(std::min(n, 1e9)) - 1);
+        } else {
+            clip.gotoLabel(frame.toString(version_));
+        }
     }
 
     bool frameLoaded(size_t frame) {
@@ -476,8 +598,8 @@ private:
         if (!key.empty() && key[0] == '_') {
             if (const auto index = clipPropertyIndex(key)) return *clipProperty(*clip, *index);
         }
-        // A clip named like the variable reads as its path, the way scripts print clips.
-        if (Clip* c = resolveTarget(*clip, key); c && !key.empty()) return ActionValue::string(dotPath(*c));
+        // A name that leads to a clip ("_root", "mp3_mc", "_parent") reads as that clip.
+        if (Clip* c = resolveTarget(*clip, key); c && !key.empty()) return ActionValue::clip(c->handle());
         return {};
     }
 
@@ -594,6 +716,7 @@ private:
         case ActionValue::Kind::Undefined:
         case ActionValue::Kind::Null: return true;
         case ActionValue::Kind::String: return a.toString(version_) == b.toString(version_);
+        case ActionValue::Kind::Clip: return a.asClip() == b.asClip();
         default: return a.toNumber(version_) == b.toNumber(version_);
         }
     }
@@ -614,6 +737,7 @@ private:
         case ActionValue::Kind::Boolean: return "boolean";
         case ActionValue::Kind::Number: return "number";
         case ActionValue::Kind::String: return "string";
+        case ActionValue::Kind::Clip: return "movieclip";
         }
         return "undefined";
     }

@@ -28,7 +28,9 @@ enum class ScriptOutcome {
 // GotoFrame, GetURL, WaitForFrame, SetTarget, GoToLabel) and the stack machine of SWF 4 and 5 as
 // far as primitive values go: Push, Pop, arithmetic, comparisons, logic, text, Jump, If,
 // GetVariable, SetVariable, GetProperty, SetProperty, GotoFrame2, SetTarget2, Call, Trace,
-// ConstantPool, registers. Unknown actions are skipped by their length; function definitions are
+// ConstantPool, registers; movie clips as values with their members (GetMember, SetMember) and
+// the timeline methods (play, stop, gotoAndPlay, gotoAndStop, nextFrame, prevFrame) through
+// CallMethod. Unknown actions are skipped by their length; function definitions are
 // skipped with their bodies. GetURL and GetURL2 open nothing: the request is refused and noted.
 //
 // Frame moves a script makes queue the destination frame's scripts on the movie; they run after

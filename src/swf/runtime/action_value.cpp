@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "swf/runtime/target_path.h"
+
 namespace velmora::swf {
 
 ActionValue ActionValue::null() {
@@ -34,8 +36,17 @@ ActionValue ActionValue::string(std::string value) {
     return v;
 }
 
+ActionValue ActionValue::clip(ClipHandle clip) {
+    ActionValue v;
+    v.kind_ = Kind::Clip;
+    v.clip_ = std::move(clip);
+    return v;
+}
+
 double ActionValue::toNumber(int swfVersion) const {
     switch (kind_) {
+    case Kind::Clip:
+        return std::nan("");
     case Kind::Undefined:
     case Kind::Null:
         return swfVersion >= 7 ? std::nan("") : 0.0;
@@ -51,6 +62,9 @@ double ActionValue::toNumber(int swfVersion) const {
 
 std::string ActionValue::toString(int swfVersion) const {
     switch (kind_) {
+    case Kind::Clip:
+        if (const Clip* c = clip_.get()) return dotPath(*c);
+        return swfVersion >= 7 ? "undefined" : "";
     case Kind::Undefined:
         return swfVersion >= 7 ? "undefined" : "";
     case Kind::Null:
@@ -67,6 +81,8 @@ std::string ActionValue::toString(int swfVersion) const {
 
 bool ActionValue::toBoolean(int swfVersion) const {
     switch (kind_) {
+    case Kind::Clip:
+        return clip_.get() != nullptr;
     case Kind::Undefined:
     case Kind::Null:
         return false;

@@ -2,13 +2,15 @@
 
 #include <string>
 
+#include "swf/runtime/clip_handle.h"
+
 namespace velmora::swf {
 
-// A value on a script's stack or in a variable: ActionScript 1/2's primitive types. Objects come
-// with a later tier of the interpreter.
+// A value on a script's stack or in a variable: ActionScript 1/2's primitive types and references
+// to movie clips. Other objects come with a later tier of the interpreter.
 class ActionValue {
 public:
-    enum class Kind { Undefined, Null, Boolean, Number, String };
+    enum class Kind { Undefined, Null, Boolean, Number, String, Clip };
 
     ActionValue() = default;
     static ActionValue undefined() { return {}; }
@@ -16,9 +18,13 @@ public:
     static ActionValue boolean(bool value);
     static ActionValue number(double value);
     static ActionValue string(std::string value);
+    // A movie clip. It reads as its dot path ("_level0.a") while it lives, as undefined after.
+    static ActionValue clip(ClipHandle clip);
 
     Kind kind() const { return kind_; }
     bool isUndefined() const { return kind_ == Kind::Undefined; }
+    // The clip of a Clip value, nullptr for other values and for a clip that is gone.
+    Clip* asClip() const { return kind_ == Kind::Clip ? clip_.get() : nullptr; }
 
     // The conversions of the language. swfVersion matters where the format's players changed
     // their answers: before SWF 7, undefined reads as "" and as 0; from SWF 7 on, as "undefined"
@@ -39,6 +45,7 @@ private:
     bool boolean_ = false;
     double number_ = 0.0;
     std::string string_;
+    ClipHandle clip_;
 };
 
 }  // namespace velmora::swf

@@ -134,3 +134,35 @@ TEST(ActionStackMachine, TextThatDoublesForeverIsStopped) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(ActionStackMachine, ClipsAsValuesWithTheirMembersAndMethods) {
+    SwfWriter swf;
+    swf.defineSprite(10, framesOnly(8));
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "mp3_mc"});
+    Asm code;
+    // _root.mp3_mc.gotoAndStop(5)
+    code.pushInt(5).pushInt(1).pushString("_root").getVariable().pushString("mp3_mc").op(0x4E)
+        .pushString("gotoAndStop").op(0x52).op(0x17);
+    // trace(mp3_mc._totalframes); trace(mp3_mc); trace(typeof mp3_mc)
+    code.pushString("mp3_mc").getVariable().pushString("_totalframes").op(0x4E).trace();
+    code.pushString("mp3_mc").getVariable().trace();
+    code.pushString("mp3_mc").getVariable().op(0x44).trace();
+    // mp3_mc.volume = "loud"; trace(mp3_mc.volume)
+    code.pushString("mp3_mc").getVariable().pushString("volume").pushString("loud").op(0x4F);
+    code.pushString("mp3_mc").getVariable().pushString("volume").op(0x4E).trace();
+    // mp3_mc.someMethodWeLack(); trace(it) answers undefined
+    code.pushInt(0).pushString("mp3_mc").getVariable().pushString("attachSound").op(0x52).trace();
+    swf.doAction(code).showFrame();
+    auto movie = play(swf);
+    swf::Clip* clip = movie->root().childAt(1);
+    EXPECT_EQ(clip->currentFrame(), 4u);
+    EXPECT_FALSE(clip->isPlaying());
+    EXPECT_EQ(traces(*movie),
+              (std::vector<std::string>{"8", "_level0.mp3_mc", "movieclip", "loud", "undefined"}));
+}
+
+}  // namespace
+}  // namespace velmora::test
