@@ -30,6 +30,7 @@ TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& c
     options.top = field.bounds.yMin + kFieldGutter;
     TextGeometry geometry = layoutText(paragraphs, options, glyphs);
     for (TextGeometry::Piece& piece : geometry.pieces) piece.path.translate(field.bounds.xMin + kFieldGutter, 0);
+    geometry.bounds.translate(field.bounds.xMin + kFieldGutter, 0);
     return geometry;
 }
 

@@ -14,6 +14,7 @@ void RenderResources::clearCaches() {
     bitmaps.clear();
     glyphs.clear();
     texts.clear();
+    pictures.clear();
 }
 
 }  // namespace velmora::swf

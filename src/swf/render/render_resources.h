@@ -7,6 +7,7 @@
 #include "swf/format/movie.h"
 #include "swf/render/bitmap_cache.h"
 #include "swf/render/glyph_cache.h"
+#include "swf/render/raster_cache.h"
 #include "swf/render/render_warnings.h"
 #include "swf/render/shape_cache.h"
 #include "swf/render/text_cache.h"
@@ -34,6 +35,7 @@ public:
     BitmapCache bitmaps;
     GlyphCache glyphs;
     TextCache texts;
+    RasterCache pictures;
     RenderWarnings warnings;
 
 private:

@@ -1,5 +1,6 @@
 #include "swf/render/shape_path_builder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
@@ -151,6 +152,13 @@ private:
         for (size_t i = 0; i < linePaths_.size(); ++i) {
             if (linePaths_[i].isEmpty()) continue;
             group.lines.push_back({lineStyles_[i], linePaths_[i]});
+        }
+        for (const auto& fill : group.fills) geometry_.bounds |= fill.path.boundingRect();
+        for (const auto& line : group.lines) {
+            const double half = line.style.width / 2.0;
+            if (line.style.noHScale || line.style.noVScale)
+                geometry_.deviceStrokeWidth = std::max<double>(geometry_.deviceStrokeWidth, line.style.width);
+            geometry_.bounds |= line.path.boundingRect().adjusted(-half, -half, half, half);
         }
         if (!group.fills.empty() || !group.lines.empty()) geometry_.groups.push_back(std::move(group));
     }

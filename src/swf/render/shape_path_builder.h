@@ -28,6 +28,11 @@ struct ShapeStyleGroup {
 struct ShapeGeometry {
     std::vector<ShapeStyleGroup> groups;
     int skippedStyleIndexes = 0;  // records that named a style past the end of its array
+    // What painting can touch, in twips: fills, and strokes at their scaled width. Strokes drawn
+    // at a device width (hairlines, non-scaling strokes) reach past it by up to half of
+    // deviceStrokeWidth (twips of the stage, before the stage's zoom) plus a pixel.
+    QRectF bounds;
+    double deviceStrokeWidth = 0.0;
 
     bool empty() const { return groups.empty(); }
 };

@@ -1,6 +1,7 @@
 #include "swf/render/stage_renderer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "swf/format/bitmap.h"
 #include "swf/format/button.h"
@@ -124,23 +125,32 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
                                   const Context& ctx) {
     switch (character.kind) {
         case CharacterKind::Shape:
-            painter.setTransform(ctx.world);
-            paintShape(painter, resources_.shapes.geometry(static_cast<const ShapeCharacter&>(character)), ctx.cx,
-                       stageScale_, resources_);
+        case CharacterKind::MorphShape: {
+            const bool morph = character.kind == CharacterKind::MorphShape;
+            const uint16_t ratio = morph && object ? object->ratio : 0;
+            const ShapeGeometry& geometry =
+                morph ? resources_.shapes.geometry(static_cast<const MorphShapeCharacter&>(character), ratio)
+                      : resources_.shapes.geometry(static_cast<const ShapeCharacter&>(character));
+            auto draw = [&](QPainter& p, const QTransform& world) {
+                p.setTransform(world);
+                paintShape(p, geometry, ctx.cx, stageScale_, resources_);
+            };
+            const double margin = 2.0 + geometry.deviceStrokeWidth / kTwipsPerPixel * stageScale_ / 2.0;
+            if (!drawPicture(painter, &character, ratio, {}, geometry.bounds, margin, ctx, draw)) draw(painter, ctx.world);
             break;
-        case CharacterKind::MorphShape:
-            painter.setTransform(ctx.world);
-            paintShape(painter,
-                       resources_.shapes.geometry(static_cast<const MorphShapeCharacter&>(character),
-                                                  object ? object->ratio : 0),
-                       ctx.cx, stageScale_, resources_);
-            break;
+        }
         case CharacterKind::Text: {
             const auto& text = static_cast<const TextCharacter&>(character);
             const TextGeometry& geometry = staticTextGeometry(text, resources_);
-            painter.setTransform(toQt(text.matrix) * ctx.world);
-            for (const TextGeometry::Piece& piece : geometry.pieces)
-                painter.fillPath(piece.path, transformColor(piece.color, ctx.cx));
+            // The picture is kept in the text's own space: its matrix joins the world transform.
+            Context textCtx = ctx;
+            textCtx.world = toQt(text.matrix) * ctx.world;
+            auto draw = [&](QPainter& p, const QTransform& textWorld) {
+                p.setTransform(textWorld);
+                for (const TextGeometry::Piece& piece : geometry.pieces)
+                    p.fillPath(piece.path, transformColor(piece.color, ctx.cx));
+            };
+            if (!drawPicture(painter, &character, 0, {}, geometry.bounds, 2.0, textCtx, draw)) draw(painter, textCtx.world);
             break;
         }
         case CharacterKind::EditText: {
@@ -149,8 +159,12 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             const std::string content = object && !object->text.empty()
                                             ? object->text
                                             : toUtf8(field.initialText, resources_.swfVersion());
-            painter.setTransform(ctx.world);
-            paintEditText(painter, field, content, ctx.cx, resources_);
+            auto draw = [&](QPainter& p, const QTransform& world) {
+                p.setTransform(world);
+                paintEditText(p, field, content, ctx.cx, resources_);
+            };
+            const QRectF box(field.bounds.xMin, field.bounds.yMin, field.bounds.width(), field.bounds.height());
+            if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, draw)) draw(painter, ctx.world);
             break;
         }
         case CharacterKind::Bitmap: {
@@ -222,6 +236,44 @@ void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& obje
     }
     if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_, resources_.warnings);
     compositeLayer(painter, layer, mode);
+}
+
+bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32_t variant, const std::string& content,
+                                const QRectF& localBounds, double marginPixels, const Context& ctx,
+                                const std::function<void(QPainter&, const QTransform&)>& draw) {
+    if (!pictureCaching_ || !localBounds.isValid()) return false;
+    QPoint shift;
+    const RasterCache::Key key =
+        RasterCache::makeKey(character, variant, content, ctx.world, ctx.cx, stageScale_, shift);
+    auto blit = [&](const RasterCache::Picture& picture) {
+        painter.save();
+        painter.resetTransform();
+        painter.drawImage(picture.origin + shift, picture.image);
+        painter.restore();
+    };
+    if (const RasterCache::Picture* picture = resources_.pictures.find(key)) {
+        blit(*picture);
+        return true;
+    }
+    const QRectF device = ctx.world.mapRect(localBounds).adjusted(-marginPixels, -marginPixels, marginPixels, marginPixels);
+    // The whole picture or nothing: one cut to the window would show its edge when it moves.
+    if (!std::isfinite(device.width() * device.height()) || device.width() * device.height() > RasterCache::kMaxPicturePixels ||
+        std::abs(device.left()) > 1e6 || std::abs(device.top()) > 1e6)
+        return false;
+    const QRect area = device.toAlignedRect();
+    if (area.isEmpty()) return true;
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return false;
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHints(painter.renderHints());
+        draw(p, ctx.world * QTransform::fromTranslate(-area.x(), -area.y()));
+    }
+    RasterCache::Picture picture{std::move(image), area.topLeft() - shift};
+    blit(picture);
+    resources_.pictures.store(key, std::move(picture));
+    return true;
 }
 
 QPainterPath StageRenderer::maskOutline(const DisplayObject& object, const Context& parent, int nesting) {

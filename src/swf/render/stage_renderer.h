@@ -50,6 +50,10 @@ public:
 
     RenderResources& resources() { return resources_; }
 
+    // Whether finished pictures of shapes and texts are kept and copied on later frames (see
+    // raster_cache.h). On by default; off draws every path afresh, for comparison.
+    void setPictureCaching(bool on) { pictureCaching_ = on; }
+
 private:
     struct Context {
         QTransform world;
@@ -64,6 +68,11 @@ private:
                        const Context& ctx);
     void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
     void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);
+    // Draws through the picture cache; returns false when the picture is too large to keep and
+    // the caller must draw directly. draw paints with the transform it is given.
+    bool drawPicture(QPainter& painter, const void* character, uint32_t variant, const std::string& content,
+                     const QRectF& localBounds, double marginPixels, const Context& ctx,
+                     const std::function<void(QPainter&, const QTransform&)>& draw);
     QPainterPath maskOutline(const DisplayObject& object, const Context& parent, int nesting);
     QPainterPath characterOutline(const Character& character, const DisplayObject* object, const QTransform& world,
                                   int nesting);
@@ -71,6 +80,7 @@ private:
     RenderResources& resources_;
     ChildListLookup children_;
     double stageScale_ = 1.0;
+    bool pictureCaching_ = true;
     QSize deviceSize_;
 };
 

@@ -15,6 +15,7 @@ struct TextGeometry {
         Rgba color;
     };
     std::vector<Piece> pieces;
+    QRectF bounds;  // of every piece, twips
 
     // Adds path in color, joining it to the last piece when the colour and the fill rule are the
     // same (embedded glyphs fill even-odd, installed fonts' glyphs by winding; mixing them in one
@@ -25,6 +26,7 @@ struct TextGeometry {
             pieces.back().path.setFillRule(path.fillRule());
         }
         pieces.back().path.addPath(path);
+        bounds |= path.boundingRect();
     }
 };
 

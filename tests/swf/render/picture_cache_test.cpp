@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "render_test_support.h"
+#include "swf/render/stage_renderer.h"
+#include "swf/runtime/clip.h"
+
+namespace velmora::swf {
+namespace {
+
+// A scene of a gradient shape with an outline, a half-transparent shape and a field of Chinese
+// text, at fractional positions.
+struct CachedScene {
+    std::shared_ptr<Movie> movie = std::make_shared<Movie>();
+    DisplayList list;
+
+    CachedScene() {
+        movie->stage = {0, 2000, 0, 1000};
+        FillStyle gradient;
+        gradient.type = FillStyle::Type::RadialGradient;
+        gradient.gradient.stops = {{0, {255, 255, 0, 255}}, {255, {0, 128, 0, 255}}};
+        gradient.matrix = Matrix{0.03, 0.01, -0.01, 0.03, 300, 300};
+        auto blob = test::rectangleShape(1, {0, 600, 0, 600}, gradient);
+        LineStyle outline;
+        outline.width = 30;
+        outline.color = {0, 0, 0, 255};
+        blob->lineStyles = {outline};
+        std::get<StyleChangeRecord>(blob->records[0]).lineStyle = 1;
+        auto glass = test::rectangleShape(2, {0, 800, 0, 400}, test::solidFill({0, 0, 255, 100}));
+        auto field = std::make_shared<EditTextCharacter>(3);
+        field->bounds = {0, 1800, 0, 500};
+        field->fontHeight = 300;
+        field->initialText = "字幕 Subtitle";
+        for (auto c : std::initializer_list<std::shared_ptr<const Character>>{blob, glass, field})
+            movie->dictionary[c->id] = c;
+        place(1, 1, Matrix{1.2, 0.3, -0.3, 1.2, 203.3, 101.7});
+        place(2, 2, Matrix{1, 0, 0, 1, 500.4, 300.9});
+        place(3, 3, Matrix{1, 0, 0, 1, 100.25, 480.6});
+    }
+    void place(uint16_t depth, uint16_t id, Matrix m) {
+        auto o = std::make_unique<DisplayObject>();
+        o->depth = depth;
+        o->character = movie->sharedCharacter(id);
+        o->matrix = m;
+        list[depth] = std::move(o);
+    }
+};
+
+int worstDifference(const QImage& a, const QImage& b) {
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) worst = std::max(worst, test::colorDistance(a.pixel(x, y), b.pixel(x, y)));
+    return worst;
+}
+
+TEST(PictureCache, CachedPicturesMatchDrawingAfresh) {
+    CachedScene scene;
+    RenderResources direct;
+    direct.setMovie(scene.movie);
+    StageRenderer plain(direct);
+    plain.setPictureCaching(false);
+    RenderResources cached;
+    cached.setMovie(scene.movie);
+    StageRenderer caching(cached);
+
+    const QImage expected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const QImage first = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const QImage second = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    EXPECT_GT(cached.pictures.pixels(), 0);
+    EXPECT_LE(worstDifference(expected, first), 2);
+    EXPECT_LE(worstDifference(expected, second), 2);
+
+    // Moved by whole pixels (3 px at this zoom is 20 twips), the pictures are reused and land
+    // where drawing afresh puts them.
+    for (auto& [depth, object] : scene.list) object->matrix.tx += 20;
+    const int64_t before = cached.pictures.pixels();
+    const QImage movedExpected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const QImage moved = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    EXPECT_EQ(cached.pictures.pixels(), before);
+    EXPECT_LE(worstDifference(movedExpected, moved), 2);
+
+    // A change of colour transform is a different picture.
+    scene.list[2]->colorTransform.rMult = 0;
+    scene.list[2]->colorTransform.rAdd = 255;
+    const QImage recolouredExpected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const QImage recoloured = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    EXPECT_LE(worstDifference(recolouredExpected, recoloured), 2);
+}
+
+TEST(PictureCache, StaysWithinItsPixelBudget) {
+    RasterCache cache;
+    for (int i = 0; i < 100; ++i) {
+        QPoint shift;
+        const auto key = RasterCache::makeKey(&cache, uint32_t(i), {}, QTransform(), {}, 1.0, shift);
+        cache.store(key, {QImage(1000, 1000, QImage::Format_ARGB32_Premultiplied), {}});
+        EXPECT_LE(cache.pixels(), RasterCache::kMaxPixels);
+    }
+    QPoint shift;
+    EXPECT_EQ(cache.find(RasterCache::makeKey(&cache, 0, {}, QTransform(), {}, 1.0, shift)), nullptr);
+    EXPECT_NE(cache.find(RasterCache::makeKey(&cache, 99, {}, QTransform(), {}, 1.0, shift)), nullptr);
+}
+
+}  // namespace
+}  // namespace velmora::swf
