@@ -25,6 +25,7 @@ enum : uint16_t {
     kTitleFontId,
     kTitleId,
     kGlyphFontId,
+    kGlossFontId,
     kFirstLineId = 100,  // then two ids a line: the text and its gloss
 };
 
@@ -70,10 +71,12 @@ uint16_t frameAt(double seconds) { return static_cast<uint16_t>(std::lround(seco
 }  // namespace
 
 std::vector<uint8_t> buildSubtitleMovie(const LessonScript& script) {
+    // Chinese in a CJK face; pinyin, whose tone marks CJK faces often lack, in a Latin one.
     GlyphFont font("WenQuanYi Micro Hei");
+    GlyphFont glossFont("DejaVu Sans");
     for (const auto& line : script.lines) {
         font.addText(line.text);
-        font.addText(line.gloss);
+        glossFont.addText(line.gloss);
     }
 
     SwfWriter swf(8);
@@ -86,16 +89,17 @@ std::vector<uint8_t> buildSubtitleMovie(const LessonScript& script) {
     swf.rawTag(48, deviceFont(kTitleFontId, "宋体"));
     swf.rawTag(37, titleField(kTitleId, kTitleFontId, script.title));
     swf.rawTag(75, font.defineFont3(kGlyphFontId, "WenQuanYi Micro Hei"));
+    swf.rawTag(75, glossFont.defineFont3(kGlossFontId, "DejaVu Sans"));
 
     const Color ink{0x3A, 0x1F, 0x0A, 255};
     const Color glossInk{0x33, 0x33, 0x33, 255};
     for (size_t i = 0; i < script.lines.size(); ++i) {
         const auto& line = script.lines[i];
         const int32_t textX = (kStageWidth - font.textWidth(line.text, kLineHeight)) / 2;
-        const int32_t glossX = (kStageWidth - font.textWidth(line.gloss, kGlossHeight)) / 2;
+        const int32_t glossX = (kStageWidth - glossFont.textWidth(line.gloss, kGlossHeight)) / 2;
         swf.rawTag(33, font.defineText2(static_cast<uint16_t>(kFirstLineId + 2 * i), kGlyphFontId, line.text, textX,
                                         5000, kLineHeight, ink));
-        swf.rawTag(33, font.defineText2(static_cast<uint16_t>(kFirstLineId + 2 * i + 1), kGlyphFontId, line.gloss,
+        swf.rawTag(33, glossFont.defineText2(static_cast<uint16_t>(kFirstLineId + 2 * i + 1), kGlossFontId, line.gloss,
                                         glossX, 6100, kGlossHeight, glossInk));
     }
 
