@@ -1,9 +1,8 @@
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "probe_command.h"
 #include "swf/format/movie_header.h"
+#include "swf/format/movie_loader.h"
 #include "swf/format/tag_code.h"
 #include "swf/format/tag_reader.h"
 
@@ -31,9 +30,7 @@ void listTags(std::span<const uint8_t> records, unsigned depth, std::ostream& ou
 void runTagsCommand(std::span<const std::string> args, std::ostream& out) {
     if (args.size() != 1) throwUsage(probeCommands()[1]);
     const std::string& path = args[0];
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw std::runtime_error(path + ": cannot be opened");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes = swf::readMovieFile(path);
     swf::Movie header;
     swf::MovieBody body;
     try {

@@ -5,6 +5,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "swf/format/movie.h"
 
@@ -36,6 +37,10 @@ struct ParseLimits {
 // warning. Raises ParseError when the bytes are not an SWF movie at all, cannot be decompressed,
 // or break a limit.
 std::shared_ptr<const Movie> parseMovie(std::span<const uint8_t> bytes, const ParseLimits& limits = {});
+
+// Reads the whole file at path into memory without parsing it. Raises ParseError naming the file
+// when it is missing, a folder, unreadable, or larger than limits.maxUncompressedBytes allows.
+std::vector<uint8_t> readMovieFile(const std::string& path, const ParseLimits& limits = {});
 
 // Reads and parses the file at path (UTF-8). Raises ParseError naming the file and the reason
 // (missing, unreadable, not an SWF file, corrupt).

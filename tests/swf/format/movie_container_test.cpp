@@ -105,6 +105,15 @@ TEST(MovieContainer, LoadMovieFileNamesTheFileInItsErrors) {
     } catch (const ParseError& e) {
         EXPECT_NE(std::string(e.what()).find("/nonexistent/lesson.swf"), std::string::npos);
     }
+    for (const std::string& bad : {std::string("/"), std::string("/dev/null")}) {
+        try {
+            loadMovieFile(bad);
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const ParseError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(bad + ": ", 0), 0u) << e.what();
+            EXPECT_EQ(std::string(e.what()).find("MiB"), std::string::npos) << e.what();
+        }
+    }
     std::string path = ::testing::TempDir() + "velmora_container_test.swf";
     twoFrameMovie().writeFile(path);
     EXPECT_EQ(loadMovieFile(path)->root.frames.size(), 2u);
