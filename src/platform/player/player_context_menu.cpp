@@ -6,9 +6,12 @@
 
 namespace velmora {
 
-void SwfPlayerWidget::contextMenuEvent(QContextMenuEvent* event) {
+void SwfPlayerWidget::contextMenuEvent(QContextMenuEvent* event) { makeContextMenu()->exec(event->globalPos()); }
+
+std::unique_ptr<QMenu> SwfPlayerWidget::makeContextMenu() {
     const bool loaded = state_->instance != nullptr;
-    QMenu menu(this);
+    auto owned = std::make_unique<QMenu>(this);
+    QMenu& menu = *owned;
 
     QAction* zoomIn = menu.addAction(tr("Zoom In"), this, [this] { setZoom(zoom() * 2.0); });
     QAction* zoomOut = menu.addAction(tr("Zoom Out"), this, [this] { setZoom(zoom() / 2.0); });
@@ -45,7 +48,7 @@ void SwfPlayerWidget::contextMenuEvent(QContextMenuEvent* event) {
     forward->setEnabled(movable);
     back->setEnabled(movable);
 
-    menu.exec(event->globalPos());
+    return owned;
 }
 
 }  // namespace velmora

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <memory>
 
+class QMenu;
+
 #include "platform/core/controls.h"
 #include "platform/core/movie_player.h"
 
@@ -62,6 +64,10 @@ public:
     // the centre of the area.
     double zoom() const;
     void setZoom(double zoom);
+
+    // The right-button menu as it would open now: Zoom In, Zoom Out, Show All, Quality, Play,
+    // Loop, Rewind, Forward, Back, with the entries that cannot apply disabled. The caller owns it.
+    std::unique_ptr<QMenu> makeContextMenu();
 
     // Moves the movie's clock on by `seconds`, as the player's own timer does in real time. For
     // tests and tools that need exact steps; the timer keeps running alongside.

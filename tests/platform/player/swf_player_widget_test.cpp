@@ -299,3 +299,53 @@ TEST(SwfPlayerWidget, AClickOnAButtonOfTheMovieRunsItsAction) {
 
 }  // namespace
 }  // namespace velmora::test
+
+#include <QMenu>
+
+namespace velmora::test {
+namespace {
+
+QAction* entry(QMenu& menu, const QString& text) {
+    for (QAction* a : menu.actions()) {
+        if (a->text() == text) return a;
+    }
+    return nullptr;
+}
+
+TEST(SwfPlayerWidget, TheRightButtonMenuOffersTheViewersEntries) {
+    SwfPlayerWidget player;
+    QStringList titles;
+    const auto empty = player.makeContextMenu();
+    for (QAction* a : empty->actions()) {
+        if (!a->isSeparator()) titles << a->text();
+    }
+    EXPECT_EQ(titles, (QStringList{"Zoom In", "Zoom Out", "Show All", "Quality", "Play", "Loop", "Rewind", "Forward",
+                                   "Back"}));
+    EXPECT_FALSE(entry(*player.makeContextMenu(), "Play")->isEnabled());  // nothing to play yet
+
+    MovieFolder folder;
+    player.putMovie(folder.write("ten.swf", plainMovie(10)));
+    player.GotoFrame(5);
+    auto menu = player.makeContextMenu();
+    EXPECT_FALSE(entry(*menu, "Play")->isChecked());
+    EXPECT_TRUE(entry(*menu, "Loop")->isChecked());
+    EXPECT_TRUE(entry(*menu, "Quality")->isChecked());
+    EXPECT_FALSE(entry(*menu, "Zoom Out")->isEnabled());
+    entry(*menu, "Back")->trigger();
+    EXPECT_EQ(player.FrameNum(), 4);
+    entry(*menu, "Rewind")->trigger();
+    EXPECT_EQ(player.FrameNum(), 0);
+    EXPECT_FALSE(player.isPlaying());
+    entry(*menu, "Play")->trigger();
+    EXPECT_TRUE(player.isPlaying());
+    entry(*menu, "Loop")->trigger();
+    EXPECT_FALSE(player.isLooping());
+    entry(*menu, "Zoom In")->trigger();
+    EXPECT_EQ(player.zoom(), 2.0);
+    EXPECT_TRUE(entry(*player.makeContextMenu(), "Zoom Out")->isEnabled());
+    entry(*player.makeContextMenu(), "Show All")->trigger();
+    EXPECT_EQ(player.zoom(), 1.0);
+}
+
+}  // namespace
+}  // namespace velmora::test
