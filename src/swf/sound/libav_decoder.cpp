@@ -8,6 +8,7 @@ extern "C" {
 
 #include "swf/sound/codec_stage.h"
 #include "swf/sound/mp3_frame_header.h"
+#include "swf/sound/speex_frames.h"
 
 namespace velmora::swf {
 
@@ -15,7 +16,7 @@ namespace {
 
 // MP3, Nellymoser and Speex through libavcodec. MP3 goes through libavcodec's parser, so that
 // frames cut across stream blocks, or garbage between them, are put together the way a file
-// reader would; Nellymoser is cut into its fixed 64-byte packets; a Speex chunk is one packet.
+// reader would; Nellymoser is cut into its fixed 64-byte packets; Speex into its frames.
 class LibavStage final : public CodecStage {
 public:
     LibavStage(const SoundFormatInfo& format, const AVCodec* codec, AVCodecContext* context,
@@ -58,7 +59,8 @@ public:
                 break;
             }
             default:
-                decodePacket(rest_, resampler, out);
+                // Speex: a decoder takes one frame a packet.
+                for (const auto& frame : splitSpeexFrames(rest_)) decodePacket(frame, resampler, out);
                 rest_ = {};
                 break;
         }

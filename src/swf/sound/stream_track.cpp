@@ -7,6 +7,7 @@
 #include "swf/sound/codec_stage.h"
 #include "swf/sound/mp3_frame_header.h"
 #include "swf/sound/output_format.h"
+#include "swf/sound/speex_frames.h"
 
 namespace velmora::swf {
 
@@ -37,8 +38,10 @@ int64_t blockSamples(const SoundFormatInfo& format, std::span<const uint8_t> byt
         case SoundFormat::Nellymoser8k:
         case SoundFormat::Nellymoser:
             return int64_t(bytes.size() / 64 * 256);
+        case SoundFormat::Speex:
+            // 20 ms frames of 16 kHz wide-band Speex.
+            return int64_t(splitSpeexFrames(bytes).size() * 320);
         default:
-            // Speex frames can only be counted by decoding them: trust the head's average.
             return samplesPerBlock;
     }
 }
