@@ -20,9 +20,9 @@ namespace velmora::swf {
 // is silent for ten frames' time rather than jumping ahead.
 //
 // Sample counts come from the blocks themselves (MP3 frame headers, PCM sizes, ADPCM bit counts,
-// Nellymoser packets, Speex frames), never from the counts a file claims, so a block that lies about its length
-// cannot make the table disagree with what the decoder hears. A StreamTrack shares the blocks'
-// bytes with the movie and may outlive it.
+// Nellymoser packets, Speex frames), never from the counts a file claims, so a block that lies
+// about its length cannot make the table disagree with what the decoder hears. A StreamTrack
+// shares the blocks' bytes with the movie and may outlive it.
 class StreamTrack {
 public:
     struct Block {
