@@ -27,7 +27,7 @@ QIcon applicationIcon() {
 
 }  // namespace
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(std::unique_ptr<DialogRunner> dialogs)
     : window_(std::make_unique<QWidget>(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                                      Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)),
       reporter_(std::cerr),
@@ -43,8 +43,8 @@ MainWindow::MainWindow()
       comP_(window_.get(), QtButton::Style::Standard),
       comColor_(window_.get(), QtButton::Style::Graphical),
       slider1_(window_.get()),
-      dialogRunner_(window_.get()),
-      dlg_(dialogRunner_),
+      dialogRunner_(dialogs ? std::move(dialogs) : std::make_unique<QtDialogRunner>(window_.get())),
+      dlg_(*dialogRunner_),
       notice_(nullptr) {
     window_->setWindowTitle(QString::fromUtf8(kForm1Title.data(), static_cast<qsizetype>(kForm1Title.size())));
     window_->setWindowIcon(applicationIcon());
@@ -90,6 +90,8 @@ void MainWindow::placeControls() {
     QWidget* previous = nullptr;
     for (const ControlPlacement& placement : kForm1Controls) {
         QWidget* widget = widgets.at(placement.name);
+        // Named after the control, for accessibility tools, Qt's inspectors and tests.
+        widget->setObjectName(QString::fromUtf8(placement.name.data(), static_cast<qsizetype>(placement.name.size())));
         placeInTwips(*widget, placement.left, placement.top, placement.width, placement.height);
         const QString text = QString::fromUtf8(placement.text.data(), static_cast<qsizetype>(placement.text.size()));
         if (auto* button = qobject_cast<QPushButton*>(widget)) {

@@ -29,8 +29,9 @@ class SwfPlayerWidget;
 // toolkit layer, the movie player component and the handlers.
 class MainWindow {
 public:
-    // Builds the window and its controls; touches no handler yet.
-    MainWindow();
+    // Builds the window and its controls; touches no handler yet. The dialogs are Qt's own, shown
+    // over the window, unless `dialogs` answers them instead (tests).
+    explicit MainWindow(std::unique_ptr<DialogRunner> dialogs = nullptr);
     ~MainWindow();
 
     MainWindow(const MainWindow&) = delete;
@@ -64,7 +65,7 @@ private:
     QtTimer timer1_;
     QtTimer timer2_;
     QtTimer timer3_;
-    QtDialogRunner dialogRunner_;
+    std::unique_ptr<DialogRunner> dialogRunner_;
     QtCommonDialog dlg_;
     QtAppFolder appFolder_;
 
