@@ -4,6 +4,7 @@
 
 #include "swf/runtime/action_interpreter.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/text_field_binding.h"
 
 namespace velmora::swf {
 
@@ -85,6 +86,8 @@ void MovieInstance::runPendingActions() {
         }
     }
     runningScripts_ = false;
+    // Scripts may have changed what bound text fields show (and new fields may have appeared).
+    if (runsScripts()) syncBoundTextFields(*root_);
 }
 
 }  // namespace velmora::swf

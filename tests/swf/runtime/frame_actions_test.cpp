@@ -183,3 +183,42 @@ TEST(FrameActions, ActionScript3MoviesPlayTheirTimelinesWithoutScripts) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+// DefineEditText id 30, bound to `variable`, initial text "7".
+void defineBoundField(SwfTagList& swf, const std::string& variable) {
+    std::vector<uint8_t> body{30, 0, 0x00, 0x80, 0x00};
+    body.insert(body.end(), variable.begin(), variable.end());
+    body.insert(body.end(), {0, '7', 0});
+    swf.rawTag(37, body);
+}
+
+TEST(BoundTextFields, ShowTheirVariableAndSeedItWithTheInitialText) {
+    SwfWriter swf;
+    defineBoundField(swf, "score");
+    swf.placeObject2({.depth = 1, .characterId = 30}).showFrame();
+    swf.doAction(Asm().pushString("score").pushInt(42).setVariable()).showFrame();
+    auto movie = play(swf);
+    const swf::DisplayObject& field = *movie->root().displayList().at(1);
+    EXPECT_EQ(field.text, "7");
+    EXPECT_EQ(movie->root().variables().at("score").toString(10), "7");
+    movie->tick();
+    EXPECT_EQ(field.text, "42");
+}
+
+TEST(BoundTextFields, FollowAVariableOnAnotherClip) {
+    SwfWriter swf;
+    defineBoundField(swf, "/:total");
+    SwfTagList panel;
+    panel.placeObject2({.depth = 1, .characterId = 30}).showFrame();
+    swf.defineSprite(10, panel);
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "panel"});
+    swf.doAction(Asm().set("total", "3 of 9")).showFrame();
+    auto movie = play(swf);
+    EXPECT_EQ(movie->root().childAt(1)->displayList().at(1)->text, "3 of 9");
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,53 @@
+#include "swf/runtime/text_field_binding.h"
+
+#include "swf/format/text.h"
+#include "swf/format/text_encoding.h"
+#include "swf/runtime/clip.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/target_path.h"
+
+namespace velmora::swf {
+
+namespace {
+
+// The clip that holds a bound variable, and the variable's own name.
+std::pair<Clip*, std::string> owner(Clip& field, const std::string& name) {
+    if (const size_t colon = name.rfind(':'); colon != std::string::npos) {
+        return {resolveTarget(field, name.substr(0, colon)), name.substr(colon + 1)};
+    }
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+        return {resolveTarget(field, name.substr(0, dot)), name.substr(dot + 1)};
+    }
+    return {&field, name};
+}
+
+void syncList(Clip& clip, int version) {
+    for (auto& [depth, object] : clip.displayList()) {
+        if (object->clip) {
+            syncList(*object->clip, version);
+            continue;
+        }
+        if (!object->character || object->character->kind != CharacterKind::EditText) continue;
+        const auto& field = static_cast<const EditTextCharacter&>(*object->character);
+        if (field.variableName.empty()) continue;
+        auto [holder, name] = owner(clip, field.variableName);
+        if (!holder || name.empty()) continue;
+        auto& vars = holder->variables();
+        auto it = vars.find(name);
+        if (it == vars.end()) {
+            if (vars.size() >= clip.movie().limits().maxVariablesPerClip) continue;
+            it = vars.emplace(name, ActionValue::string(field.initialText)).first;
+        }
+        std::string text = toUtf8(it->second.toString(version), static_cast<uint8_t>(version));
+        if (text != object->text) {
+            object->text = std::move(text);
+            clip.movie().noteChange();
+        }
+    }
+}
+
+}  // namespace
+
+void syncBoundTextFields(Clip& clip) { syncList(clip, clip.movie().movie().version); }
+
+}  // namespace velmora::swf

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace velmora::swf {
+
+class Clip;
+
+// Dynamic text fields bound to a variable (DefineEditText's variable name) show the variable's
+// value. A field whose variable is still undefined when it is first seen gives the variable its
+// initial text, as authors expect of an input or counter field. Variable names may carry a path:
+// "score", "/:score", "_root.score", "panel/score:value". Walks clip and everything inside it.
+void syncBoundTextFields(Clip& clip);
+
+}  // namespace velmora::swf
