@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "adpcm_encoder.h"
 #include "audio_fixtures.h"
 #include "support/swf_writer.h"
 #include "swf/format/movie_loader.h"
@@ -94,6 +95,39 @@ TEST(MovieSound, MainTimelineNarrationPlaysThroughLikeFfmpegsDecode) {
     // The picture kept pace: the last frame was reached with the last of the sound.
     EXPECT_EQ(playback.instance().root().currentFrame(), frames - 1);
     EXPECT_NEAR(double(playback.elapsed()), double(reference.size() / 2), 44100 / 12.0 + 441);
+}
+
+TEST(MovieSound, PcmAndAdpcmStreamsFollowTheirWav) {
+    VELMORA_REQUIRE_FFMPEG();
+    constexpr double fps = 12;
+    const auto wav = makeChirpWav("stream.wav", 22050, 1, 2.0);
+    const auto samples = readWavSamples(wav);
+    const auto reference = ffmpegDecode(wav, true);
+    const size_t perFrame = size_t(22050 / fps);
+    for (const uint8_t format : {uint8_t(3), uint8_t(1)}) {
+        SCOPED_TRACE(format == 3 ? "PCM" : "ADPCM");
+        SwfWriter writer;
+        writer.frameRate(fps);
+        writer.soundStreamHead2({format, 2, true, false}, uint16_t(perFrame));
+        for (size_t at = 0; at < samples.size(); at += perFrame) {
+            const std::vector<int16_t> part(samples.begin() + long(at),
+                                            samples.begin() + long(std::min(samples.size(), at + perFrame)));
+            std::vector<uint8_t> block;
+            if (format == 1) {
+                block = encodeSwfAdpcm(part, 1, 4);  // each block starts its own ADPCM packet
+            } else {
+                for (int16_t v : part) block.push_back(uint8_t(v & 0xff)), block.push_back(uint8_t(uint16_t(v) >> 8));
+            }
+            writer.soundStreamBlock(block);
+            writer.showFrame();
+        }
+        MovieInstance::Options options;
+        options.loop = false;
+        VirtualPlayback playback(parse(writer), options);
+        std::vector<int16_t> ours;
+        while (!playback.soundEnded() && playback.elapsed() < 4 * 44100) playback.run(441, &ours);
+        expectHeard(ours, reference, fps);
+    }
 }
 
 TEST(MovieSound, Mp3McClipPlaysPausesSeeksAndResumesOnTheRightSamples) {
