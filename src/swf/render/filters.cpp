@@ -144,6 +144,9 @@ void boxBlur(QImage& image, double radiusX, double radiusY, int passes) {
 }
 
 void applyFilters(QImage& layer, const std::vector<Filter>& filters, double scale, RenderWarnings& warnings) {
+    // Filters work in the layer's pixels; its density is put back when they are done.
+    const qreal density = layer.devicePixelRatio();
+    layer.setDevicePixelRatio(1.0);
     for (const Filter& f : filters) {
         switch (f.type) {
             case Filter::Type::Blur:
@@ -158,6 +161,7 @@ void applyFilters(QImage& layer, const std::vector<Filter>& filters, double scal
                 break;
         }
     }
+    layer.setDevicePixelRatio(density);
 }
 
 }  // namespace velmora::swf

@@ -218,14 +218,17 @@ void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& obje
     // Alpha and erase work on the layer of a parent drawn with blend mode "layer"; with no such
     // parent they would cut holes in the stage itself, so the object shows nothing.
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && !ctx.insideLayer) return;
+    // The layer covers the device pixel for pixel (high-density screens included).
     QPaintDevice* device = painter.device();
-    const QSize size(device->width(), device->height());
+    const double dpr = std::max(1.0, device->devicePixelRatioF());
+    const QSize size(int(std::ceil(device->width() * dpr)), int(std::ceil(device->height() * dpr)));
     if (size.isEmpty() || int64_t(size.width()) * size.height() > kMaxLayerPixels) {
         drawCharacter(painter, *object.character, &object, ctx);
         return;
     }
     QImage layer(size, QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull()) return;
+    layer.setDevicePixelRatio(dpr);
     layer.fill(Qt::transparent);
     {
         QPainter layerPainter(&layer);
@@ -234,7 +237,7 @@ void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& obje
         inner.insideLayer = ctx.insideLayer || mode == BlendMode::Layer;
         drawCharacter(layerPainter, *object.character, &object, inner);
     }
-    if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_, resources_.warnings);
+    if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_ * dpr, resources_.warnings);
     compositeLayer(painter, layer, mode);
 }
 
@@ -242,35 +245,42 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
                                 const QRectF& localBounds, double marginPixels, const Context& ctx,
                                 const std::function<void(QPainter&, const QTransform&)>& draw) {
     if (!pictureCaching_ || !localBounds.isValid()) return false;
+    // Pictures are kept in the device's own pixels, so that a high-density screen gets them as
+    // sharp as drawing directly would.
+    const double dpr = std::max(1.0, painter.device()->devicePixelRatioF());
+    const QTransform toPixels = ctx.world * QTransform::fromScale(dpr, dpr);
     QPoint shift;
     const RasterCache::Key key =
-        RasterCache::makeKey(character, variant, content, ctx.world, ctx.cx, stageScale_, shift);
+        RasterCache::makeKey(character, variant, content, toPixels, ctx.cx, stageScale_, shift);
     auto blit = [&](const RasterCache::Picture& picture) {
         painter.save();
         painter.resetTransform();
-        painter.drawImage(picture.origin + shift, picture.image);
+        painter.drawImage(QPointF(picture.origin + shift) / dpr, picture.image);
         painter.restore();
     };
     if (const RasterCache::Picture* picture = resources_.pictures.find(key)) {
         blit(*picture);
         return true;
     }
-    const QRectF device = ctx.world.mapRect(localBounds).adjusted(-marginPixels, -marginPixels, marginPixels, marginPixels);
+    const double margin = marginPixels * dpr;
+    const QRectF device = toPixels.mapRect(localBounds).adjusted(-margin, -margin, margin, margin);
     // The whole picture or nothing: one cut to the window would show its edge when it moves.
-    if (!std::isfinite(device.width() * device.height()) || device.width() * device.height() > RasterCache::kMaxPicturePixels ||
-        std::abs(device.left()) > 1e6 || std::abs(device.top()) > 1e6)
+    const double area = device.width() * device.height();
+    if (!std::isfinite(area) || area > double(RasterCache::kMaxPicturePixels) || std::abs(device.left()) > 1e6 ||
+        std::abs(device.top()) > 1e6)
         return false;
-    const QRect area = device.toAlignedRect();
-    if (area.isEmpty()) return true;
-    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    const QRect pixels = device.toAlignedRect();
+    if (pixels.isEmpty()) return true;
+    QImage image(pixels.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return false;
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
         p.setRenderHints(painter.renderHints());
-        draw(p, ctx.world * QTransform::fromTranslate(-area.x(), -area.y()));
+        draw(p, toPixels * QTransform::fromTranslate(-pixels.x(), -pixels.y()));
     }
-    RasterCache::Picture picture{std::move(image), area.topLeft() - shift};
+    image.setDevicePixelRatio(dpr);
+    RasterCache::Picture picture{std::move(image), pixels.topLeft() - shift};
     blit(picture);
     resources_.pictures.store(key, std::move(picture));
     return true;

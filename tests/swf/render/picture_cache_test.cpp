@@ -101,3 +101,36 @@ TEST(PictureCache, StaysWithinItsPixelBudget) {
 
 }  // namespace
 }  // namespace velmora::swf
+
+namespace velmora::swf {
+namespace {
+
+// On a high-density screen pictures and layers are made at the device's own pixels: drawing at
+// device pixel ratio 2 gives the same pixels as drawing twice as large at ratio 1.
+TEST(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
+    CachedScene scene;
+    Filter glow;
+    glow.type = Filter::Type::Glow;
+    glow.color = {255, 0, 255, 255};
+    glow.blurX = glow.blurY = 4;
+    scene.list[2]->filters = {glow};
+    RenderResources resources;
+    resources.setMovie(scene.movie);
+    StageRenderer renderer(resources);
+    const QImage large = renderer.renderImage(scene.list, scene.movie->stage, {600, 300}, Qt::white);
+    QImage dense(600, 300, QImage::Format_ARGB32_Premultiplied);
+    dense.setDevicePixelRatio(2.0);
+    {
+        QPainter painter(&dense);
+        renderer.render(painter, scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    }
+    dense.setDevicePixelRatio(1.0);
+    EXPECT_LE(worstDifference(large, dense), 24);
+    int different = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 600; ++x) different += test::colorDistance(large.pixel(x, y), dense.pixel(x, y)) > 4;
+    EXPECT_LT(different, 600 * 300 / 100);
+}
+
+}  // namespace
+}  // namespace velmora::swf
