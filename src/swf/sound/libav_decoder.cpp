@@ -77,20 +77,22 @@ private:
     static constexpr size_t kBytesPerStep = 4096;
     static constexpr size_t kNellyBlock = 64;
 
-    // Feeds bytes to the parser (empty bytes: drain it) and decodes each frame it finds.
+    // Feeds bytes to the parser (empty bytes: drain it) and decodes each frame it finds. A parser
+    // that neither takes bytes nor gives frames a few times running is given up on, so no input
+    // can hold the loop.
     void parse(std::span<const uint8_t> bytes, Resampler& resampler, std::vector<int16_t>& out) {
         const bool drain = bytes.empty();
-        do {
+        for (int idle = 0; idle < 4;) {
             uint8_t* data = nullptr;
             int size = 0;
             const int used = av_parser_parse2(parser_, context_, &data, &size, bytes.data(), int(bytes.size()),
                                               AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-            if (used < 0) return;
+            if (used < 0 || size_t(used) > bytes.size()) return;
             bytes = bytes.subspan(size_t(used));
             if (size > 0) decodePacket({data, size_t(size)}, resampler, out);
-            if (drain && size == 0) return;
-            if (!drain && used == 0 && size == 0) return;
-        } while (!bytes.empty() || drain);
+            if (drain ? size == 0 : bytes.empty()) return;
+            idle = used == 0 && size == 0 ? idle + 1 : 0;
+        }
     }
 
     void decodePacket(std::span<const uint8_t> bytes, Resampler& resampler, std::vector<int16_t>& out) {
