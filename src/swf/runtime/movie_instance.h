@@ -60,8 +60,10 @@ public:
     void setLoop(bool loop) { options_.loop = loop; }
     SoundEvents* sound() const { return options_.sound; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
-    // Whether scripts run at all (false for ActionScript 3 movies).
-    bool runsScripts() const { return !movie_->hasAbc; }
+    // Whether scripts run at all: not for ActionScript 3 movies, and no more once a run of scripts
+    // has spent its whole step budget (as the format's players offer to abort a script that makes
+    // the movie run slowly), so that a runaway script cannot hold the player back every frame.
+    bool runsScripts() const { return !movie_->hasAbc && !scriptsStopped_; }
 
     // Frames a second the clock steps at: the movie's rate, or the frame cap for a rate of 0.
     double frameRate() const;
@@ -143,6 +145,7 @@ private:
     std::set<uint16_t> initActionsRun_;
     std::deque<std::string> messages_;
     bool runningScripts_ = false;
+    bool scriptsStopped_ = false;
     std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives
 };
 

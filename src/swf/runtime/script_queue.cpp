@@ -80,7 +80,8 @@ void MovieInstance::runPendingActions() {
         if (!clip) continue;  // removed by an earlier script's goto
         if (runActions(script.actions, *clip, budget) == ScriptOutcome::OutOfSteps) {
             addMessage("scripts stopped after " + std::to_string(options_.limits.maxActionSteps) +
-                       " steps: the movie's scripts do not come to an end");
+                       " steps: the movie's scripts do not come to an end; the movie plays on without them");
+            scriptsStopped_ = true;
             initScripts_.clear();
             frameScripts_.clear();
         }

@@ -128,16 +128,17 @@ TEST(FrameActions, ToggleQualityFlipsTheMoviesQuality) {
     EXPECT_FALSE(movie->highQuality());
 }
 
-TEST(FrameActions, AScriptThatNeverEndsIsStoppedWithAMessage) {
+TEST(FrameActions, AScriptThatNeverEndsIsStoppedAndTheMoviePlaysOnWithoutScripts) {
     SwfWriter swf;
     swf.doAction(Asm().jump(-5)).showFrame();  // jumps to itself
-    swf.showFrame();
+    swf.doAction(Asm().pushString("later").trace()).showFrame();
     swf::MovieInstance::Options options;
     options.limits.maxActionSteps = 10'000;
     auto movie = play(swf, options);
     EXPECT_TRUE(hasMessageContaining(*movie, "do not come to an end"));
-    movie->tick();  // the movie plays on
+    movie->tick();  // the movie plays on, without its scripts
     EXPECT_EQ(movie->root().currentFrame(), 1u);
+    EXPECT_TRUE(traces(*movie).empty());
 }
 
 TEST(FrameActions, FramesThatKeepJumpingToEachOtherAreStopped) {
