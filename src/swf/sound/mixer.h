@@ -21,10 +21,18 @@ public:
     Mixer(const Mixer&) = delete;
     Mixer& operator=(const Mixer&) = delete;
 
+    // A stopped voice fades out over this many frames (5 ms) instead of being cut off mid-wave,
+    // which would click.
+    static constexpr size_t kFadeOutFrames = 220;
+
     void add(std::shared_ptr<Voice> voice);
     // Stops voice at once; unknown voices are ignored.
     void remove(const Voice* voice);
-    size_t voiceCount() const { return voices_.size(); }
+    // Stops voice with a short fade. Only for voices whose data the mixer's shared pointer keeps
+    // alive by itself (a stream's blocks are shared; an event sound's data belongs to its movie).
+    void fadeOut(const Voice* voice);
+    // Voices playing, fading ones included.
+    size_t voiceCount() const { return voices_.size() + fading_.size(); }
 
     // Renders the next `frames` frames (interleaved stereo) into out; silence when nothing plays.
     // Voices that run out are dropped.
@@ -37,7 +45,14 @@ public:
     int64_t unheardFrames() const { return unheard_; }
 
 private:
+    struct Fading {
+        std::shared_ptr<Voice> voice;
+        size_t left = 0;  // frames of the fade still to play
+    };
+
     std::vector<std::shared_ptr<Voice>> voices_;
+    std::vector<Fading> fading_;
+    std::vector<int32_t> fadeScratch_;
     std::vector<int32_t> sum_;
     int64_t rendered_ = 0;
     int64_t unheard_ = 0;

@@ -49,7 +49,8 @@ void SoundChannel::playStream(const void* key, const Timeline& timeline, double 
 void SoundChannel::stopStream(const void* key) {
     auto it = streams_.find(key);
     if (it == streams_.end()) return;
-    mixer_.remove(it->second.voice.get());
+    // The stream's voice owns its blocks through its track, so it may fade after the movie is gone.
+    mixer_.fadeOut(it->second.voice.get());
     streams_.erase(it);
 }
 
@@ -95,7 +96,7 @@ void SoundChannel::startSound(const StartSound& tag, const SoundCharacter* sound
 void SoundChannel::stopAllSounds() {
     for (auto& e : events_) mixer_.remove(e.get());
     events_.clear();
-    for (auto& [key, stream] : streams_) mixer_.remove(stream.voice.get());
+    for (auto& [key, stream] : streams_) mixer_.fadeOut(stream.voice.get());
     streams_.clear();
 }
 
