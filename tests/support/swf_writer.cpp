@@ -111,17 +111,22 @@ std::vector<uint8_t> zlibCompress(const std::vector<uint8_t>& in) {
     return out;
 }
 
-// The classic .lzma stream: 5 property bytes, 8 size bytes, data.
-std::vector<uint8_t> lzmaAloneCompress(const std::vector<uint8_t>& in) {
+// LZMA as a movie stores it: the 5 property bytes, then the data, with or without an end marker.
+std::vector<uint8_t> lzmaCompress(const std::vector<uint8_t>& in, bool endMarker) {
     lzma_options_lzma options;
     lzma_lzma_preset(&options, 6);
+    options.ext_flags = endMarker ? LZMA_LZMA1EXT_ALLOW_EOPM : 0;
+    options.ext_size_low = endMarker ? UINT32_MAX : static_cast<uint32_t>(in.size());
+    options.ext_size_high = endMarker ? UINT32_MAX : static_cast<uint32_t>(uint64_t{in.size()} >> 32);
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1EXT, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+    std::vector<uint8_t> out(5 + in.size() + in.size() / 2 + 1024);
+    if (lzma_properties_encode(filters, out.data()) != LZMA_OK) throw std::runtime_error("lzma properties failed");
     lzma_stream z = LZMA_STREAM_INIT;
-    if (lzma_alone_encoder(&z, &options) != LZMA_OK) throw std::runtime_error("lzma encoder failed");
-    std::vector<uint8_t> out(in.size() + in.size() / 2 + 1024);
+    if (lzma_raw_encoder(&z, filters) != LZMA_OK) throw std::runtime_error("lzma encoder failed");
     z.next_in = in.data();
     z.avail_in = in.size();
-    z.next_out = out.data();
-    z.avail_out = out.size();
+    z.next_out = out.data() + 5;
+    z.avail_out = out.size() - 5;
     lzma_ret rc = lzma_code(&z, LZMA_FINISH);
     size_t written = out.size() - z.avail_out;
     lzma_end(&z);
@@ -465,11 +470,9 @@ std::vector<uint8_t> SwfWriter::bytes(bool omitEnd) const {
     } else if (compression_ == Compression::Zlib) {
         file.bytes(zlibCompress(plain));
     } else {
-        std::vector<uint8_t> alone = lzmaAloneCompress(plain);
-        // The movie keeps the 5 property bytes but not the 8-byte size of the classic header.
-        file.u32(static_cast<uint32_t>(alone.size() - 13));
-        file.bytes(std::span<const uint8_t>(alone).subspan(0, 5));
-        file.bytes(std::span<const uint8_t>(alone).subspan(13));
+        std::vector<uint8_t> packed = lzmaCompress(plain, lzmaEndMarker_);
+        file.u32(static_cast<uint32_t>(packed.size() - 5));  // the data's length, properties not counted
+        file.bytes(packed);
     }
     return file.take();
 }

@@ -167,6 +167,9 @@ public:
     // The header's frame count and file length; by default the true ones.
     SwfWriter& declaredFrameCount(uint16_t n) { declaredFrames_ = n; return *this; }
     SwfWriter& declaredFileLength(uint32_t n) { declaredLength_ = n; return *this; }
+    // LZMA data normally ends without an end marker, its size known from the header, as authoring
+    // tools write it; some encoders add the marker.
+    SwfWriter& lzmaEndMarker(bool on) { lzmaEndMarker_ = on; return *this; }
 
     // The file. An End tag is added when none was written (set omitEnd to leave it out).
     std::vector<uint8_t> bytes(bool omitEnd = false) const;
@@ -181,6 +184,7 @@ private:
     double frameRate_ = 24.0;
     std::optional<uint16_t> declaredFrames_;
     std::optional<uint32_t> declaredLength_;
+    bool lzmaEndMarker_ = false;
 };
 
 // The body encodings the writer uses, for tests that build tags by hand.

@@ -47,6 +47,18 @@ INSTANTIATE_TEST_SUITE_P(AllSignatures, CompressionTest,
                          ::testing::Values(SwfWriter::Compression::None, SwfWriter::Compression::Zlib,
                                            SwfWriter::Compression::Lzma));
 
+TEST(MovieContainer, LzmaWithAndWithoutEndMarkerAndWithAPlaceholderLength) {
+    for (bool marker : {false, true}) {
+        for (uint32_t length : {0u, 1u << 30}) {
+            auto swf = twoFrameMovie();
+            swf.compression(SwfWriter::Compression::Lzma).lzmaEndMarker(marker).declaredFileLength(length);
+            auto movie = parseMovie(swf.bytes());
+            EXPECT_EQ(movie->root.frames.size(), 2u) << "marker " << marker << " length " << length;
+            EXPECT_EQ(movie->declaredFileLength, length);
+        }
+    }
+}
+
 TEST(MovieContainer, PlaceholderCountsAreNotTrusted) {
     auto swf = twoFrameMovie();
     swf.declaredFrameCount(1).declaredFileLength(0);
