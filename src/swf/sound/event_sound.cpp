@@ -13,11 +13,15 @@ EventSound::EventSound(const SoundCharacter& sound, const SoundInfo& info) : sou
     // A loop count of 0 plays once, as the format's players do.
     loopsLeft_ = std::max<uint32_t>(info_.loops, 1);
     end_ = info_.outPoint ? int64_t(*info_.outPoint) : std::numeric_limits<int64_t>::max();
-    if (sound_.info.format == SoundFormat::Mp3 && sound_.mp3SeekSamples > 0) {
-        int rate = effectiveSampleRate(sound_.info);
+    int rate = effectiveSampleRate(sound_.info);
+    if (sound_.info.format == SoundFormat::Mp3) {
         if (auto header = parseMp3FrameHeader(sound_.data)) rate = header->sampleRate;
-        leadIn_ = int64_t(sound_.mp3SeekSamples) * kOutputRate / rate;
+        leadIn_ = int64_t(std::max<int16_t>(sound_.mp3SeekSamples, 0)) * kOutputRate / rate;
     }
+    // The sample count ends the sound where the encoder's padding begins (an MP3's last frame is
+    // filled out with silence). It may only shorten the sound: a count beyond the data is a lie
+    // that changes nothing.
+    if (sound_.sampleCount > 0) end_ = std::min(end_, int64_t(sound_.sampleCount) * kOutputRate / rate);
     finished_ = !startLoop();
 }
 

@@ -52,6 +52,12 @@ TEST_F(EventFixture, PlaysOnceToItsEndThenFallsSilent) {
     EXPECT_EQ(out[999], 1000);
     EXPECT_EQ(out[1000], 0);
     EXPECT_EQ(channel.eventSoundCount(), 0u);
+    // A sample count short of the data ends the sound there (the encoder's padding is not heard).
+    ramp.sampleCount = 600;
+    channel.startSound(start(1), &ramp);
+    out = left(mixer, 700);
+    EXPECT_EQ(out[599], 600);
+    EXPECT_EQ(out[600], 0);
 }
 
 TEST_F(EventFixture, InAndOutPointsCutTheSoundAndLoopsRepeatTheCut) {
