@@ -19,12 +19,10 @@ namespace {
 // reader would; Nellymoser is cut into its fixed 64-byte packets; Speex into its frames.
 class LibavStage final : public CodecStage {
 public:
-    LibavStage(const SoundFormatInfo& format, const AVCodec* codec, AVCodecContext* context,
-               AVCodecParserContext* parser)
-        : format_(format.format), codec_(codec), context_(context), parser_(parser),
-          packet_(av_packet_alloc()), frame_(av_frame_alloc()) {
-        (void)codec_;
-    }
+    // Takes ownership of context and parser (which may be null).
+    LibavStage(const SoundFormatInfo& format, AVCodecContext* context, AVCodecParserContext* parser)
+        : format_(format.format), context_(context), parser_(parser), packet_(av_packet_alloc()),
+          frame_(av_frame_alloc()) {}
 
     ~LibavStage() override {
         av_frame_free(&frame_);
@@ -133,7 +131,6 @@ private:
     }
 
     const SoundFormat format_;
-    const AVCodec* codec_;
     AVCodecContext* context_;
     AVCodecParserContext* parser_;
     AVPacket* packet_;
@@ -193,7 +190,7 @@ std::unique_ptr<CodecStage> makeLibavStage(const SoundFormatInfo& format, std::s
     }
     AVCodecParserContext* parser = nullptr;
     if (id == AV_CODEC_ID_MP3) parser = av_parser_init(id);
-    auto stage = std::make_unique<LibavStage>(format, codec, context, parser);
+    auto stage = std::make_unique<LibavStage>(format, context, parser);
     if (!stage->valid() || (id == AV_CODEC_ID_MP3 && parser == nullptr)) {
         whyNot = "out of memory";
         return nullptr;
