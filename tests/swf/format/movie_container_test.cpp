@@ -154,6 +154,22 @@ TEST(MovieContainer, SpritesHaveTheirOwnFramesAndLabels) {
     EXPECT_EQ(place.characterId, 5);
 }
 
+TEST(MovieContainer, SpriteCutShortInsideKeepsItsWholeFrames) {
+    test::SwfTagList inner;
+    inner.showFrame().showFrame();
+    const uint8_t cut[] = {0x3F, 0x03, 0xFF, 0x00, 0x00, 0x00, 0x01};  // DoAction claiming 255 bytes
+    inner.rawBytes(cut);
+    SwfWriter swf;
+    swf.defineSprite(1, inner).showFrame();
+    auto movie = parseMovie(swf.bytes());
+    auto* sprite = dynamic_cast<const SpriteCharacter*>(movie->character(1));
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_EQ(sprite->timeline.frames.size(), 2u);
+    EXPECT_EQ(movie->root.frames.size(), 1u);
+    ASSERT_EQ(movie->warnings.size(), 1u);
+    EXPECT_NE(movie->warnings[0].find("sprite is cut short after frame 2"), std::string::npos) << movie->warnings[0];
+}
+
 TEST(MovieContainer, TagsAfterTheLastShowFrameFormNoFrame) {
     SwfWriter swf;
     swf.showFrame().placeObject2({.depth = 1, .characterId = 1}).end().showFrame();
