@@ -90,10 +90,14 @@ FillStyle gradient(FillStyle::Type type, int i) {
     return f;
 }
 
-void runScene(benchmark::State& state, Scene& scene) {
+// caching keeps finished pictures between frames (a still frame, as
+// lessons mostly are), 0 fills every path again (everything moving).
+void runScene(benchmark::State& state, Scene& scene, bool caching) {
     RenderResources resources;
     resources.setMovie(scene.movie);
     StageRenderer renderer(resources);
+    renderer.setPictureCaching(caching);
+    state.SetLabel(caching ? "pictures kept" : "paths filled every frame");
     QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     renderer.render(painter, scene.list, scene.movie->stage, kViewport, Qt::white);  // fill the caches
@@ -101,8 +105,6 @@ void runScene(benchmark::State& state, Scene& scene) {
         renderer.render(painter, scene.list, scene.movie->stage, kViewport, Qt::white);
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["ms/frame"] = benchmark::Counter(double(state.iterations()) / 1000.0,
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // Twelve lines of Chinese and Latin text in fields of an installed font, and a title.
@@ -121,9 +123,9 @@ void BM_TextHeavyFrame(benchmark::State& state) {
                     "<font face=\"宋体\">第" + std::to_string(i + 1) +
                         "课：我很好，谢谢。你呢？</font> <b>wǒ hěn hǎo, xièxie</b> — I am fine, thank you.");
     }
-    runScene(state, scene);
+    runScene(state, scene, state.range(0) != 0);
 }
-BENCHMARK(BM_TextHeavyFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextHeavyFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Forty large shapes with linear, radial and focal gradients, half in linear RGB.
 void BM_GradientHeavyFrame(benchmark::State& state) {
@@ -135,9 +137,9 @@ void BM_GradientHeavyFrame(benchmark::State& state) {
         const double s = 1.5 + (i % 5) * 0.5;
         scene.place(uint16_t(i + 1), uint16_t(i + 1), Matrix{s, 0, 0, s, 1500.0 + (i % 8) * 1800, 1500.0 + (i / 8) * 2200});
     }
-    runScene(state, scene);
+    runScene(state, scene, state.range(0) != 0);
 }
-BENCHMARK(BM_GradientHeavyFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GradientHeavyFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Eight 400x300 photos, scaled and rotated, smoothed.
 void BM_BitmapHeavyFrame(benchmark::State& state) {
@@ -172,11 +174,12 @@ void BM_BitmapHeavyFrame(benchmark::State& state) {
                     Matrix{s * std::cos(a), s * std::sin(a), -s * std::sin(a), s * std::cos(a), 500.0 + (i % 2) * 7500,
                            300.0 + (i / 2) * 2800});
     }
-    runScene(state, scene);
+    runScene(state, scene, state.range(0) != 0);
 }
-BENCHMARK(BM_BitmapHeavyFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitmapHeavyFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // N solid shapes of 16 curved edges each, outlined: how the time grows with the shape count.
+// Arguments: the count, then 1 to keep pictures or 0 not to.
 void BM_ShapeCount(benchmark::State& state) {
     Scene scene;
     const int count = int(state.range(0));
@@ -184,9 +187,11 @@ void BM_ShapeCount(benchmark::State& state) {
     for (int i = 0; i < count; ++i)
         scene.place(uint16_t(i + 1), uint16_t(i % 16 + 1),
                     Matrix{0.5, 0, 0, 0.5, 500.0 + (i * 733) % 15000, 500.0 + (i * 397) % 11000});
-    runScene(state, scene);
+    runScene(state, scene, state.range(1) != 0);
 }
-BENCHMARK(BM_ShapeCount)->Arg(10)->Arg(100)->Arg(300)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShapeCount)
+    ->ArgsProduct({{10, 100, 300, 1000, 3000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 // The sample lessons at a frame with their picture, title and subtitle on show.
 void BM_SampleLessonFrame(benchmark::State& state) {
@@ -201,6 +206,7 @@ void BM_SampleLessonFrame(benchmark::State& state) {
     RenderResources resources;
     resources.setMovie(movie);
     StageRenderer renderer(resources);
+    renderer.setPictureCaching(state.range(0) != 0);
     QImage image(kViewport, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     renderer.render(painter, instance.root().displayList(), movie->stage, kViewport, Qt::white);
@@ -209,7 +215,7 @@ void BM_SampleLessonFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_SampleLessonFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SampleLessonFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -131,12 +131,15 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             const ShapeGeometry& geometry =
                 morph ? resources_.shapes.geometry(static_cast<const MorphShapeCharacter&>(character), ratio)
                       : resources_.shapes.geometry(static_cast<const ShapeCharacter&>(character));
-            auto draw = [&](QPainter& p, const QTransform& world) {
+            auto draw = [&](QPainter& p, const QTransform& world, const ColorTransform& cx) {
                 p.setTransform(world);
-                paintShape(p, geometry, ctx.cx, stageScale_, resources_);
+                paintShape(p, geometry, cx, stageScale_, resources_);
             };
             const double margin = 2.0 + geometry.deviceStrokeWidth / kTwipsPerPixel * stageScale_ / 2.0;
-            if (!drawPicture(painter, &character, ratio, {}, geometry.bounds, margin, ctx, draw)) draw(painter, ctx.world);
+            const bool onePart = geometry.groups.size() == 1 && geometry.groups[0].fills.size() <= 1 &&
+                                 geometry.groups[0].lines.empty();
+            if (!drawPicture(painter, &character, ratio, {}, geometry.bounds, margin, ctx, onePart, draw))
+                draw(painter, ctx.world, ctx.cx);
             break;
         }
         case CharacterKind::Text: {
@@ -145,12 +148,13 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             // The picture is kept in the text's own space: its matrix joins the world transform.
             Context textCtx = ctx;
             textCtx.world = toQt(text.matrix) * ctx.world;
-            auto draw = [&](QPainter& p, const QTransform& textWorld) {
+            auto draw = [&](QPainter& p, const QTransform& textWorld, const ColorTransform& cx) {
                 p.setTransform(textWorld);
                 for (const TextGeometry::Piece& piece : geometry.pieces)
-                    p.fillPath(piece.path, transformColor(piece.color, ctx.cx));
+                    p.fillPath(piece.path, transformColor(piece.color, cx));
             };
-            if (!drawPicture(painter, &character, 0, {}, geometry.bounds, 2.0, textCtx, draw)) draw(painter, textCtx.world);
+            if (!drawPicture(painter, &character, 0, {}, geometry.bounds, 2.0, textCtx, true, draw))
+                draw(painter, textCtx.world, ctx.cx);
             break;
         }
         case CharacterKind::EditText: {
@@ -159,12 +163,13 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             const std::string content = object && !object->text.empty()
                                             ? object->text
                                             : toUtf8(field.initialText, resources_.swfVersion());
-            auto draw = [&](QPainter& p, const QTransform& world) {
+            auto draw = [&](QPainter& p, const QTransform& world, const ColorTransform& cx) {
                 p.setTransform(world);
-                paintEditText(p, field, content, ctx.cx, resources_);
+                paintEditText(p, field, content, cx, resources_);
             };
             const QRectF box(field.bounds.xMin, field.bounds.yMin, field.bounds.width(), field.bounds.height());
-            if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, draw)) draw(painter, ctx.world);
+            if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, !field.border, draw))
+                draw(painter, ctx.world, ctx.cx);
             break;
         }
         case CharacterKind::Bitmap: {
@@ -242,19 +247,23 @@ void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& obje
 }
 
 bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32_t variant, const std::string& content,
-                                const QRectF& localBounds, double marginPixels, const Context& ctx,
-                                const std::function<void(QPainter&, const QTransform&)>& draw) {
+                                const QRectF& localBounds, double marginPixels, const Context& ctx, bool fadesAsWhole,
+                                const PictureDraw& draw) {
     if (!pictureCaching_ || !localBounds.isValid()) return false;
+    const bool fade = fadesAsWhole && isAlphaFactorOnly(ctx.cx) && ctx.cx.aMult < 1.0;
+    const ColorTransform pictureCx = fade ? ColorTransform{} : ctx.cx;
+    const double opacity = fade ? ctx.cx.aMult : 1.0;
     // Pictures are kept in the device's own pixels, so that a high-density screen gets them as
     // sharp as drawing directly would.
     const double dpr = std::max(1.0, painter.device()->devicePixelRatioF());
     const QTransform toPixels = ctx.world * QTransform::fromScale(dpr, dpr);
     QPoint shift;
     const RasterCache::Key key =
-        RasterCache::makeKey(character, variant, content, toPixels, ctx.cx, stageScale_, shift);
+        RasterCache::makeKey(character, variant, content, toPixels, pictureCx, stageScale_, shift);
     auto blit = [&](const RasterCache::Picture& picture) {
         painter.save();
         painter.resetTransform();
+        painter.setOpacity(painter.opacity() * opacity);
         painter.drawImage(QPointF(picture.origin + shift) / dpr, picture.image);
         painter.restore();
     };
@@ -277,7 +286,7 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
     {
         QPainter p(&image);
         p.setRenderHints(painter.renderHints());
-        draw(p, toPixels * QTransform::fromTranslate(-pixels.x(), -pixels.y()));
+        draw(p, toPixels * QTransform::fromTranslate(-pixels.x(), -pixels.y()), pictureCx);
     }
     image.setDevicePixelRatio(dpr);
     RasterCache::Picture picture{std::move(image), pixels.topLeft() - shift};

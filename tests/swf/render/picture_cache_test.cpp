@@ -134,3 +134,32 @@ TEST(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
 
 }  // namespace
 }  // namespace velmora::swf
+
+namespace velmora::swf {
+namespace {
+
+// A fade draws the unfaded picture at an opacity, for text and single-fill shapes alike, and
+// looks as drawing every part faded does.
+TEST(PictureCache, FadesReuseTheUnfadedPicture) {
+    CachedScene scene;
+    RenderResources direct;
+    direct.setMovie(scene.movie);
+    StageRenderer plain(direct);
+    plain.setPictureCaching(false);
+    RenderResources cached;
+    cached.setMovie(scene.movie);
+    StageRenderer caching(cached);
+    caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const int64_t pixels = cached.pictures.pixels();
+    for (double alpha : {0.8, 0.5, 0.2}) {
+        scene.list[2]->colorTransform.aMult = alpha;
+        scene.list[3]->colorTransform.aMult = alpha;
+        const QImage expected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+        const QImage faded = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+        EXPECT_LE(worstDifference(expected, faded), 3) << alpha;
+    }
+    EXPECT_EQ(cached.pictures.pixels(), pixels);
+}
+
+}  // namespace
+}  // namespace velmora::swf
