@@ -20,12 +20,18 @@ bool haveFfmpeg() {
 }
 
 std::string scratchDir() {
-    static const std::string dir = [] {
-        auto path = std::filesystem::temp_directory_path() / ("velmora-sound-" + std::to_string(getpid()));
-        std::filesystem::create_directories(path);
-        return path.string();
-    }();
-    return dir;
+    // Made on first use and removed when the program ends: test sounds run to tens of megabytes.
+    struct Dir {
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("velmora-sound-" + std::to_string(getpid()));
+        Dir() { std::filesystem::create_directories(path); }
+        ~Dir() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Dir dir;
+    return dir.path.string();
 }
 
 bool runTool(const std::string& command) {
