@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 #include <libavutil/samplefmt.h>
 }
 
@@ -178,6 +179,8 @@ std::unique_ptr<CodecStage> makeLibavStage(const SoundFormatInfo& format, std::s
         whyNot = "out of memory";
         return nullptr;
     }
+    // A damaged movie is not news for the console: the decoders' complaints drop to verbose.
+    context->log_level_offset = AV_LOG_VERBOSE - AV_LOG_ERROR;
     // Nellymoser and Speex carry no header of their own: the tag tells rate and layout. SWF
     // Speex is always 16 kHz wide-band mono.
     context->sample_rate = effectiveSampleRate(format);
