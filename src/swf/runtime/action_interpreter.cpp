@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <span>
 #include <optional>
 #include <string>
 #include <variant>
@@ -13,6 +15,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script_function.h"
 #include "swf/runtime/target_path.h"
 
 namespace velmora::swf {
@@ -57,6 +60,7 @@ enum Op : uint8_t {
     kDefineLocal = 0x3C,
     kCallFunction = 0x3D,
     kModulo = 0x3F,
+    kReturn = 0x3E,
     kDefineLocal2 = 0x41,
     kTypeOf = 0x44,
     kTargetPath = 0x45,
@@ -116,9 +120,47 @@ size_t textLength(const std::string& s, int version) {
 
 class Interpreter {
 public:
-    Interpreter(const ActionBytes& code, Clip& clip, ScriptBudget& budget)
-        : code_(*code), base_(clip.handle()), target_(clip.handle()), movie_(clip.movie()), budget_(budget),
+    // Runs code[begin, end) with clip as its timeline and first target.
+    Interpreter(const ActionBytes& code, size_t begin, size_t end, Clip& clip, ScriptBudget& budget)
+        : owner_(code),
+          code_(std::span<const uint8_t>(*code).subspan(begin, end - begin)),
+          codeOffset_(begin),
+          base_(clip.handle()),
+          target_(clip.handle()),
+          movie_(clip.movie()),
+          budget_(budget),
           version_(clip.movie().movie().version) {}
+
+    // Makes this run the body of f called with args: locals, parameters and preloaded registers.
+    void enterFunction(const ScriptFunction& f, Clip& self, const std::vector<ActionValue>& args) {
+        inFunction_ = true;
+        if (f.v2) registers_.resize(std::max<size_t>(f.registerCount, 4));
+        size_t reg = 1;
+        auto preload = [&](uint16_t preloadFlag, uint16_t suppressFlag, ActionValue value) {
+            if ((f.flags & preloadFlag) && !(f.flags & suppressFlag) && reg < registers_.size()) {
+                registers_[reg++] = std::move(value);
+            }
+        };
+        if (f.v2) {
+            preload(0x0001, 0x0002, ActionValue::clip(self.handle()));             // this
+            preload(0x0004, 0x0008, ActionValue::undefined());                     // arguments
+            preload(0x0010, 0x0020, ActionValue::undefined());                     // super
+            preload(0x0040, 0, ActionValue::clip(movie_.root().handle()));         // _root
+            preload(0x0080, 0, self.parent() ? ActionValue::clip(self.parent()->handle()) : ActionValue());
+            preload(0x0100, 0, ActionValue::undefined());                          // _global
+        }
+        for (size_t i = 0; i < f.params.size(); ++i) {
+            ActionValue arg = i < args.size() ? args[i] : ActionValue::undefined();
+            const uint8_t r = i < f.paramRegisters.size() ? f.paramRegisters[i] : 0;
+            if (f.v2 && r != 0) {
+                if (r < registers_.size()) registers_[r] = std::move(arg);
+            } else {
+                locals_[f.params[i]] = std::move(arg);
+            }
+        }
+    }
+
+    const ActionValue& returned() const { return returned_; }
 
     ScriptOutcome run() {
         try {
@@ -223,8 +265,25 @@ private:
         case kGetTime: pushValue(ActionValue::number(static_cast<double>(movie_.tickCount()) * 1000.0 / movie_.frameRate())); break;
         case kGetVariable: pushValue(getVariable(popString())); break;
         case kSetVariable: { ActionValue v = pop(); setVariable(popString(), std::move(v)); break; }
-        case kDefineLocal: { ActionValue v = pop(); setVariable(popString(), std::move(v)); break; }
-        case kDefineLocal2: { const std::string name = popString(); if (!getVariableIfSet(name)) setVariable(name, {}); break; }
+        case kDefineLocal: {
+            ActionValue v = pop();
+            const std::string name = popString();
+            if (inFunction_) {
+                defineLocal(name, std::move(v));
+            } else {
+                setVariable(name, std::move(v));
+            }
+            break;
+        }
+        case kDefineLocal2: {
+            const std::string name = popString();
+            if (inFunction_) {
+                if (!locals_.count(name)) defineLocal(name, {});
+            } else if (!getVariableIfSet(name)) {
+                setVariable(name, {});
+            }
+            break;
+        }
         case kGetProperty: {
             const int index = toInt32(popNumber());
             Clip* c = clipOf(pop());
@@ -332,9 +391,11 @@ private:
             break;
         }
         case kCallFunction: {
-            popString();  // functions come with a later tier; the call answers undefined
-            popArguments();
-            pushValue(ActionValue::undefined());
+            const std::string name = popString();
+            const auto args = popArguments();
+            const ActionValue callee = getVariable(name);
+            Clip* self = target() ? target() : base_.get();
+            pushValue(callee.asFunction() && self ? invoke(*callee.asFunction(), *self, args) : ActionValue());
             break;
         }
         case kTargetPath: {
@@ -344,7 +405,10 @@ private:
             break;
         }
         case kDefineFunction:
-        case kDefineFunction2: return skipFunction(r);
+        case kDefineFunction2: return defineFunction(r);
+        case kReturn:
+            returned_ = pop();
+            return code_.size();
         default:
             break;  // not supported yet: skipped by its length
         }
@@ -431,8 +495,15 @@ private:
 
     // The movie clip methods that drive timelines; other methods answer undefined.
     ActionValue callMethod(const ActionValue& object, const std::string& name, const std::vector<ActionValue>& args) {
+        if (name.empty()) {  // the object itself is the function
+            Clip* self = target() ? target() : base_.get();
+            return object.asFunction() && self ? invoke(*object.asFunction(), *self, args) : ActionValue();
+        }
         Clip* c = object.asClip();
         if (!c) return {};
+        if (const auto it = c->variables().find(name); it != c->variables().end() && it->second.asFunction()) {
+            return invoke(*it->second.asFunction(), *c, args);
+        }
         if (name == "play") {
             c->play();
         } else if (name == "stop") {
@@ -488,16 +559,50 @@ private:
         return static_cast<size_t>(to);
     }
 
-    size_t skipFunction(const ActionRecord& r) {
-        // Both forms end their header with the 16-bit size of the body that follows the record.
-        if (r.payload.size() < 2) throw ActionError("function definition cut short");
+    // DefineFunction and DefineFunction2: the body follows the record; it becomes a function
+    // value, stored under its name or pushed when it has none.
+    size_t defineFunction(const ActionRecord& r) {
         PayloadReader in(r.payload);
-        const std::string name = in.string();
-        const size_t size = static_cast<size_t>(r.payload[r.payload.size() - 2]) |
-                            static_cast<size_t>(r.payload[r.payload.size() - 1]) << 8;
+        auto f = std::make_shared<ScriptFunction>();
+        f->name = in.string();
+        const uint16_t count = in.u16();
+        f->v2 = r.code == kDefineFunction2;
+        if (f->v2) {
+            f->registerCount = in.u8();
+            f->flags = in.u16();
+        }
+        for (uint16_t i = 0; i < count; ++i) {
+            if (f->v2) f->paramRegisters.push_back(in.u8());
+            f->params.push_back(in.string());
+        }
+        const size_t size = in.u16();
         if (code_.size() - r.next < size) throw ActionError("function body longer than its script");
-        if (name.empty()) pushValue(ActionValue::undefined());  // an anonymous function as a value
+        f->code = owner_;
+        f->begin = codeOffset_ + r.next;
+        f->end = f->begin + size;
+        Clip* home = base_.get();
+        if (home) f->home = home->handle();
+        ActionValue value = ActionValue::function(std::move(f));
+        const std::string name = value.asFunction()->name;
+        if (name.empty()) {
+            pushValue(std::move(value));
+        } else if (inFunction_) {
+            locals_[name] = std::move(value);
+        } else {
+            setVariable(name, std::move(value));
+        }
         return r.next + size;
+    }
+
+    ActionValue invoke(const ScriptFunction& f, Clip& self, const std::vector<ActionValue>& args) {
+        if (budget_.callDepth >= movie_.limits().maxCallDepth) throw ActionError("calls nested too deeply");
+        ++budget_.callDepth;
+        Interpreter callee(f.code, f.begin, f.end, self, budget_);
+        callee.enterFunction(f, self, args);
+        const ScriptOutcome outcome = callee.run();
+        --budget_.callDepth;
+        if (outcome == ScriptOutcome::OutOfSteps) throw ActionError("out of steps in a called function");
+        return callee.returned();
     }
 
     void gotoFrame2(PayloadReader& in) {
@@ -572,6 +677,13 @@ private:
 
     // "name", "path:name" or "path.name". Names that start with "_" and name a property read the
     // property.
+    void defineLocal(const std::string& name, ActionValue value) {
+        if (locals_.size() >= movie_.limits().maxVariablesPerClip && !locals_.count(name)) {
+            throw ActionError("too many local variables");
+        }
+        locals_[name] = std::move(value);
+    }
+
     std::pair<Clip*, std::string> variableOwner(const std::string& name) {
         if (const size_t colon = name.rfind(':'); colon != std::string::npos) {
             return {clipNamed(name.substr(0, colon)), name.substr(colon + 1)};
@@ -584,6 +696,7 @@ private:
     }
 
     std::optional<ActionValue> getVariableIfSet(const std::string& name) {
+        if (const auto it = locals_.find(name); it != locals_.end()) return it->second;
         auto [clip, key] = variableOwner(name);
         if (!clip) return std::nullopt;
         const auto it = clip->variables().find(key);
@@ -604,6 +717,10 @@ private:
     }
 
     void setVariable(const std::string& name, ActionValue value) {
+        if (const auto it = locals_.find(name); it != locals_.end()) {
+            it->second = std::move(value);
+            return;
+        }
         auto [clip, key] = variableOwner(name);
         if (!clip) return;
         if (!key.empty() && key[0] == '_') {
@@ -717,6 +834,7 @@ private:
         case ActionValue::Kind::Null: return true;
         case ActionValue::Kind::String: return a.toString(version_) == b.toString(version_);
         case ActionValue::Kind::Clip: return a.asClip() == b.asClip();
+        case ActionValue::Kind::Function: return a.asFunction() == b.asFunction();
         default: return a.toNumber(version_) == b.toNumber(version_);
         }
     }
@@ -738,11 +856,14 @@ private:
         case ActionValue::Kind::Number: return "number";
         case ActionValue::Kind::String: return "string";
         case ActionValue::Kind::Clip: return "movieclip";
+        case ActionValue::Kind::Function: return "function";
         }
         return "undefined";
     }
 
-    const std::vector<uint8_t>& code_;
+    ActionBytes owner_;
+    std::span<const uint8_t> code_;
+    size_t codeOffset_ = 0;  // where code_ starts within *owner_
     ClipHandle base_;
     ClipHandle target_;
     bool targetValid_ = true;
@@ -753,13 +874,27 @@ private:
     std::vector<std::string> constants_;
     std::vector<ActionValue> registers_ = std::vector<ActionValue>(4);
     uint64_t random_ = 0x2545F491;
+    bool inFunction_ = false;
+    std::map<std::string, ActionValue> locals_;
+    ActionValue returned_;
 };
 
 }  // namespace
 
 ScriptOutcome runActions(const ActionBytes& code, Clip& clip, ScriptBudget& budget) {
     if (!code || code->empty()) return ScriptOutcome::Finished;
-    return Interpreter(code, clip, budget).run();
+    return Interpreter(code, 0, code->size(), clip, budget).run();
+}
+
+ScriptOutcome runFunction(const ScriptFunction& f, Clip& self, ScriptBudget& budget) {
+    if (!f.code || f.end > f.code->size() || f.begin > f.end) return ScriptOutcome::Failed;
+    if (budget.callDepth >= self.movie().limits().maxCallDepth) return ScriptOutcome::Failed;
+    ++budget.callDepth;
+    Interpreter callee(f.code, f.begin, f.end, self, budget);
+    callee.enterFunction(f, self, {});
+    const ScriptOutcome outcome = callee.run();
+    --budget.callDepth;
+    return outcome;
 }
 
 }  // namespace velmora::swf

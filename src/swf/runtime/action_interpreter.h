@@ -30,8 +30,10 @@ enum class ScriptOutcome {
 // GetVariable, SetVariable, GetProperty, SetProperty, GotoFrame2, SetTarget2, Call, Trace,
 // ConstantPool, registers; movie clips as values with their members (GetMember, SetMember) and
 // the timeline methods (play, stop, gotoAndPlay, gotoAndStop, nextFrame, prevFrame) through
-// CallMethod. Unknown actions are skipped by their length; function definitions are
-// skipped with their bodies. GetURL and GetURL2 open nothing: the request is refused and noted.
+// CallMethod; functions (DefineFunction, DefineFunction2, CallFunction, CallMethod, Return) with
+// local variables, parameters and registers, and a clip's onEnterFrame. Unknown actions are
+// skipped by their length; their effect on the stack is not modelled. GetURL and GetURL2 open
+// nothing: the request is refused and noted.
 //
 // Frame moves a script makes queue the destination frame's scripts on the movie; they run after
 // this block. Nothing here throws: a malformed block stops with a message on the movie.

@@ -43,8 +43,16 @@ ActionValue ActionValue::clip(ClipHandle clip) {
     return v;
 }
 
+ActionValue ActionValue::function(std::shared_ptr<const ScriptFunction> function) {
+    ActionValue v;
+    v.kind_ = Kind::Function;
+    v.function_ = std::move(function);
+    return v;
+}
+
 double ActionValue::toNumber(int swfVersion) const {
     switch (kind_) {
+    case Kind::Function:
     case Kind::Clip:
         return std::nan("");
     case Kind::Undefined:
@@ -62,6 +70,8 @@ double ActionValue::toNumber(int swfVersion) const {
 
 std::string ActionValue::toString(int swfVersion) const {
     switch (kind_) {
+    case Kind::Function:
+        return "[type Function]";
     case Kind::Clip:
         if (const Clip* c = clip_.get()) return dotPath(*c);
         return swfVersion >= 7 ? "undefined" : "";
@@ -81,6 +91,8 @@ std::string ActionValue::toString(int swfVersion) const {
 
 bool ActionValue::toBoolean(int swfVersion) const {
     switch (kind_) {
+    case Kind::Function:
+        return true;
     case Kind::Clip:
         return clip_.get() != nullptr;
     case Kind::Undefined:

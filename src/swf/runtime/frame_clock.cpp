@@ -43,6 +43,7 @@ void MovieInstance::tickClip(Clip& clip) {
     if (clip.bornTick() != ticks_) {
         clip.stepByClock();
         queueClipEvent(clip, kClipEventEnterFrame);
+        queueEnterFrameHandler(clip);
     }
     std::vector<ClipHandle> children;
     for (auto& [depth, object] : clip.displayList()) {

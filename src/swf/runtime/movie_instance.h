@@ -14,6 +14,8 @@
 
 namespace velmora::swf {
 
+struct ScriptFunction;
+
 // One playing copy of a movie: its root clip with every clip inside, the frame clock, the queue
 // of frame scripts and the hooks to the sound system. Several instances may play the same Movie.
 //
@@ -25,7 +27,8 @@ namespace velmora::swf {
 // the sprite. Scripts queued by a running script (a goto) run after those already waiting.
 //
 // Clip event handlers (onClipEvent) are queued with the scripts: load after the clip's first
-// frame scripts, enterFrame after the clip has stepped on each tick. Unload handlers are not run:
+// frame scripts, enterFrame after the clip has stepped on each tick (then the clip's onEnterFrame
+// function, if a script gave it one). Unload handlers are not run:
 // the clip they would address is already gone.
 //
 // Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs.
@@ -126,8 +129,10 @@ private:
     struct QueuedScript {
         ClipHandle target;
         ActionBytes actions;
+        std::shared_ptr<const ScriptFunction> function;  // instead of actions: a handler to call
     };
     void tickClip(Clip& clip);
+    void queueEnterFrameHandler(Clip& clip);
     void queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions);
 
     std::shared_ptr<const Movie> movie_;

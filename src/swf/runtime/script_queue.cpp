@@ -4,6 +4,7 @@
 
 #include "swf/runtime/action_interpreter.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script_function.h"
 #include "swf/runtime/text_field_binding.h"
 
 namespace velmora::swf {
@@ -38,6 +39,14 @@ void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
 }
 
 void MovieInstance::queueScript(Clip& clip, const ActionBytes& actions) { queue(frameScripts_, clip, actions); }
+
+void MovieInstance::queueEnterFrameHandler(Clip& clip) {
+    if (!runsScripts() || clip.variables().empty()) return;
+    const auto it = clip.variables().find("onEnterFrame");
+    if (it == clip.variables().end() || !it->second.asFunction()) return;
+    if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return;
+    frameScripts_.push_back({clip.handle(), nullptr, it->second.asFunction()});
+}
 
 namespace {
 
@@ -78,7 +87,9 @@ void MovieInstance::runPendingActions() {
         from.pop_front();
         Clip* clip = script.target.get();
         if (!clip) continue;  // removed by an earlier script's goto
-        if (runActions(script.actions, *clip, budget) == ScriptOutcome::OutOfSteps) {
+        const ScriptOutcome outcome = script.function ? runFunction(*script.function, *clip, budget)
+                                                      : runActions(script.actions, *clip, budget);
+        if (outcome == ScriptOutcome::OutOfSteps) {
             addMessage("scripts stopped after " + std::to_string(options_.limits.maxActionSteps) +
                        " steps: the movie's scripts do not come to an end; the movie plays on without them");
             scriptsStopped_ = true;

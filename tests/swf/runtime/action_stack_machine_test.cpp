@@ -166,3 +166,91 @@ TEST(ActionStackMachine, ClipsAsValuesWithTheirMembersAndMethods) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+void append(Asm& code, const Asm& more) {
+    for (uint8_t b : more.bytes()) code.op(b);
+}
+
+// DefineFunction name(params) { body }
+void defineFunction(Asm& code, const std::string& name, const std::vector<std::string>& params, const Asm& body) {
+    std::vector<uint8_t> p(name.begin(), name.end());
+    p.push_back(0);
+    p.push_back(uint8_t(params.size()));
+    p.push_back(0);
+    for (const auto& param : params) {
+        p.insert(p.end(), param.begin(), param.end());
+        p.push_back(0);
+    }
+    p.push_back(uint8_t(body.bytes().size()));
+    p.push_back(uint8_t(body.bytes().size() >> 8));
+    code.record(0x9B, p);
+    append(code, body);
+}
+
+TEST(ActionStackMachine, FunctionsTakeArgumentsAndReturnValues) {
+    Asm body;
+    body.pushString("a").getVariable().pushString("b").getVariable().op(0x47).op(0x3E);
+    Asm code;
+    defineFunction(code, "add", {"a", "b"}, body);
+    code.pushInt(3).pushInt(2).pushInt(2).pushString("add").op(0x3D).trace();  // add(2, 3)
+    code.pushString("a").getVariable().trace();                                 // parameters stay local
+    EXPECT_EQ(tracesOf(code), (std::vector<std::string>{"5", "undefined"}));
+}
+
+TEST(ActionStackMachine, Function2UsesRegistersAndThisAsAMethodOfAClip) {
+    SwfWriter swf;
+    swf.defineSprite(10, framesOnly(2));
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "a"});
+    Asm body;
+    body.record(0x96, {4, 1}).pushString("_name").op(0x4E).trace();  // trace(this._name)
+    body.record(0x96, {4, 2, 4, 3}).op(0x0C).op(0x3E);               // return x * y
+    // a.mul = function(x, y) {...}: registers 2 and 3, `this` preloaded in register 1
+    std::vector<uint8_t> header{0, 2, 0, 4, 0x01, 0x00, 2, 'x', 0, 3, 'y', 0};
+    header.push_back(uint8_t(body.bytes().size()));
+    header.push_back(0);
+    Asm code;
+    code.pushString("a").getVariable().pushString("mul").record(0x8E, header);
+    append(code, body);
+    code.op(0x4F);
+    code.pushInt(4).pushInt(3).pushInt(2).pushString("a").getVariable().pushString("mul").op(0x52).trace();
+    swf.doAction(code).showFrame();
+    auto movie = play(swf);
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"a", "12"}));
+}
+
+TEST(ActionStackMachine, OnEnterFrameRunsOnEveryTick) {
+    SwfWriter swf;
+    swf.defineSprite(10, framesOnly(2));
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "a"});
+    Asm handler;
+    handler.pushString("_currentframe").getVariable().trace();
+    Asm code;
+    code.pushString("a").getVariable().pushString("onEnterFrame");
+    defineFunction(code, "", {}, handler);
+    code.op(0x4F);
+    swf.doAction(code).showFrame();
+    auto movie = play(swf);
+    movie->tick();
+    movie->tick();
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"2", "1"}));
+}
+
+TEST(ActionStackMachine, AFunctionThatCallsItselfForeverStops) {
+    Asm body;
+    body.pushInt(0).pushString("f").op(0x3D);
+    Asm code;
+    defineFunction(code, "f", {}, body);
+    code.pushInt(0).pushString("f").op(0x3D).op(0x17).pushString("after").trace();
+    SwfWriter swf;
+    swf.doAction(code).showFrame();
+    auto movie = play(swf);
+    bool stopped = false;
+    for (const auto& m : movie->messages()) stopped |= m.find("nested too deeply") != std::string::npos;
+    EXPECT_TRUE(stopped);
+}
+
+}  // namespace
+}  // namespace velmora::test
