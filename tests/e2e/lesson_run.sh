@@ -95,9 +95,9 @@ click_control() {  # X Y WIDTH HEIGHT
     click_at $(($1 + $3 / 2)) $(($2 + $4 / 2))
 }
 
-# Drags with the left button from one point of the client area to another in small steps, as a
-# hand would.
-drag() {
+# Presses the left button at one point of the client area and moves to another in small steps,
+# as a hand would; the button stays down. "press_and_move X0 Y0 X1 Y1"
+press_and_move() {
     local x0=$((WIN_X + $1)) y0=$((WIN_Y + $2)) x1=$((WIN_X + $3)) y1=$((WIN_Y + $4)) i
     xdotool mousemove --sync "$x0" "$y0" mousedown 1
     for i in 1 2 3 4 5 6 7 8; do
@@ -105,17 +105,46 @@ drag() {
         sleep 0.05
     done
     sleep 0.1
+}
+
+release() {
     xdotool mouseup 1
     sleep 0.1
     xdotool mousemove 1270 1010
 }
 
+drag() {  # X0 Y0 X1 Y1
+    press_and_move "$@"
+    release
+}
+
+# Drags a progress bar's thumb to the bar's start: "drag_thumb_to_start 1|2". While the movie plays
+# the thumb moves on between the screenshot that finds it and the press, so each try checks that
+# the thumb followed the pointer, and presses again if the press fell on the track instead (which
+# moves no movie).
+drag_thumb_to_start() {
+    local row try x
+    for try in 1 2 3 4; do
+        shot "$CURRENT_SHOT"
+        read_bars || continue
+        if [ "$1" = 1 ]; then x=$SUB_X row=$((HSC1_Y + BAR_H / 2)); else x=$SND_X row=$((HSC2_Y + BAR_H / 2)); fi
+        # Pressed a little ahead of the thumb's centre, where a playing thumb is about to be.
+        local before=$x
+        press_and_move $((x + 5)) "$row" $((BAR_X + 10)) "$row"
+        shot "$CURRENT_SHOT"
+        read_bars
+        if [ "$1" = 1 ]; then x=$SUB_X; else x=$SND_X; fi
+        [ -n "${E2E_DEBUG:-}" ] && log "bar $1: thumb at $before pressed at $((before + 5)), held at $x"
+        release
+        [ -n "$x" ] && [ "$x" -le $((BAR_X + 17 + 30)) ] && return 0
+        log "the press missed the thumb of bar $1; again"
+    done
+    return 1
+}
+
 shot() {  # NAME: the main window now, into $OUT/NAME.png; also the file every check reads
     SHOT="$OUT/$1.png"
-    grab_window "$WIN" "$SHOT" || fail "cannot take the screenshot $1"
-    if [ -n "$WM_PID" ]; then
-        mkdir -p "$OUT/framed" && grab_framed "$WIN" "$OUT/framed/$1.png"
-    fi
+    grab_window "$WIN" "$SHOT" ${WM_PID:+"$OUT/framed/$1.png"} || fail "cannot take the screenshot $1"
 }
 
 # Thumb centres of both bars in the last shot, into SUB_X and SND_X.
@@ -210,6 +239,7 @@ button_face_is() {  # COLOUR: the colour button's face, beside its caption
 # ----------------------------------------------------------------------------------------------
 start_xvfb
 start_window_manager "${E2E_WINDOW_MANAGER-openbox}"
+[ -z "$WM_PID" ] || mkdir -p "$OUT/framed"
 log "X server on $DISPLAY${WM_PID:+, window manager ${E2E_WINDOW_MANAGER-openbox}}"
 
 mkdir -p "$OUT/runtime" && chmod 700 "$OUT/runtime"
@@ -265,7 +295,7 @@ log "sound movies opened"
 # --- Play: both bars advance -----------------------------------------------------------------
 click_control $COMP_X $COMP_Y $COMP_W $COMP_H
 CURRENT_SHOT=06-playing
-wait_until 30 bars_moved_from "$SUB_START" "$SND_START" 12 ||
+wait_until 30 bars_moved_from "$SUB_START" "$SND_START" 24 ||
     fail "after play the bars did not both advance (subtitle thumb $SUB_START -> ${SUB_X:-?}, sound thumb $SND_START -> ${SND_X:-?})"
 [ "$(changed_pixels "$BEFORE_PLAY" "$SHOT" "$(caption_rect)")" -gt 20 ] ||
     fail "the play button's caption did not change to pause"
@@ -274,12 +304,27 @@ picture_changed_since_loading() {
     [ "$(changed_pixels "$LOADED_SHOT" "$SHOT" "$(picture_rect)")" -gt 500 ]
 }
 wait_until 20 picture_changed_since_loading || fail "the subtitle movie's picture does not change while playing"
+read_bars
 log "playing: subtitle thumb $SUB_START -> $SUB_X, sound thumb $SND_START -> $SND_X"
+
+# --- Drag the sound bar back while playing: the narration moves and plays on from there --------
+# Both movies run at 12 frames a second, so the gap between the thumbs stays put while they play.
+# Had the drag not moved the narration, the position timer would restore the old gap within
+# 300 ms; moved, the sound thumb plays on from the start, now behind the subtitle thumb.
+CURRENT_SHOT=07-sound-dragged
+GAP_BEFORE=$((SND_X - SUB_X))
+drag_thumb_to_start 2 || fail "the sound thumb does not follow a drag"
+sleep 1.2
+shot 07-sound-dragged
+read_bars || fail "cannot find the thumbs after dragging the sound bar"
+[ $((SND_X - SUB_X)) -lt $((GAP_BEFORE - 20)) ] ||
+    fail "dragging the sound bar while playing did not move the narration (gap between the thumbs $GAP_BEFORE -> $((SND_X - SUB_X)) px)"
+log "sound thumb dragged back while playing: gap to the subtitle thumb $GAP_BEFORE -> $((SND_X - SUB_X)) px"
 
 # --- Pause (Enter presses the play/pause button): the bars stop --------------------------------
 xdotool windowfocus --sync "$WIN" 2>/dev/null
 xdotool key Return
-CURRENT_SHOT=07-paused
+CURRENT_SHOT=08-paused
 wait_until 20 bars_still || fail "after pause the bars still move (subtitle thumb at $SUB_X, sound at $SND_X)"
 PAUSED_SUB=$SUB_X PAUSED_SND=$SND_X
 [ "$(changed_pixels "$BEFORE_PLAY" "$SHOT" "$(caption_rect)")" -le 20 ] ||
@@ -287,11 +332,11 @@ PAUSED_SUB=$SUB_X PAUSED_SND=$SND_X
 PAUSED_SHOT=$SHOT
 log "paused: subtitle thumb $SUB_X, sound thumb $SND_X"
 
-# --- Drag the subtitle bar back to its start: the movie follows, the bar stays ---------------
-drag "$PAUSED_SUB" $((HSC1_Y + BAR_H / 2)) $((BAR_X + 10)) $((HSC1_Y + BAR_H / 2))
+# --- Drag the subtitle bar back to its start while paused: the movie follows, the bar stays ----
+CURRENT_SHOT=09-dragged
+drag_thumb_to_start 1 || fail "the subtitle thumb does not follow a drag"
 sleep 1.5
-CURRENT_SHOT=08-dragged
-shot 08-dragged
+shot 09-dragged
 read_bars || fail "cannot find the thumbs after the drag"
 [ "$SUB_X" -lt $((PAUSED_SUB - 20)) ] || fail "the subtitle thumb did not move with the drag ($PAUSED_SUB -> $SUB_X)"
 [ "$SND_X" = "$PAUSED_SND" ] || fail "dragging the subtitle bar moved the sound bar ($PAUSED_SND -> $SND_X)"
@@ -299,7 +344,7 @@ read_bars || fail "cannot find the thumbs after the drag"
     fail "dragging the subtitle bar did not move the movie (its picture is unchanged)"
 DRAGGED_SUB=$SUB_X
 sleep 1
-shot 08-dragged
+shot 09-dragged
 read_bars && [ "$SUB_X" = "$DRAGGED_SUB" ] || fail "the subtitle thumb did not stay where it was dragged"
 log "dragged the subtitle thumb from $PAUSED_SUB to $SUB_X"
 
@@ -311,7 +356,7 @@ log "window resized to ${WIN_W}x${WIN_H}"
 # At this size the movie area is wider than the movie's 3:2, so "show all" leaves margins at the
 # sides; the pixel halfway down, just inside the left edge, is margin.
 MARGIN_X=$((SWF1_X + 4)) MARGIN_Y=$((SWF1_Y + SWF1_H / 2))
-CURRENT_SHOT=09-wider
+CURRENT_SHOT=10-wider
 wait_until 10 button_face_is $LIGHT_YELLOW || fail "the colour button is not where the layout puts it after a resize"
 margin_is $LIGHT_YELLOW || fail "the side margins of the wider movie area are not light yellow"
 click_control $COLOR_X $COLOR_Y $COLOR_W $COLOR_H
@@ -326,10 +371,10 @@ sleep 0.2
 xdotool key ctrl+a
 xdotool type "#$CHOSEN"
 sleep 0.3
-grab_window "$DIALOG" "$OUT/10-colour-dialog.png"
+grab_window "$DIALOG" "$OUT/11-colour-dialog.png"
 xdotool key Return
 wait_until 20 no_dialog || fail "the colour dialog did not close"
-CURRENT_SHOT=11-colour
+CURRENT_SHOT=12-colour
 wait_until 10 margin_is $CHOSEN || fail "the margins are #$(pixel "$SHOT" "$MARGIN_X" "$MARGIN_Y"), not the chosen #$CHOSEN"
 button_face_is $CHOSEN || fail "the colour button's face is not the chosen #$CHOSEN"
 log "margins and colour button now #$CHOSEN"
@@ -338,18 +383,17 @@ log "margins and colour button now #$CHOSEN"
 read_bars || fail "cannot find the thumbs before playing on"
 PLAY_SUB=$SUB_X PLAY_SND=$SND_X
 click_control $COMP_X $COMP_Y $COMP_W $COMP_H
-CURRENT_SHOT=12-faster
+CURRENT_SHOT=13-faster
 wait_until 20 bars_moved_from "$PLAY_SUB" "$PLAY_SND" 3 || fail "playing on did not move both bars"
 # The slider's thumb stands at 0 (80 steps of 180 from the left); drag it past the right end.
-layout
 SLIDER_NOW=$(slider_thumb)
 drag "$SLIDER_NOW" $((SLIDER_Y + SLIDER_H / 2)) $((SLIDER_X + SLIDER_W + 30)) $((SLIDER_Y + SLIDER_H / 2))
-shot 12-faster
+shot 13-faster
 [ "$(slider_thumb)" -ge $((SLIDER_X + SLIDER_W - 12)) ] || fail "the slider's handle did not follow the drag to +100"
 read_bars || fail "cannot find the thumbs after moving the slider"
 GAIN_SUB=$SUB_X GAIN_SND=$SND_X
 sleep 2
-shot 12-faster
+shot 13-faster
 read_bars || fail "cannot find the thumbs while running faster"
 title_ends_with /swf/lesson1.swf || fail "the first lesson ended before the speed could be measured"
 SUB_STEP=$((SUB_X - GAIN_SUB)) SND_STEP=$((SND_X - GAIN_SND))
@@ -362,8 +406,8 @@ SLIDER_NOW=$(slider_thumb)
 drag "$SLIDER_NOW" $((SLIDER_Y + SLIDER_H / 2)) "$SLIDER_ZERO_X" $((SLIDER_Y + SLIDER_H / 2))
 
 # --- The end of the first subtitle movie: the second pair loads and plays ------------------------
-CURRENT_SHOT=13-normal-speed
-shot 13-normal-speed
+CURRENT_SHOT=14-normal-speed
+shot 14-normal-speed
 [ "$(slider_thumb)" -le $((SLIDER_ZERO_X + 3)) ] && [ "$(slider_thumb)" -ge $((SLIDER_ZERO_X - 3)) ] ||
     fail "the slider's handle did not come back to the middle"
 read_bars
@@ -371,9 +415,9 @@ BEFORE_END_SND=$SND_X
 wait_until 60 title_ends_with /swf/lesson2.swf ||
     fail "the second lesson did not load: the title is '$(window_title)'"
 log "second pair loaded: $(window_title)"
-CURRENT_SHOT=14-second-pair
+CURRENT_SHOT=15-second-pair
 sleep 0.7
-shot 14-second-pair
+shot 15-second-pair
 read_bars || fail "cannot find the thumbs after the second pair loaded"
 [ "$SND_X" -lt $((BEFORE_END_SND - 20)) ] ||
     fail "the sound bar did not go back to the start of the second sound movie ($BEFORE_END_SND -> $SND_X)"

@@ -102,27 +102,22 @@ grab_screen() {
     import -window root "$1" 2>/dev/null
 }
 
-# Crops a screen shot to the window's rectangle: "grab_window WINDOW FILE".
+# One grab of the screen, cropped to the window's client area into FILE and, when FRAMED_FILE is
+# given, to the window with its frame and title bar as the window manager draws them (the
+# same as FILE when there is no window manager): "grab_window WINDOW FILE [FRAMED_FILE]".
 grab_window() {
-    local window=$1 file=$2 X Y WIDTH HEIGHT
-    window_rect "$window"
+    local window=$1 file=$2 framed=${3:-} X Y WIDTH HEIGHT
+    window_rect "$window" || return 1
     local screen="$OUT/.screen.png"
-    grab_screen "$screen" && convert "$screen" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file"
-}
-
-# The window with its frame and title bar, as the window manager draws them: "grab_framed WINDOW
-# FILE". Without a window manager the frame is empty and this is grab_window.
-grab_framed() {
-    local window=$1 file=$2 X Y WIDTH HEIGHT left=0 right=0 top=0 bottom=0
-    window_rect "$window"
-    local extents
+    grab_screen "$screen" && convert "$screen" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$file" || return 1
+    [ -n "$framed" ] || return 0
+    local left=0 right=0 top=0 bottom=0 extents
     extents=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
     if [ -n "$extents" ]; then
         IFS=, read -r left right top bottom <<<"$extents"
     fi
-    local screen="$OUT/.screen.png"
-    grab_screen "$screen" && convert "$screen" \
-        -crop "$((WIDTH + left + right))x$((HEIGHT + top + bottom))+$((X - left))+$((Y - top))" +repage "$file"
+    convert "$screen" -crop "$((WIDTH + left + right))x$((HEIGHT + top + bottom))+$((X - left))+$((Y - top))" \
+        +repage "$framed"
 }
 
 # The colour of one pixel as RRGGBB: "pixel FILE X Y".
