@@ -43,7 +43,7 @@ void MovieInstance::tickClip(Clip& clip) {
     if (clip.bornTick() != ticks_) {
         clip.stepByClock();
         queueClipEvent(clip, kClipEventEnterFrame);
-        queueEnterFrameHandler(clip);
+        queueHandler(clip, "onEnterFrame");
     }
     std::vector<ClipHandle> children;
     for (auto& [depth, object] : clip.displayList()) {

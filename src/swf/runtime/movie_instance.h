@@ -92,6 +92,9 @@ public:
     // Queues the handlers that clip's placement gives for any of `events` (kClipEvent... flags):
     // load once the clip has shown its first frame, enterFrame on every tick after that.
     void queueClipEvent(Clip& clip, uint32_t events);
+    // Queues the function a script stored in clip's variable `name` (onEnterFrame, onRelease, ...),
+    // if there is one, to run with clip as `this`. Returns whether there was.
+    bool queueHandler(Clip& clip, const std::string& name);
     // Queues any block to run with clip as its target (button actions, for one).
     void queueScript(Clip& clip, const ActionBytes& actions);
     // Queues the handlers of every clip on stage for a mouse event (kClipEventMouseDown, ...Up,
@@ -132,7 +135,6 @@ private:
         std::shared_ptr<const ScriptFunction> function;  // instead of actions: a handler to call
     };
     void tickClip(Clip& clip);
-    void queueEnterFrameHandler(Clip& clip);
     void queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions);
 
     std::shared_ptr<const Movie> movie_;

@@ -5,6 +5,7 @@
 #include "swf/format/button.h"
 #include "swf/format/shape.h"
 #include "swf/format/text.h"
+#include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace velmora::swf {
@@ -59,6 +60,25 @@ bool buttonHit(const ButtonCharacter& button, const Movie& movie, double x, doub
     return false;
 }
 
+constexpr uint32_t kClipButtonEvents =
+    kClipEventPress | kClipEventRelease | kClipEventReleaseOutside | kClipEventRollOver | kClipEventRollOut;
+
+bool actsAsButton(const DisplayObject& object) {
+    for (const ClipAction& handler : object.clipActions) {
+        if (handler.events & kClipButtonEvents) return true;
+    }
+    for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut"}) {
+        const auto it = object.clip->variables().find(name);
+        if (it != object.clip->variables().end() && it->second.asFunction()) return true;
+    }
+    return false;
+}
+
+bool contentHit(const Clip& clip, double x, double y) {
+    const auto box = contentBounds(clip);
+    return box && x >= box->xMin && x <= box->xMax && y >= box->yMin && y <= box->yMax;
+}
+
 // Topmost first: higher depths, and inside a sprite its own content above what lies below it.
 bool search(Clip& clip, double x, double y, const Movie& movie, ClipHandle& owner, DisplayObject*& found) {
     auto& list = clip.displayList();
@@ -68,6 +88,14 @@ bool search(Clip& clip, double x, double y, const Movie& movie, ClipHandle& owne
         double lx = x, ly = y;
         if (!undo(object.matrix, lx, ly)) continue;
         if (object.clip) {
+            if (actsAsButton(object)) {
+                if (contentHit(*object.clip, lx, ly)) {
+                    owner = clip.handle();
+                    found = &object;
+                    return true;
+                }
+                continue;
+            }
             if (search(*object.clip, lx, ly, movie, owner, found)) return true;
         } else if (object.character->kind == CharacterKind::Button &&
                    buttonHit(static_cast<const ButtonCharacter&>(*object.character), movie, lx, ly)) {
@@ -103,6 +131,10 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
     if (!object || !owner) return;
     object->buttonState = state;
     movie_.noteChange();
+    if (object->clip) {
+        clipTransition(*object->clip, conditionBit, state);
+        return;
+    }
     const auto& button = static_cast<const ButtonCharacter&>(*object->character);
     if (SoundEvents* sound = movie_.sound(); sound && button.sounds[soundIndex]) {
         StartSound tag;
@@ -113,6 +145,32 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
     }
     for (const ButtonCondAction& action : button.actions) {
         if (action.conditions & conditionBit) movie_.queueScript(*owner, action.actions);
+    }
+}
+
+// A clip in the role of a button: its handlers for the transition, and its state frames.
+void PointerInput::clipTransition(Clip& clip, uint16_t conditionBit, ButtonState state) {
+    struct Event {
+        uint16_t condition;
+        uint32_t clipEvent;
+        const char* handler;
+    };
+    static constexpr Event kEvents[] = {
+        {kIdleToOverUp, kClipEventRollOver, "onRollOver"},
+        {kOverUpToIdle, kClipEventRollOut, "onRollOut"},
+        {kOverUpToOverDown, kClipEventPress, "onPress"},
+        {kOverDownToOverUp, kClipEventRelease, "onRelease"},
+        {kOverDownToIdle, kClipEventReleaseOutside, "onReleaseOutside"},
+    };
+    const char* label = state == ButtonState::Down ? "_down" : state == ButtonState::Over ? "_over" : "_up";
+    if (const auto frame = clip.frameOfLabel(label)) {
+        clip.stop();
+        clip.gotoFrame(*frame);
+    }
+    for (const Event& e : kEvents) {
+        if (e.condition != conditionBit) continue;
+        movie_.queueClipEvent(clip, e.clipEvent);
+        movie_.queueHandler(clip, e.handler);
     }
 }
 

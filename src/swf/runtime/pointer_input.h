@@ -13,6 +13,11 @@ class MovieInstance;
 // handlers. A button is hit where one of its hit-test records' boxes lies under the pointer; the
 // topmost visible button wins.
 //
+// A movie clip acts as a button when it has press, release or roll handlers (on (release) placed
+// with it, or an onRelease function a script gave it): it is hit anywhere within the box of its
+// content, takes the pointer from whatever lies inside it, runs those handlers instead of button
+// actions, and shows its frames labelled "_up", "_over" and "_down" if it has them.
+//
 // The transitions and the actions they run:
 //   pointer comes over a button   IdleToOverUp        state over
 //   pointer leaves it             OverUpToIdle        state up
@@ -42,6 +47,7 @@ private:
     Hit findButton(double xTwips, double yTwips) const;
     DisplayObject* liveObject(const Hit& hit) const;
     void transition(const Hit& hit, uint16_t conditionBit, int soundIndex, ButtonState state);
+    void clipTransition(Clip& clip, uint16_t conditionBit, ButtonState state);
 
     MovieInstance& movie_;
     Hit over_;

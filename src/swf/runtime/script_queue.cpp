@@ -40,12 +40,13 @@ void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
 
 void MovieInstance::queueScript(Clip& clip, const ActionBytes& actions) { queue(frameScripts_, clip, actions); }
 
-void MovieInstance::queueEnterFrameHandler(Clip& clip) {
-    if (!runsScripts() || clip.variables().empty()) return;
-    const auto it = clip.variables().find("onEnterFrame");
-    if (it == clip.variables().end() || !it->second.asFunction()) return;
-    if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return;
+bool MovieInstance::queueHandler(Clip& clip, const std::string& name) {
+    if (!runsScripts() || clip.variables().empty()) return false;
+    const auto it = clip.variables().find(name);
+    if (it == clip.variables().end() || !it->second.asFunction()) return false;
+    if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return false;
     frameScripts_.push_back({clip.handle(), nullptr, it->second.asFunction()});
+    return true;
 }
 
 namespace {

@@ -92,3 +92,64 @@ TEST(ClipEvents, LoadOnceEnterFrameEveryTickMouseOnDemand) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(PointerInput, AClipWithReleaseHandlersActsAsAButton) {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    SwfTagList face;
+    face.placeObject2({.depth = 1, .characterId = 1});
+    face.frameLabel("_up").showFrame();
+    face.frameLabel("_over").showFrame();
+    face.frameLabel("_down").showFrame();
+    swf.defineSprite(10, face);
+    swf.placeObject2({.depth = 1,
+                      .characterId = 10,
+                      .matrix = WriterMatrix{.translateX = 1000, .translateY = 1000},
+                      .name = "next",
+                      .clipActions = {{.events = swf::kClipEventRelease,
+                                       .actions = Asm().pushString("released").trace().end().bytes()}}});
+    swf.showFrame();
+    auto movie = play(swf);
+    swf::Clip& next = *movie->root().childAt(1);
+    swf::PointerInput pointer(*movie);
+    pointer.move(1100, 1100);
+    EXPECT_TRUE(pointer.overButton());
+    EXPECT_EQ(next.currentFrame(), 1u);  // "_over"
+    pointer.press();
+    EXPECT_EQ(next.currentFrame(), 2u);  // "_down"
+    pointer.release();
+    EXPECT_EQ(traces(*movie), std::vector<std::string>{"released"});
+    pointer.move(3000, 3000);
+    EXPECT_EQ(next.currentFrame(), 0u);  // "_up"
+    EXPECT_FALSE(next.isPlaying());
+}
+
+TEST(PointerInput, AnOnReleaseFunctionMakesAClipClickable) {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    SwfTagList face;
+    face.placeObject2({.depth = 1, .characterId = 1}).showFrame();
+    swf.defineSprite(10, face);
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "next"});
+    // next.onRelease = function () { trace(this._name); }
+    Asm body;
+    body.pushString("this").getVariable().pushString("_name").op(0x4E).trace();
+    Asm code;
+    code.pushString("next").getVariable().pushString("onRelease");
+    code.record(0x9B, {0, 0, 0, uint8_t(body.bytes().size()), 0});
+    for (uint8_t b : body.bytes()) code.op(b);
+    code.op(0x4F);
+    swf.doAction(code).showFrame();
+    auto movie = play(swf);
+    swf::PointerInput pointer(*movie);
+    pointer.move(100, 100);
+    pointer.press();
+    pointer.release();
+    EXPECT_EQ(traces(*movie), std::vector<std::string>{"next"});
+}
+
+}  // namespace
+}  // namespace velmora::test
