@@ -21,7 +21,7 @@ TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& c
             for (TextRun& run : p.runs) std::fill(run.text.begin(), run.text.end(), U'*');
     }
     TextLayoutOptions options;
-    options.width = std::max(0.0, field.bounds.width() - 2 * kFieldGutter);
+    options.width = std::max(0.0, toQRectF(field.bounds).width() - 2 * kFieldGutter);
     options.wordWrap = field.wordWrap;
     options.leftMargin = field.leftMargin;
     options.rightMargin = field.rightMargin;
@@ -36,7 +36,7 @@ TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& c
 
 void paintEditText(QPainter& painter, const EditTextCharacter& field, const std::string& content,
                    const ColorTransform& colorTransform, RenderResources& resources) {
-    const QRectF box(field.bounds.xMin, field.bounds.yMin, field.bounds.width(), field.bounds.height());
+    const QRectF box = toQRectF(field.bounds);
     if (field.border) {
         // A field with a border has a white background and a one-pixel black frame.
         painter.fillRect(box, transformColor({255, 255, 255, 255}, colorTransform));
@@ -48,8 +48,11 @@ void paintEditText(QPainter& painter, const EditTextCharacter& field, const std:
     }
     const TextGeometry* geometry = resources.texts.findField(&field, content);
     if (!geometry) geometry = &resources.texts.storeField(&field, content, buildFieldText(field, content, resources));
+    // Text that overflows the field is cut at its edges. Most text fits, and then no clip is set:
+    // a clip under a transform costs a mask over the whole device.
+    const bool fits = box.contains(geometry->bounds);
     painter.save();
-    painter.setClipRect(box, Qt::IntersectClip);
+    if (!fits) painter.setClipRect(box, Qt::IntersectClip);
     for (const TextGeometry::Piece& piece : geometry->pieces)
         painter.fillPath(piece.path, transformColor(piece.color, colorTransform));
     painter.restore();

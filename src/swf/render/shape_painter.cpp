@@ -1,6 +1,7 @@
 #include "swf/render/shape_painter.h"
 
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 #include "swf/format/bitmap.h"
@@ -45,7 +46,8 @@ QPen makePen(const LineStyle& line, const ColorTransform& colorTransform, const 
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
     } else {
-        pen.setWidthF(line.width);
+        // Qt refuses widths from 32768 on; a line that wide covers any screen anyway.
+        pen.setWidthF(std::min<double>(line.width, 32767.0));
     }
     return pen;
 }

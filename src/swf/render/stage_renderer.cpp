@@ -167,7 +167,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
                 p.setTransform(world);
                 paintEditText(p, field, content, cx, resources_);
             };
-            const QRectF box(field.bounds.xMin, field.bounds.yMin, field.bounds.width(), field.bounds.height());
+            const QRectF box = toQRectF(field.bounds);
             if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, !field.border, draw))
                 draw(painter, ctx.world, ctx.cx);
             break;
@@ -326,7 +326,7 @@ QPainterPath StageRenderer::characterOutline(const Character& character, const D
         case CharacterKind::EditText: {
             const Rect& b = static_cast<const EditTextCharacter&>(character).bounds;
             QPainterPath box;
-            box.addRect(QRectF(b.xMin, b.yMin, b.width(), b.height()));
+            box.addRect(toQRectF(b));
             uniteInto(result, world.map(box));
             break;
         }

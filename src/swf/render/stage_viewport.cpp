@@ -6,8 +6,9 @@ namespace velmora::swf {
 
 StageViewport StageViewport::showAll(const Rect& stage, QSize viewport) {
     StageViewport view;
-    const double stageWidth = stage.width() / kTwipsPerPixel;
-    const double stageHeight = stage.height() / kTwipsPerPixel;
+    // In floating point: a hostile stage's extremes differ by more than an int holds.
+    const double stageWidth = (double(stage.xMax) - stage.xMin) / kTwipsPerPixel;
+    const double stageHeight = (double(stage.yMax) - stage.yMin) / kTwipsPerPixel;
     if (stageWidth <= 0 || stageHeight <= 0 || viewport.width() <= 0 || viewport.height() <= 0) return view;
     view.scale = std::min(viewport.width() / stageWidth, viewport.height() / stageHeight);
     const double width = stageWidth * view.scale;

@@ -1,11 +1,18 @@
 #pragma once
 
 #include <QPainterPath>
+#include <QRectF>
 #include <vector>
 
 #include "swf/format/geometry.h"
 
 namespace velmora::swf {
+
+// A rectangle of the file as Qt's: sizes taken in floating point, since a hostile file's
+// extremes differ by more than an int holds.
+inline QRectF toQRectF(const Rect& r) {
+    return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax)).normalized();
+}
 
 // Text made into outlines, ready to paint: one path per run of one colour, in twips of the text's
 // own space. Building it costs far more than painting it, so it is built once and cached.
