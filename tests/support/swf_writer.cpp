@@ -47,7 +47,7 @@ void writeSoundFormat(BitWriter& w, const WriterSoundFormat& f, bool withFormat)
     w.ub(f.stereo, 1);
 }
 
-void writePlace(BitWriter& w, const PlaceSpec& s, bool third) {
+void writePlace(BitWriter& w, const WriterPlacement& s, bool third) {
     w.ub(!s.clipActions.empty(), 1);
     w.ub(s.clipDepth.has_value(), 1);
     w.ub(s.name.has_value(), 1);
@@ -356,15 +356,15 @@ SwfTagList& SwfTagList::placeObject(uint16_t characterId, uint16_t depth, const 
     return rawTag(kPlaceObject, w.take());
 }
 
-SwfTagList& SwfTagList::placeObject2(const PlaceSpec& spec) {
+SwfTagList& SwfTagList::placeObject2(const WriterPlacement& placement) {
     BitWriter w;
-    writePlace(w, spec, false);
+    writePlace(w, placement, false);
     return rawTag(kPlaceObject2, w.take());
 }
 
-SwfTagList& SwfTagList::placeObject3(const PlaceSpec& spec) {
+SwfTagList& SwfTagList::placeObject3(const WriterPlacement& placement) {
     BitWriter w;
-    writePlace(w, spec, true);
+    writePlace(w, placement, true);
     return rawTag(kPlaceObject3, w.take());
 }
 

@@ -50,7 +50,7 @@ struct WriterClipAction {
 };
 
 // The fields of PlaceObject2 and PlaceObject3: each optional one is written when set.
-struct PlaceSpec {
+struct WriterPlacement {
     uint16_t depth = 1;
     bool move = false;
     std::optional<uint16_t> characterId;
@@ -117,8 +117,8 @@ public:
     SwfTagList& defineSprite(uint16_t id, const SwfTagList& content, std::optional<uint16_t> declaredFrames = {});
 
     SwfTagList& placeObject(uint16_t characterId, uint16_t depth, const WriterMatrix& matrix = {});
-    SwfTagList& placeObject2(const PlaceSpec& spec);
-    SwfTagList& placeObject3(const PlaceSpec& spec);
+    SwfTagList& placeObject2(const WriterPlacement& placement);
+    SwfTagList& placeObject3(const WriterPlacement& placement);
     SwfTagList& removeObject(uint16_t characterId, uint16_t depth);
     SwfTagList& removeObject2(uint16_t depth);
 

@@ -140,7 +140,7 @@ TEST(MovieSound, Mp3McClipPlaysPausesSeeksAndResumesOnTheRightSamples) {
     SwfWriter writer;
     writer.frameRate(fps);
     writer.defineSprite(1, clip);
-    Placement place;
+    WriterPlacement place;
     place.depth = 1;
     place.characterId = 1;
     place.name = "mp3_mc";
