@@ -35,6 +35,8 @@ void importAssets(BitReader& in, ParseContext& ctx, bool second) {
         in.u8();
     }
     uint16_t count = in.u16();
+    constexpr size_t kShownUrl = 200;  // the warning names the source, it does not store it whole
+    if (url.size() > kShownUrl) url = url.substr(0, kShownUrl) + "...";
     ctx.warn("ImportAssets from \"" + url + "\" is not followed; " + std::to_string(count) +
              " imported characters are absent");
 }
