@@ -159,10 +159,11 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
         }
         case CharacterKind::EditText: {
             const auto& field = static_cast<const EditTextCharacter&>(character);
-            // A field shows its initial text until something gives it content of its own.
-            const std::string content = object && !object->text.empty()
-                                            ? object->text
-                                            : toUtf8(field.initialText, resources_.swfVersion());
+            // A field bound to a variable shows what the runtime put in it, even nothing; any
+            // other field shows its initial text until something gives it content of its own.
+            const bool ownContent = object && (!object->text.empty() || !field.variableName.empty());
+            const std::string content =
+                ownContent ? object->text : toUtf8(field.initialText, resources_.swfVersion());
             auto draw = [&](QPainter& p, const QTransform& world, const ColorTransform& cx) {
                 p.setTransform(world);
                 paintEditText(p, field, content, cx, resources_);
