@@ -255,14 +255,12 @@ private:
         }
         case kRandomNumber: {
             const double max = popNumber();
-            random_ = random_ * 1103515245u + 12345u;
             // Bounded before the cast: a double beyond the integer's range would be undefined.
-            const double bound = std::isfinite(max) ? std::min(max, 2147483647.0) : 0.0;
-            const double n = bound >= 1 ? static_cast<double>((random_ >> 8) % static_cast<uint64_t>(bound)) : 0.0;
-            pushValue(ActionValue::number(n));
+            const double bound = std::isfinite(max) ? std::clamp(max, 0.0, 2147483647.0) : 0.0;
+            pushValue(ActionValue::number(movie_.nextRandom(static_cast<uint32_t>(bound))));
             break;
         }
-        case kGetTime: pushValue(ActionValue::number(static_cast<double>(movie_.tickCount()) * 1000.0 / movie_.frameRate())); break;
+        case kGetTime: pushValue(ActionValue::number(std::floor(movie_.elapsedMilliseconds()))); break;
         case kGetVariable: pushValue(getVariable(popString())); break;
         case kSetVariable: { ActionValue v = pop(); setVariable(popString(), std::move(v)); break; }
         case kDefineLocal: {
@@ -873,7 +871,6 @@ private:
     std::vector<ActionValue> stack_;
     std::vector<std::string> constants_;
     std::vector<ActionValue> registers_ = std::vector<ActionValue>(4);
-    uint64_t random_ = 0x2545F491;
     bool inFunction_ = false;
     std::map<std::string, ActionValue> locals_;
     ActionValue returned_;

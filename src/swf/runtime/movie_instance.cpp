@@ -9,7 +9,9 @@ namespace velmora::swf {
 MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie) : MovieInstance(std::move(movie), Options{}) {}
 
 MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options)
-    : movie_(std::move(movie)), options_(std::move(options)) {
+    : movie_(std::move(movie)),
+      options_(std::move(options)),
+      random_(static_cast<uint64_t>(started_.time_since_epoch().count()) | 1) {
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();
@@ -21,6 +23,16 @@ MovieInstance::~MovieInstance() {
     initScripts_.clear();
     frameScripts_.clear();
     root_.reset();
+}
+
+double MovieInstance::elapsedMilliseconds() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
+}
+
+uint32_t MovieInstance::nextRandom(uint32_t bound) {
+    // A 64-bit linear congruential step; its high bits are plenty for a lesson's random().
+    random_ = random_ * 6364136223846793005ull + 1442695040888963407ull;
+    return bound <= 1 ? 0 : static_cast<uint32_t>((random_ >> 33) % bound);
 }
 
 void MovieInstance::setMousePosition(double xTwips, double yTwips) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -105,6 +106,11 @@ public:
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool high) { highQuality_ = high; }
 
+    // Milliseconds since the movie started, for getTimer.
+    double elapsedMilliseconds() const;
+    // The next number of the movie's random sequence, below `bound` (at least 1), for random().
+    uint32_t nextRandom(uint32_t bound);
+
     // Where the movie came from, for the _url property.
     const std::string& url() const { return url_; }
     void setUrl(std::string url) { url_ = std::move(url); }
@@ -144,6 +150,8 @@ private:
     double mouseX_ = 0.0;
     double mouseY_ = 0.0;
     double clockBacklog_ = 0.0;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    uint64_t random_;
     uint64_t ticks_ = 0;
     uint64_t changes_ = 0;
     size_t displayObjects_ = 0;
