@@ -1,15 +1,11 @@
 #include "platform/player/swf_player_widget.h"
 
-#include "platform/player/player_state.h"
-
-#include <QElapsedTimer>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "platform/core/failure.h"
+#include "platform/player/player_state.h"
 #include "swf/format/movie_loader.h"
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
@@ -32,7 +28,6 @@ size_t clampedFrame(int32_t frame, size_t frameCount) {
 }
 
 }  // namespace
-
 
 SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std::make_unique<State>()) {
     // The player paints every pixel of its area itself ("Window" mode).
