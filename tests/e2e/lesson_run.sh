@@ -9,7 +9,8 @@
 #   PLAYER      the velmora binary, with the sample folders swf/ and mp3/ beside it
 #   OUTPUT_DIR  where screenshots and logs go (default: e2e-shots beside the player)
 # E2E_WINDOW_MANAGER names a window manager to run (default: openbox when it is installed; empty
-# for none). With one, OUTPUT_DIR/framed/ also gets each screenshot with the window's frame.
+# for none). With one, OUTPUT_DIR/framed/ also gets each screenshot with the window's frame;
+# the README's docs/screenshots/lesson.png is framed/06-playing.png of such a run.
 # Exits 0 on success, 1 on a failed check, 77 when Xvfb, xdotool or ImageMagick are missing.
 set -uo pipefail
 
@@ -439,6 +440,14 @@ wait_until 20 bars_moved_from "$SECOND_SUB" "$SECOND_SND" 8 ||
     fail "the second pair does not play (subtitle thumb $SECOND_SUB -> $SUB_X, sound thumb $SECOND_SND -> $SND_X)"
 title_ends_with /swf/lesson2.swf || fail "the title is '$(window_title)' while the second lesson plays"
 log "second pair playing: subtitle thumb $SECOND_SUB -> $SUB_X, sound thumb $SECOND_SND -> $SND_X"
+
+# --- And the learner pauses: Enter, with the focus on the slider they last moved ----------------
+xdotool windowfocus --sync "$WIN" 2>/dev/null
+xdotool key Return
+CURRENT_SHOT=16-paused-again
+wait_until 20 bars_still || fail "Enter did not pause the second pair"
+title_ends_with /swf/lesson2.swf || fail "the title is '$(window_title)' after pausing the second lesson"
+log "second pair paused"
 
 # --- Nothing went wrong behind the window ------------------------------------------------------
 check_alive "the whole run"
