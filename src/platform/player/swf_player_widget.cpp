@@ -60,6 +60,7 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         options.loop = state_->loop;
         options.startPlaying = true;
         options.frameCap = kFrameCap;
+        options.url = path;
         if (!state_->audio) state_->audio = PlayerAudio::shared();
         state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
         options.sound = state_->sound.get();
@@ -71,7 +72,6 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         // The loader's reasons already start with the file's name.
         throw Failure("cannot load movie " + (reason.rfind(path, 0) == 0 ? reason : path + ": " + reason));
     }
-    state_->instance->setUrl(path);
     state_->path = path;
 
     const double rate = state_->instance->frameRate();

@@ -12,6 +12,7 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
     : movie_(std::move(movie)),
       options_(std::move(options)),
       random_(static_cast<uint64_t>(started_.time_since_epoch().count()) | 1) {
+    url_ = options_.url;
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();

@@ -45,6 +45,8 @@ public:
         RuntimeLimits limits;
         // May be null: the movie plays silently. Must outlive the instance or be replaced first.
         SoundEvents* sound = nullptr;
+        // Where the movie came from (the _url property), known to the first frame's scripts.
+        std::string url;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
