@@ -1,4 +1,5 @@
 // What the player shows: the stage background and the movie's frame, "ShowAll" with zoom.
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -52,14 +53,33 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
     // The frame itself comes from the renderer.
     state_->renderResources.setMovie(movie->sharedMovie());
     if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
-    const swf::DisplayList& list = movie->root().displayList();
-    const swf::Rect& stage = movie->movie().stage;
-    if (state_->zoom == 1.0) {
-        state_->renderer->render(painter, list, stage, size(), background);
+    if (movie->highQuality()) {
+        drawFrame(painter, size(), background);
         return;
     }
-    painter.fillRect(rect(), background);
-    const swf::StageViewport vp = zoomedViewport(stage, size(), state_->zoom);
+    // Low quality, as the format's players offer it for slow machines: the frame drawn at half
+    // the resolution and enlarged without smoothing.
+    const QSize half((width() + 1) / 2, (height() + 1) / 2);
+    if (half.isEmpty()) return;
+    QImage frame(half, QImage::Format_RGB32);
+    {
+        QPainter low(&frame);
+        drawFrame(low, half, background);
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(rect(), frame);
+}
+
+void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& background) {
+    swf::MovieInstance& movie = *state_->instance;
+    const swf::DisplayList& list = movie.root().displayList();
+    const swf::Rect& stage = movie.movie().stage;
+    if (state_->zoom == 1.0) {
+        state_->renderer->render(painter, list, stage, area, background);
+        return;
+    }
+    painter.fillRect(QRect(QPoint(0, 0), area), background);
+    const swf::StageViewport vp = zoomedViewport(stage, area, state_->zoom);
     if (vp.scale <= 0.0) return;
     painter.save();
     painter.setClipRect(vp.stageRect);

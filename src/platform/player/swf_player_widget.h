@@ -4,6 +4,7 @@
 #include <memory>
 
 class QMenu;
+class QPainter;
 
 #include "platform/core/controls.h"
 #include "platform/core/movie_player.h"
@@ -87,6 +88,8 @@ private:
     void unload();
     void onClockTick();
     void settle();
+    // Draws the current frame, scaled "ShowAll" (and zoomed) into an area of the given size.
+    void drawFrame(QPainter& painter, QSize area, const QColor& background);
     // After pointer input: the cursor over buttons, and a repaint if the movie changed.
     void afterPointer();
     // The target's clip, or a Failure naming what is missing.

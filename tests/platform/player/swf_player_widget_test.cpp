@@ -226,6 +226,9 @@ TEST(SwfPlayerWidget, TheBackgroundIsTheMoviesOwnUntilAColourIsSetThenForEveryMo
     EXPECT_EQ(cornerPixel(player), qRgb(255, 255, 192));
     player.putMovie(path);
     EXPECT_EQ(cornerPixel(player), qRgb(255, 255, 192));
+    player.movieInstance()->setHighQuality(false);  // drawn at half resolution, margins and all
+    EXPECT_EQ(cornerPixel(player), qRgb(255, 255, 192));
+    EXPECT_EQ(player.grab().toImage().pixel(133, 2), qRgb(255, 0, 0));  // the red square in a corner
 
     SwfPlayerWidget subtitles;
     subtitles.setInitialBackgroundColor(0x102030);
