@@ -13,6 +13,7 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
       options_(std::move(options)),
       random_(static_cast<uint64_t>(started_.time_since_epoch().count()) | 1) {
     url_ = options_.url;
+    if (movie_->hasAbc) addMessage("the movie's ActionScript 3 scripts are not run; its timelines play without them");
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();
