@@ -1,10 +1,12 @@
 // What the player shows: the stage background and the movie's frame, "ShowAll" with zoom.
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "platform/player/player_state.h"
 #include "swf/render/stage_viewport.h"
+#include "swf/runtime/key_input.h"
 
 namespace velmora {
 
@@ -123,6 +125,56 @@ void SwfPlayerWidget::leaveEvent(QEvent* event) {
         afterPointer();
     }
     QWidget::leaveEvent(event);
+}
+
+namespace {
+
+// The format's key code for a key, or 0 for keys it has none for.
+uint8_t swfKeyOf(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Left: return swf::kSwfKeyLeft;
+    case Qt::Key_Right: return swf::kSwfKeyRight;
+    case Qt::Key_Home: return swf::kSwfKeyHome;
+    case Qt::Key_End: return swf::kSwfKeyEnd;
+    case Qt::Key_Insert: return swf::kSwfKeyInsert;
+    case Qt::Key_Delete: return swf::kSwfKeyDelete;
+    case Qt::Key_Backspace: return swf::kSwfKeyBackspace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return swf::kSwfKeyEnter;
+    case Qt::Key_Up: return swf::kSwfKeyUp;
+    case Qt::Key_Down: return swf::kSwfKeyDown;
+    case Qt::Key_PageUp: return swf::kSwfKeyPageUp;
+    case Qt::Key_PageDown: return swf::kSwfKeyPageDown;
+    case Qt::Key_Tab: return swf::kSwfKeyTab;
+    case Qt::Key_Escape: return swf::kSwfKeyEscape;
+    default: break;
+    }
+    const QString text = event.text();
+    if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() < 127) return static_cast<uint8_t>(text[0].unicode());
+    return 0;
+}
+
+}  // namespace
+
+void SwfPlayerWidget::keyPressEvent(QKeyEvent* event) {
+    bool used = false;
+    if (swf::MovieInstance* movie = state_->instance.get()) {
+        used = swf::pressKey(*movie, swfKeyOf(*event));
+        afterPointer();
+    }
+    if (used) {
+        event->accept();
+    } else {
+        QWidget::keyPressEvent(event);  // ignores it: the window takes it
+    }
+}
+
+void SwfPlayerWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (swf::MovieInstance* movie = state_->instance.get()) {
+        swf::releaseKey(*movie);
+        afterPointer();
+    }
+    QWidget::keyReleaseEvent(event);
 }
 
 void SwfPlayerWidget::afterPointer() {

@@ -83,6 +83,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Keys go to the movie while the player has the focus; those it has no use for go on to the
+    // window (so that Enter still reaches the window's default button).
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void unload();

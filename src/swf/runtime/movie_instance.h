@@ -100,9 +100,10 @@ public:
     bool queueHandler(Clip& clip, const std::string& name);
     // Queues any block to run with clip as its target (button actions, for one).
     void queueScript(Clip& clip, const ActionBytes& actions);
-    // Queues the handlers of every clip on stage for a mouse event (kClipEventMouseDown, ...Up,
-    // ...Move), in the order frames run, and runs them.
-    void dispatchMouseEvent(uint32_t event);
+    // Queues the handlers of every clip on stage for an input event (kClipEventMouseDown, ...Up,
+    // ...Move, kClipEventKeyDown, ...Up), in the order frames run, and runs them with whatever
+    // was queued before.
+    void dispatchInputEvent(uint32_t event);
 
     // Render quality, toggled by the ToggleQuality action and the context menu.
     bool highQuality() const { return highQuality_; }

@@ -186,14 +186,14 @@ void PointerInput::move(double x, double y) {
         transition(over_, kIdleToOverUp, kSoundIdleToOverUp, ButtonState::Over);
     }
     movie_.runPendingActions();
-    movie_.dispatchMouseEvent(kClipEventMouseMove);
+    movie_.dispatchInputEvent(kClipEventMouseMove);
 }
 
 void PointerInput::press() {
     pressed_ = true;
     transition(over_, kOverUpToOverDown, kSoundOverUpToOverDown, ButtonState::Down);
     movie_.runPendingActions();
-    movie_.dispatchMouseEvent(kClipEventMouseDown);
+    movie_.dispatchInputEvent(kClipEventMouseDown);
 }
 
 void PointerInput::release() {
@@ -208,7 +208,7 @@ void PointerInput::release() {
         transition(over_, kIdleToOverUp, kSoundIdleToOverUp, ButtonState::Over);
     }
     movie_.runPendingActions();
-    movie_.dispatchMouseEvent(kClipEventMouseUp);
+    movie_.dispatchInputEvent(kClipEventMouseUp);
 }
 
 void PointerInput::leave() {

@@ -67,7 +67,7 @@ void collectHandlers(Clip& clip, uint32_t event, std::vector<ClipHandle>& out) {
 
 }  // namespace
 
-void MovieInstance::dispatchMouseEvent(uint32_t event) {
+void MovieInstance::dispatchInputEvent(uint32_t event) {
     std::vector<ClipHandle> clips;
     collectHandlers(*root_, event, clips);
     for (const ClipHandle& handle : clips) {

@@ -352,3 +352,21 @@ TEST(SwfPlayerWidget, TheRightButtonMenuOffersTheViewersEntries) {
 
 }  // namespace
 }  // namespace velmora::test
+
+#include <QKeyEvent>
+
+namespace velmora::test {
+namespace {
+
+TEST(SwfPlayerWidget, KeysTheMovieHasNoUseForGoOnToTheWindow) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("button.swf", buttonMovie()));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(&player, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_TRUE(player.isPlaying());
+}
+
+}  // namespace
+}  // namespace velmora::test

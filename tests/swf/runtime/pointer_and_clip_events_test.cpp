@@ -153,3 +153,33 @@ TEST(PointerInput, AnOnReleaseFunctionMakesAClipClickable) {
 
 }  // namespace
 }  // namespace velmora::test
+
+#include "swf/runtime/key_input.h"
+
+namespace velmora::test {
+namespace {
+
+TEST(KeyInput, AButtonWaitingForAKeyRunsItsActionAndClipsHearEveryKey) {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    // DefineButton2 id 21 whose one action waits for the right arrow key (code 2, bits 9..15).
+    const Asm action = Asm().pushString("right").trace().end();
+    std::vector<uint8_t> body{21, 0, 0, 10, 0, 0x0F, 1, 0, 1, 0, 0x00, 0x00, 0x00, 0, 0, 0x00, uint8_t(2 << 1)};
+    body.insert(body.end(), action.bytes().begin(), action.bytes().end());
+    swf.rawTag(34, body);
+    swf.defineSprite(10, framesOnly(1));
+    swf.placeObject2({.depth = 1, .characterId = 21});
+    swf.placeObject2({.depth = 2,
+                      .characterId = 10,
+                      .clipActions = {{.events = swf::kClipEventKeyDown, .actions = Asm().pushString("down").trace().end().bytes()},
+                                      {.events = swf::kClipEventKeyUp, .actions = Asm().pushString("up").trace().end().bytes()}}});
+    swf.showFrame();
+    auto movie = play(swf);
+    EXPECT_TRUE(swf::pressKey(*movie, swf::kSwfKeyRight));
+    swf::releaseKey(*movie);
+    EXPECT_FALSE(swf::pressKey(*movie, swf::kSwfKeyEnter));
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"right", "down", "up", "down"}));
+}
+
+}  // namespace
+}  // namespace velmora::test

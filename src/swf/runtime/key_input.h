@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velmora::swf {
+
+class MovieInstance;
+
+// Key codes as the format's key-press conditions carry them: 1 left, 2 right, 3 home, 4 end,
+// 5 insert, 6 delete, 8 backspace, 13 enter, 14 up, 15 down, 16 page up, 17 page down, 18 tab,
+// 19 escape; 32 to 126 the printable ASCII characters themselves.
+enum SwfKey : uint8_t {
+    kSwfKeyLeft = 1,
+    kSwfKeyRight = 2,
+    kSwfKeyHome = 3,
+    kSwfKeyEnd = 4,
+    kSwfKeyInsert = 5,
+    kSwfKeyDelete = 6,
+    kSwfKeyBackspace = 8,
+    kSwfKeyEnter = 13,
+    kSwfKeyUp = 14,
+    kSwfKeyDown = 15,
+    kSwfKeyPageUp = 16,
+    kSwfKeyPageDown = 17,
+    kSwfKeyTab = 18,
+    kSwfKeyEscape = 19,
+};
+
+// A key went down: the actions of every button on stage that waits for this key, the clips'
+// on (keyPress "...") handlers for it, and every clip's keyDown handler, then the scripts run.
+// Returns whether the movie had a use for this very key (a button or a keyPress handler), so
+// that a view can let other keys go on to the window.
+bool pressKey(MovieInstance& movie, uint8_t swfKey);
+
+// A key came up: every clip's keyUp handler.
+void releaseKey(MovieInstance& movie);
+
+}  // namespace velmora::swf
