@@ -1,5 +1,7 @@
 #include "swf/render/bitmap_cache.h"
 
+#include <algorithm>
+
 #include "swf/render/bitmap_decoder.h"
 #include "swf/render/color_transform_apply.h"
 
@@ -40,8 +42,32 @@ QImage BitmapCache::transformed(const BitmapCharacter& bitmap, const ColorTransf
     return result;
 }
 
+QImage BitmapCache::withEdgeFrame(const QImage& image) {
+    if (image.isNull()) return image;
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = source.width();
+    const int h = source.height();
+    QImage framed(w + 2, h + 2, QImage::Format_ARGB32_Premultiplied);
+    if (framed.isNull()) return image;
+    for (int y = 0; y < h + 2; ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(source.constScanLine(std::clamp(y - 1, 0, h - 1)));
+        auto* dst = reinterpret_cast<QRgb*>(framed.scanLine(y));
+        dst[0] = src[0];
+        std::copy(src, src + w, dst + 1);
+        dst[w + 1] = src[w - 1];
+    }
+    return framed;
+}
+
+const QImage& BitmapCache::framedImage(const BitmapCharacter& bitmap, RenderWarnings& warnings) {
+    auto it = framed_.find(&bitmap);
+    if (it == framed_.end()) it = framed_.emplace(&bitmap, withEdgeFrame(image(bitmap, warnings))).first;
+    return it->second;
+}
+
 void BitmapCache::clear() {
     images_.clear();
+    framed_.clear();
     transformed_.clear();
 }
 

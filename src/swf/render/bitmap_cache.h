@@ -22,6 +22,12 @@ public:
     // asks for a new one every frame but a still picture asks for the same one again.
     QImage transformed(const BitmapCharacter& bitmap, const ColorTransform& transform, RenderWarnings& warnings);
 
+    // The image with a one-pixel frame repeating its edge pixels, for clipped bitmap fills: a
+    // smoothed fill samples half a pixel beyond the edges, and Qt's texture brush would take
+    // those samples from the opposite edge. Draw it offset by (-1, -1).
+    static QImage withEdgeFrame(const QImage& image);
+    const QImage& framedImage(const BitmapCharacter& bitmap, RenderWarnings& warnings);
+
     void clear();
 
 private:
@@ -33,6 +39,7 @@ private:
     static constexpr size_t kTransformedKept = 8;
 
     std::map<const BitmapCharacter*, QImage> images_;
+    std::map<const BitmapCharacter*, QImage> framed_;
     std::vector<Transformed> transformed_;  // most recent last
 };
 

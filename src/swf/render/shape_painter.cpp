@@ -75,17 +75,22 @@ QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform
         }
         if (std::abs(determinant(fill.matrix)) < 1e-12) return QBrush(Qt::NoBrush);
         const auto& bitmap = static_cast<const BitmapCharacter&>(*character);
+        const bool clipped = fill.type == FillStyle::Type::ClippedBitmap ||
+                             fill.type == FillStyle::Type::NonSmoothedClippedBitmap;
         QImage image;
         if (isAlphaFactorOnly(colorTransform)) {
-            image = resources.bitmaps.image(bitmap, resources.warnings);
+            image = clipped ? resources.bitmaps.framedImage(bitmap, resources.warnings)
+                            : resources.bitmaps.image(bitmap, resources.warnings);
             opacity = std::min(1.0, colorTransform.aMult);
         } else {
             image = resources.bitmaps.transformed(bitmap, colorTransform, resources.warnings);
+            if (clipped) image = BitmapCache::withEdgeFrame(image);
         }
         if (image.isNull()) return QBrush(Qt::NoBrush);
         QBrush brush(image);
         const Matrix& m = fill.matrix;
-        brush.setTransform(QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty));
+        const QTransform matrix(m.a, m.b, m.c, m.d, m.tx, m.ty);
+        brush.setTransform(clipped ? QTransform::fromTranslate(-1, -1) * matrix : matrix);
         return brush;
     }
     return QBrush(transformColor(fill.color, colorTransform));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <QBuffer>
 
 #include "render_test_support.h"
@@ -188,6 +190,34 @@ TEST(FillPainting, BitmapFillRepeatsAndFollowsItsMatrix) {
     fade.aMult = 0.5;
     const QImage faded = test::paintGeometry(geometry, QSize(40, 20), kTwipsToPixels, resources, fade);
     EXPECT_LE(colorDistance(pixel(faded, 2, 2), qRgb(255, 127, 127)), 2);
+}
+
+TEST(FillPainting, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge) {
+    // A 1x2 bitmap, red above blue, each bitmap pixel drawn 20 pixels tall and smoothed: the
+    // bottom edge stays blue (a tiled texture would blend in the red of the top row there).
+    auto movie = std::make_shared<Movie>();
+    auto bitmap = std::make_shared<BitmapCharacter>(7);
+    bitmap->encoding = BitmapCharacter::Encoding::Lossless;
+    bitmap->losslessFormat = 5;
+    bitmap->width = 1;
+    bitmap->height = 2;
+    const std::vector<uint8_t> raw = {0, 255, 0, 0, 0, 0, 0, 255};
+    uLongf size = compressBound(uLong(raw.size()));
+    bitmap->data.resize(size);
+    compress(bitmap->data.data(), &size, raw.data(), uLong(raw.size()));
+    bitmap->data.resize(size);
+    movie->dictionary[7] = bitmap;
+    RenderResources resources;
+    resources.setMovie(movie);
+    FillStyle fill;
+    fill.type = FillStyle::Type::ClippedBitmap;
+    fill.bitmapId = 7;
+    fill.matrix = Matrix{400, 0, 0, 400, 0, 0};  // one bitmap pixel -> 400 twips = 20 px
+    const auto geometry = buildShapeGeometry(rectangleRecords({0, 400, 0, 800}), {fill}, {}, false);
+    const QImage image = test::paintGeometry(geometry, QSize(20, 40), kTwipsToPixels, resources);
+    EXPECT_LE(colorDistance(pixel(image, 10, 39), qRgb(0, 0, 255)), 2);
+    EXPECT_LE(colorDistance(pixel(image, 10, 0), qRgb(255, 0, 0)), 2);
+    EXPECT_LE(colorDistance(pixel(image, 10, 20), qRgb(128, 0, 127)), 8);  // smoothed in between
 }
 
 TEST(FillPainting, BitmapFillNamingNoBitmapIsSkippedWithAWarning) {
