@@ -40,7 +40,25 @@ SpeakerOutput::~SpeakerOutput() {
     if (sink_) sink_->stop();
 }
 
+namespace {
+
+// An underrun only means the device waited for us; these mean it will not play again.
+bool deviceFailed(QAudio::Error error) {
+    return error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError;
+}
+
+}  // namespace
+
 void SpeakerOutput::service() {
+    if (!fallback_ && deviceFailed(sink_->error())) {
+        fallback_ = std::make_unique<swf::SilentClock>(mixer_, swf::SilentClock::TimeSource{}, "the sound device failed");
+        mixer_.setUnheardFrames(0);
+        description_ = fallback_->description();
+    }
+    if (fallback_) {
+        fallback_->service();
+        return;
+    }
     const qsizetype free = sink_->bytesFree();
     const size_t frames = free > 0 ? static_cast<size_t>(free / kBytesPerFrame) : 0;
     if (frames > 0) {
@@ -52,6 +70,6 @@ void SpeakerOutput::service() {
     mixer_.setUnheardFrames(queued > 0 ? queued / kBytesPerFrame : 0);
 }
 
-bool SpeakerOutput::audible() const { return sink_->error() == QAudio::NoError; }
+bool SpeakerOutput::audible() const { return !fallback_; }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 
 #include "swf/sound/audio_output.h"
 #include "swf/sound/mixer.h"
+#include "swf/sound/silent_clock.h"
 
 class QAudioSink;
 class QIODevice;
@@ -35,6 +36,9 @@ private:
     QIODevice* device_;  // owned by the sink
     std::string description_;
     std::vector<int16_t> scratch_;
+    // Takes over if the device fails while playing (unplugged, the sound server gone): the mix
+    // goes on in real time unheard, so that timelines following their sound do not freeze.
+    std::unique_ptr<swf::AudioOutput> fallback_;
 };
 
 }  // namespace velmora
