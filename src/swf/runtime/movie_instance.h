@@ -27,12 +27,13 @@ struct ScriptFunction;
 // inside it). A sprite's DoInitAction runs once, before the scripts of the frame that first places
 // the sprite. Scripts queued by a running script (a goto) run after those already waiting.
 //
-// Clip event handlers (onClipEvent) are queued with the scripts: load after the clip's first
-// frame scripts, enterFrame after the clip has stepped on each tick (then the clip's onEnterFrame
-// function, if a script gave it one). Unload handlers are not run:
-// the clip they would address is already gone.
+// Clip event handlers (onClipEvent) are queued with the scripts: load after the first-frame
+// scripts of the clip and of the clips inside it, enterFrame after the clip has stepped on each
+// tick (then the clip's onEnterFrame function, if a script gave it one). Unload handlers are not
+// run: the clip they would address is already gone.
 //
-// Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs.
+// Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs. Nor does
+// any script of a movie once its scripts have run away (see runsScripts()).
 class MovieInstance {
 public:
     struct Options {
