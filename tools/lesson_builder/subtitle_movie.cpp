@@ -8,7 +8,6 @@ namespace velmora::lessons {
 
 using test::BitWriter;
 using test::Color;
-using test::PlaceSpec;
 using test::SwfWriter;
 
 namespace {
