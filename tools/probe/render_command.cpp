@@ -91,8 +91,8 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
     swf::MovieInstance instance(movie);
     for (long i = 0; i < r.frame; ++i) instance.tick();
 
-    const int width = r.width ? r.width : std::clamp(movie->stageWidthPixels(), 1, kMaxSide);
-    const int height = r.height ? r.height : std::clamp(movie->stageHeightPixels(), 1, kMaxSide);
+    const int width = r.width ? r.width : static_cast<int>(std::clamp<int64_t>(movie->stageWidthPixels(), 1, kMaxSide));
+    const int height = r.height ? r.height : static_cast<int>(std::clamp<int64_t>(movie->stageHeightPixels(), 1, kMaxSide));
     const swf::Rgba bg = movie->backgroundColor;
     const QColor background = r.background.value_or(QColor(bg.r, bg.g, bg.b));
 

@@ -14,8 +14,9 @@ struct Rect {
     int32_t yMin = 0;
     int32_t yMax = 0;
 
-    int32_t width() const { return xMax - xMin; }
-    int32_t height() const { return yMax - yMin; }
+    // Wide enough for any pair of 32-bit edges: a hostile file may put them 2^32 twips apart.
+    int64_t width() const { return int64_t{xMax} - xMin; }
+    int64_t height() const { return int64_t{yMax} - yMin; }
 };
 
 // An affine transform. The point (x, y) maps to (a*x + c*y + tx, b*x + d*y + ty).

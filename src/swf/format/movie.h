@@ -55,8 +55,8 @@ struct Movie {
         return it == dictionary.end() ? nullptr : it->second;
     }
 
-    int32_t stageWidthPixels() const { return stage.width() / 20; }
-    int32_t stageHeightPixels() const { return stage.height() / 20; }
+    int64_t stageWidthPixels() const { return stage.width() / 20; }
+    int64_t stageHeightPixels() const { return stage.height() / 20; }
 };
 
 }  // namespace velmora::swf

@@ -60,8 +60,8 @@ Rect boundsOf(const Character& c) {
 std::pair<QImage, int> renderFitted(const std::shared_ptr<const Movie>& movie, const Character& c, uint16_t ratio,
                                     RenderResources& resources) {
     const Rect b = boundsOf(c);
-    const double w = std::max(1, b.width());
-    const double h = std::max(1, b.height());
+    const double w = static_cast<double>(std::max<int64_t>(1, b.width()));
+    const double h = static_cast<double>(std::max<int64_t>(1, b.height()));
     const double s = std::min(3600.0 / w, 3600.0 / h);
     DisplayList list;
     auto o = std::make_unique<DisplayObject>();

@@ -46,8 +46,9 @@ std::vector<ShapeRecord> rectangleRecords(const Rect& r, uint32_t fill1, uint32_
     start.moveTo = std::make_pair(r.xMin, r.yMin);
     start.fillStyle1 = fill1;
     if (line) start.lineStyle = line;
-    return {start, StraightEdgeRecord{r.width(), 0}, StraightEdgeRecord{0, r.height()},
-            StraightEdgeRecord{-r.width(), 0}, StraightEdgeRecord{0, -r.height()}};
+    const auto w = static_cast<int32_t>(r.width()), h = static_cast<int32_t>(r.height());
+    return {start, StraightEdgeRecord{w, 0}, StraightEdgeRecord{0, h}, StraightEdgeRecord{-w, 0},
+            StraightEdgeRecord{0, -h}};
 }
 
 std::shared_ptr<ShapeCharacter> rectangleShape(uint16_t id, const Rect& r, const FillStyle& fill) {
