@@ -1,6 +1,7 @@
 #include "platform/qt/default_button_key.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -8,14 +9,19 @@ namespace velmora {
 
 DefaultButtonKey::DefaultButtonKey(QWidget& window, QAbstractButton& button)
     : window_(window), button_(button) {
-    window_.installEventFilter(this);
+    // The focused widget sees a key first, and buttons would take Enter themselves; watching at
+    // the application lets the window's default button have it before any of them.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool DefaultButtonKey::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_ && event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* target = static_cast<QWidget*>(watched);
+        const bool inWindow = target == &window_ || window_.isAncestorOf(target);
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && button_.isEnabled() && button_.isVisible()) {
+        if (inWindow && enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            button_.isEnabled() && button_.isVisible()) {
             button_.animateClick();
             return true;
         }

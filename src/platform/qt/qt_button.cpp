@@ -30,8 +30,8 @@ QString graphicalFaceStyleSheet(const QColor& face) {
 QtButton::QtButton(QWidget* parent, Style style)
     : button_(new QPushButton(parent)), style_(style), backColor_(0x00F0F0F0) {
     button_->setFocusPolicy(Qt::StrongFocus);
-    // Enter presses the focused button, as it does in a dialog.
-    button_->setAutoDefault(true);
+    // Enter belongs to the window's default button (DefaultButtonKey); Space presses this one.
+    button_->setAutoDefault(false);
     connect(button_, &QPushButton::clicked, this, [this] {
         if (onClick_) onClick_();
     });

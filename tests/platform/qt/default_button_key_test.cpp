@@ -10,12 +10,11 @@
 namespace velmora {
 namespace {
 
-TEST(DefaultButtonKey, EnterPlaysFromAnyControlButAFocusedButtonTakesItItself) {
+TEST(DefaultButtonKey, EnterPlaysWhereverTheFocusIsAndSpacePressesTheFocusedButton) {
     QWidget window;
     auto* play = new QPushButton("play", &window);
     auto* open = new QPushButton("open", &window);
     auto* bar = new QScrollBar(Qt::Horizontal, &window);
-    open->setAutoDefault(true);
     DefaultButtonKey key(window, *play);
     window.show();
     int plays = 0;
@@ -23,16 +22,27 @@ TEST(DefaultButtonKey, EnterPlaysFromAnyControlButAFocusedButtonTakesItItself) {
     QObject::connect(play, &QPushButton::clicked, [&] { ++plays; });
     QObject::connect(open, &QPushButton::clicked, [&] { ++opens; });
 
-    // A key the scroll bar does not use travels up to the window.
     testing::keyClick(*bar, Qt::Key_Return);
     ASSERT_TRUE(testing::processEventsUntil([&] { return plays == 1; }, 2000));
     testing::keyClick(*bar, Qt::Key_Enter);
     ASSERT_TRUE(testing::processEventsUntil([&] { return plays == 2; }, 2000));
 
+    // A focused button does not take Enter: opening a dialog by accident would stop the lesson.
     testing::keyClick(*open, Qt::Key_Return);
+    ASSERT_TRUE(testing::processEventsUntil([&] { return plays == 3; }, 2000));
+    EXPECT_EQ(opens, 0);
+
+    testing::keyClick(*open, Qt::Key_Space);
+    ASSERT_TRUE(testing::processEventsUntil([&] { return opens == 1; }, 2000));
+    EXPECT_EQ(plays, 3);
+
+    // Keys of another window are not ours.
+    QWidget other;
+    auto* elsewhere = new QPushButton("elsewhere", &other);
+    other.show();
+    testing::keyClick(*elsewhere, Qt::Key_Return);
     testing::processEventsFor(300);
-    EXPECT_EQ(opens, 1);
-    EXPECT_EQ(plays, 2);
+    EXPECT_EQ(plays, 3);
 }
 
 }  // namespace
