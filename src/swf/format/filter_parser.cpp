@@ -30,6 +30,15 @@ void readFlags(BitReader& in, Filter& f, bool withOnTop) {
     }
 }
 
+// Angle, distance and strength followed by the flag byte: the tail of the shadow, bevel and
+// gradient filters (the glow has only the strength and the flags).
+void readOffsetStrengthAndFlags(BitReader& in, Filter& f, bool withOnTop) {
+    f.angle = in.fixed16();
+    f.distance = in.fixed16();
+    f.strength = in.fixed8();
+    readFlags(in, f, withOnTop);
+}
+
 Filter readFilter(BitReader& in) {
     Filter f;
     uint8_t type = in.u8();
@@ -38,10 +47,7 @@ Filter readFilter(BitReader& in) {
             f.type = Filter::Type::DropShadow;
             f.color = in.rgba();
             readBlur(in, f);
-            f.angle = in.fixed16();
-            f.distance = in.fixed16();
-            f.strength = in.fixed8();
-            readFlags(in, f, false);
+            readOffsetStrengthAndFlags(in, f, false);
             break;
         case 1:
             f.type = Filter::Type::Blur;
@@ -61,20 +67,14 @@ Filter readFilter(BitReader& in) {
             f.color = in.rgba();
             f.highlightColor = in.rgba();
             readBlur(in, f);
-            f.angle = in.fixed16();
-            f.distance = in.fixed16();
-            f.strength = in.fixed8();
-            readFlags(in, f, true);
+            readOffsetStrengthAndFlags(in, f, true);
             break;
         case 4:
         case 7:
             f.type = type == 4 ? Filter::Type::GradientGlow : Filter::Type::GradientBevel;
             readGradientStops(in, f);
             readBlur(in, f);
-            f.angle = in.fixed16();
-            f.distance = in.fixed16();
-            f.strength = in.fixed8();
-            readFlags(in, f, true);
+            readOffsetStrengthAndFlags(in, f, true);
             break;
         case 5: {
             f.type = Filter::Type::Convolution;
