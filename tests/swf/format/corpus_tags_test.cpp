@@ -133,6 +133,12 @@ void expectColorTransform(const JsonValue& j, const ColorTransform& cx) {
     EXPECT_EQ(cx.aAdd, j["alpha_add"].asInt());
 }
 
+// A style index a record may leave out: present exactly when the corpus names it, and then equal.
+void expectOptionalIndex(const std::optional<uint32_t>& actual, const JsonValue& e, const std::string& key) {
+    EXPECT_EQ(actual.has_value(), e.has(key)) << key;
+    if (actual && e.has(key)) { EXPECT_EQ(*actual, e[key].asInt()) << key; }
+}
+
 // Shape records: the corpus writes a curve's delta as the whole move, control included.
 void expectRecords(const JsonValue& j, const std::vector<ShapeRecord>& records) {
     const auto& expected = j.asArray();
@@ -148,12 +154,9 @@ void expectRecords(const JsonValue& j, const std::vector<ShapeRecord>& records) 
                 EXPECT_EQ(change->moveTo->first, e["move_to"]["x"].asInt());
                 EXPECT_EQ(change->moveTo->second, e["move_to"]["y"].asInt());
             }
-            EXPECT_EQ(change->fillStyle0.has_value(), e.has("left_fill"));
-            if (change->fillStyle0 && e.has("left_fill")) { EXPECT_EQ(*change->fillStyle0, e["left_fill"].asInt()); }
-            EXPECT_EQ(change->fillStyle1.has_value(), e.has("right_fill"));
-            if (change->fillStyle1 && e.has("right_fill")) { EXPECT_EQ(*change->fillStyle1, e["right_fill"].asInt()); }
-            EXPECT_EQ(change->lineStyle.has_value(), e.has("line_style"));
-            if (change->lineStyle && e.has("line_style")) { EXPECT_EQ(*change->lineStyle, e["line_style"].asInt()); }
+            expectOptionalIndex(change->fillStyle0, e, "left_fill");
+            expectOptionalIndex(change->fillStyle1, e, "right_fill");
+            expectOptionalIndex(change->lineStyle, e, "line_style");
             EXPECT_EQ(change->hasNewStyles, e.has("new_styles"));
         } else if (e.has("control_delta")) {
             auto* curve = std::get_if<CurvedEdgeRecord>(&records[i]);
@@ -235,6 +238,12 @@ void checkMorphShape(const Movie& movie, const JsonValue& v) {
     EXPECT_EQ(endEdges, expectedEdges);
 }
 
+void expectCodeUnits(const JsonValue& j, const FontCharacter& font) {
+    const auto& codes = j.asArray();
+    ASSERT_EQ(font.glyphs.size(), codes.size());
+    for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(font.glyphs[i].code, codes[i].asInt());
+}
+
 void checkFont(const Movie& movie, const JsonValue& v) {
     const auto& font = character<FontCharacter>(movie, v["id"]);
     if (v.has("font_name")) { EXPECT_EQ(font.name, v["font_name"].asString()); }
@@ -250,11 +259,7 @@ void checkFont(const Movie& movie, const JsonValue& v) {
             expectRecords(glyphs[i]["records"], font.glyphs[i].records);
         }
     }
-    if (v.has("code_units")) {
-        const auto& codes = v["code_units"].asArray();
-        ASSERT_EQ(font.glyphs.size(), codes.size());
-        for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(font.glyphs[i].code, codes[i].asInt());
-    }
+    if (v.has("code_units")) expectCodeUnits(v["code_units"], font);
     if (v.has("layout")) {
         const auto& layout = v["layout"];
         EXPECT_TRUE(font.hasLayout);
@@ -273,9 +278,7 @@ void checkFontInfo(const Movie& movie, const JsonValue& v) {
     EXPECT_EQ(font.ansi, v["is_ansi"].asBool());
     EXPECT_EQ(font.smallText, v["is_small"].asBool());
     EXPECT_EQ(font.shiftJis, v["is_shift_jis"].asBool());
-    const auto& codes = v["code_units"].asArray();
-    ASSERT_EQ(font.glyphs.size(), codes.size());
-    for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(font.glyphs[i].code, codes[i].asInt());
+    expectCodeUnits(v["code_units"], font);
 }
 
 void checkAlignZones(const Movie& movie, const JsonValue& v) {
@@ -508,6 +511,16 @@ bool checkCase(const Movie& movie, const JsonValue& v) {
     return true;
 }
 
+// The case's movie, or null after recording the parse failure.
+std::shared_ptr<const Movie> movieOrFailure(const CorpusCase& c) {
+    try {
+        return movieFor(c);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "parse failed: " << e.what();
+        return nullptr;
+    }
+}
+
 class CorpusTags : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -523,13 +536,8 @@ TEST_F(CorpusTags, EveryValidCaseParsesWithoutWarningsAndItsFieldsAgree) {
     for (const auto& c : cases_) {
         if (c.expected["type"].asString() == "RawBody") continue;
         SCOPED_TRACE(c.name);
-        std::shared_ptr<const Movie> movie;
-        try {
-            movie = movieFor(c);
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "parse failed: " << e.what();
-            continue;
-        }
+        auto movie = movieOrFailure(c);
+        if (!movie) continue;
         for (const auto& w : movie->warnings) ADD_FAILURE() << "warning: " << w;
         try {
             if (checkCase(*movie, c.expected)) ++checked;
@@ -546,13 +554,8 @@ TEST_F(CorpusTags, EveryDamagedBodyIsRefusedWithAWarningOrSkippedAsUnknown) {
         if (c.expected["type"].asString() != "RawBody") continue;
         SCOPED_TRACE(c.name);
         auto code = static_cast<uint16_t>(c.expected["code"].asInt());
-        std::shared_ptr<const Movie> movie;
-        try {
-            movie = movieFor(c);
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "parse failed: " << e.what();
-            continue;
-        }
+        auto movie = movieOrFailure(c);
+        if (!movie) continue;
         if (tagName(code) == "Unknown") continue;  // skipped like any tag from a later version
         bool named = false;
         for (const auto& w : movie->warnings) named |= w.find(tagName(code)) != std::string::npos;
