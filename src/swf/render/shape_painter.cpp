@@ -1,8 +1,10 @@
 #include "swf/render/shape_painter.h"
 
+#include <QPainterPathStroker>
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "swf/format/bitmap.h"
 #include "swf/render/color_transform_apply.h"
@@ -50,6 +52,80 @@ QPen makePen(const LineStyle& line, const ColorTransform& colorTransform, const 
         pen.setWidthF(std::min<double>(line.width, 32767.0));
     }
     return pen;
+}
+
+// The outline a cap adds beyond the end point p of a stroke leaving along the unit vector out.
+void addCap(QPainterPath& caps, LineStyle::Cap cap, QPointF p, QPointF out, double half) {
+    if (cap == LineStyle::Cap::Round) {
+        caps.addEllipse(p, half, half);
+    } else if (cap == LineStyle::Cap::Square) {
+        const QPointF side(-out.y() * half, out.x() * half);
+        caps.addPolygon(QPolygonF({p + side, p + side + out * half, p - side + out * half, p - side, p + side}));
+    }
+}
+
+// The unit vector from b towards a, or nothing when they coincide.
+std::optional<QPointF> direction(QPointF a, QPointF b) {
+    const QPointF d = a - b;
+    const double length = std::hypot(d.x(), d.y());
+    if (!(length > 0.0)) return std::nullopt;
+    return d / length;
+}
+
+// Strokes a path whose lines start and end with different caps, which one QPen cannot: the
+// stroke is outlined with flat ends and each open end gets its cap added. A subpath that returns
+// to its start is closed with a join, unless the style asks for its ends to stay open. Cosmetic
+// pens are measured in device pixels, so their outline is built on the device.
+void strokeWithTwoCaps(QPainter& painter, const QPainterPath& path, const LineStyle& style, QPen pen) {
+    const QTransform world = painter.worldTransform();
+    const bool onDevice = pen.isCosmetic();
+    const QPainterPath source = onDevice ? world.map(path) : path;
+    const double half = pen.widthF() / 2.0;
+    QPainterPath body;
+    QPainterPath caps;
+    caps.setFillRule(Qt::WindingFill);
+    int start = 0;
+    const int count = source.elementCount();
+    for (int i = 1; i <= count; ++i) {
+        if (i < count && !source.elementAt(i).isMoveTo()) continue;
+        // Elements [start, i) are one subpath.
+        const QPointF first = source.elementAt(start);
+        const QPointF last = source.elementAt(i - 1);
+        body.moveTo(first);
+        for (int e = start + 1; e < i; ++e) {
+            const QPainterPath::Element el = source.elementAt(e);
+            if (el.isLineTo()) {
+                body.lineTo(el);
+            } else if (el.isCurveTo() && e + 2 < i) {
+                body.cubicTo(el, source.elementAt(e + 1), source.elementAt(e + 2));
+                e += 2;
+            }
+        }
+        if (first == last && i - start > 1 && !style.noClose) {
+            body.closeSubpath();
+        } else {
+            std::optional<QPointF> out;
+            for (int e = start + 1; e < i && !out; ++e) out = direction(first, source.elementAt(e));
+            addCap(caps, style.startCap, first, out.value_or(QPointF(-1, 0)), half);
+            out.reset();
+            for (int e = i - 2; e >= start && !out; --e) out = direction(last, source.elementAt(e));
+            addCap(caps, style.endCap, last, out.value_or(QPointF(1, 0)), half);
+        }
+        start = i;
+    }
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setCosmetic(false);
+    QPainterPathStroker stroker(pen);
+    // United rather than filled one over the other, so that a translucent stroke stays even.
+    const QPainterPath outline = stroker.createStroke(body).united(caps);
+    QBrush brush = pen.brush();
+    painter.save();
+    if (onDevice) {
+        brush.setTransform(brush.transform() * world);
+        painter.resetTransform();
+    }
+    painter.fillPath(outline, brush);
+    painter.restore();
 }
 
 }  // namespace
@@ -118,7 +194,8 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTra
             const QPen pen = makePen(line.style, colorTransform, world, stageScale, resources, opacity);
             if (pen.brush().style() == Qt::NoBrush || opacity <= 0.0) continue;
             painter.setOpacity(baseOpacity * opacity);
-            painter.strokePath(line.path, pen);
+            if (line.style.startCap == line.style.endCap) painter.strokePath(line.path, pen);
+            else strokeWithTwoCaps(painter, line.path, line.style, pen);
         }
         painter.setOpacity(baseOpacity);
     }

@@ -192,9 +192,8 @@ TEST(FillPainting, BitmapFillRepeatsAndFollowsItsMatrix) {
     EXPECT_LE(colorDistance(pixel(faded, 2, 2), qRgb(255, 127, 127)), 2);
 }
 
-TEST(FillPainting, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge) {
-    // A 1x2 bitmap, red above blue, each bitmap pixel drawn 20 pixels tall and smoothed: the
-    // bottom edge stays blue (a tiled texture would blend in the red of the top row there).
+// A movie whose character 7 is a 1x2 lossless bitmap, red above blue.
+std::shared_ptr<Movie> redOverBlueMovie() {
     auto movie = std::make_shared<Movie>();
     auto bitmap = std::make_shared<BitmapCharacter>(7);
     bitmap->encoding = BitmapCharacter::Encoding::Lossless;
@@ -207,8 +206,14 @@ TEST(FillPainting, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge) {
     compress(bitmap->data.data(), &size, raw.data(), uLong(raw.size()));
     bitmap->data.resize(size);
     movie->dictionary[7] = bitmap;
+    return movie;
+}
+
+TEST(FillPainting, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge) {
+    // Each bitmap pixel drawn 20 pixels tall and smoothed: the bottom edge stays blue (a tiled
+    // texture would blend in the red of the top row there).
     RenderResources resources;
-    resources.setMovie(movie);
+    resources.setMovie(redOverBlueMovie());
     FillStyle fill;
     fill.type = FillStyle::Type::ClippedBitmap;
     fill.bitmapId = 7;
@@ -218,6 +223,39 @@ TEST(FillPainting, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge) {
     EXPECT_LE(colorDistance(pixel(image, 10, 39), qRgb(0, 0, 255)), 2);
     EXPECT_LE(colorDistance(pixel(image, 10, 0), qRgb(255, 0, 0)), 2);
     EXPECT_LE(colorDistance(pixel(image, 10, 20), qRgb(128, 0, 127)), 8);  // smoothed in between
+}
+
+TEST(FillPainting, EachEndOfAnOpenLineTakesItsOwnCap) {
+    RenderResources resources;
+    // A 4-pixel line from x = 10 to 30 at y = 10, each cap 2 pixels deep past its end.
+    auto paint = [&](LineStyle::Cap start, LineStyle::Cap end, uint8_t alpha = 255) {
+        LineStyle line;
+        line.width = 80;
+        line.color = {0, 0, 0, alpha};
+        line.startCap = start;
+        line.endCap = end;
+        StyleChangeRecord move;
+        move.moveTo = std::make_pair(200, 200);
+        move.lineStyle = 1;
+        const std::vector<ShapeRecord> records = {move, StraightEdgeRecord{400, 0}};
+        return test::paintGeometry(buildShapeGeometry(records, {}, {line}, false), QSize(40, 20), kTwipsToPixels,
+                                   resources);
+    };
+    const QRgb white = qRgb(255, 255, 255);
+    const QImage squareEnd = paint(LineStyle::Cap::None, LineStyle::Cap::Square);
+    EXPECT_EQ(pixel(squareEnd, 9, 10), white);
+    EXPECT_EQ(pixel(squareEnd, 31, 8), qRgb(0, 0, 0));
+    EXPECT_EQ(pixel(squareEnd, 32, 10), white);
+    const QImage squareStart = paint(LineStyle::Cap::Square, LineStyle::Cap::None);
+    EXPECT_EQ(pixel(squareStart, 8, 8), qRgb(0, 0, 0));
+    EXPECT_EQ(pixel(squareStart, 30, 10), white);
+    const QImage roundEnd = paint(LineStyle::Cap::None, LineStyle::Cap::Round);
+    EXPECT_LT(qRed(pixel(roundEnd, 31, 10)), 60);
+    EXPECT_GT(qRed(pixel(roundEnd, 31, 8)), 100);  // the corner a square cap would fill
+    // A translucent line is as light over its end cap as along its body.
+    const QImage glass = paint(LineStyle::Cap::Square, LineStyle::Cap::Round, 128);
+    EXPECT_LE(colorDistance(pixel(glass, 30, 10), pixel(glass, 20, 10)), 2);
+    EXPECT_LE(colorDistance(pixel(glass, 9, 10), pixel(glass, 20, 10)), 2);
 }
 
 TEST(FillPainting, BitmapFillNamingNoBitmapIsSkippedWithAWarning) {
