@@ -3,6 +3,7 @@
 #include <QPainterPathStroker>
 #include <QPen>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -128,6 +129,34 @@ void strokeWithTwoCaps(QPainter& painter, const QPainterPath& path, const LineSt
     painter.restore();
 }
 
+// Fills path with a clipped bitmap brush: the picture once, and beyond its edges its edge
+// pixels drawn outwards, as a clipped fill shows them (a texture brush would tile). The area the
+// path covers is cut into nine pieces around the picture: the picture, four edge rows or columns
+// stretched, four corner pixels stretched.
+void fillClamped(QPainter& painter, const QPainterPath& path, const QBrush& brush) {
+    const QImage image = brush.textureImage();
+    bool invertible = false;
+    const QTransform toImage = brush.transform().inverted(&invertible);
+    if (image.isNull() || !invertible) return;
+    const QRectF reach = toImage.map(path).boundingRect();
+    const double w = image.width();
+    const double h = image.height();
+    // Per axis: the stretch before the picture, the picture, the stretch after (target, source).
+    using Span = std::array<double, 4>;  // target from, target to, source from, source length
+    const std::array<Span, 3> xs{Span{reach.left(), 0, 0, 1}, Span{0, w, 0, w}, Span{w, reach.right(), w - 1, 1}};
+    const std::array<Span, 3> ys{Span{reach.top(), 0, 0, 1}, Span{0, h, 0, h}, Span{h, reach.bottom(), h - 1, 1}};
+    painter.save();
+    painter.setClipPath(path, Qt::IntersectClip);
+    // The clip gives the edge its antialiasing; pieces drawn aliased meet without seams.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setTransform(brush.transform() * painter.worldTransform());
+    for (const Span& y : ys)
+        for (const Span& x : xs)
+            if (x[1] > x[0] && y[1] > y[0])
+                painter.drawImage(QRectF(x[0], y[0], x[1] - x[0], y[1] - y[0]), image, QRectF(x[2], y[2], x[3], y[3]));
+    painter.restore();
+}
+
 }  // namespace
 
 QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform, RenderResources& resources,
@@ -185,7 +214,10 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTra
                                 fill.style.type == FillStyle::Type::ClippedBitmap;
             if (fill.style.isBitmap()) painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
             painter.setOpacity(baseOpacity * opacity);
-            painter.fillPath(fill.path, brush);
+            const bool clipped = fill.style.type == FillStyle::Type::ClippedBitmap ||
+                                 fill.style.type == FillStyle::Type::NonSmoothedClippedBitmap;
+            if (clipped) fillClamped(painter, fill.path, brush);
+            else painter.fillPath(fill.path, brush);
         }
         painter.setOpacity(baseOpacity);
         painter.setBrush(Qt::NoBrush);

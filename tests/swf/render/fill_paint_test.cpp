@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <QBuffer>
+#include <tuple>
 
 #include "render_test_support.h"
 #include "swf/format/bitmap.h"
@@ -223,6 +224,28 @@ TEST(FillPainting, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge) {
     EXPECT_LE(colorDistance(pixel(image, 10, 39), qRgb(0, 0, 255)), 2);
     EXPECT_LE(colorDistance(pixel(image, 10, 0), qRgb(255, 0, 0)), 2);
     EXPECT_LE(colorDistance(pixel(image, 10, 20), qRgb(128, 0, 127)), 8);  // smoothed in between
+}
+
+TEST(FillPainting, ClippedBitmapExtendsItsEdgePixelsBeyondThePicture) {
+    RenderResources resources;
+    resources.setMovie(redOverBlueMovie());
+    for (FillStyle::Type type : {FillStyle::Type::ClippedBitmap, FillStyle::Type::NonSmoothedClippedBitmap}) {
+        FillStyle fill;
+        fill.type = type;
+        fill.bitmapId = 7;
+        fill.matrix = Matrix{400, 0, 0, 400, 400, 400};  // the picture covers pixels (20..40, 20..60)
+        const auto geometry = buildShapeGeometry(rectangleRecords({0, 1600, 0, 1600}), {fill}, {}, false);
+        const QImage image = test::paintGeometry(geometry, QSize(90, 90), kTwipsToPixels, resources);
+        const QRgb red = qRgb(255, 0, 0);
+        const QRgb blue = qRgb(0, 0, 255);
+        // Left, right and above of the top row stay red; below the picture stays blue, where
+        // tiling would start again with red.
+        for (auto [x, y, expected] : {std::tuple{5, 25, red}, {70, 25, red}, {30, 5, red}, {5, 5, red},
+                                      {30, 70, blue}, {70, 75, blue}, {5, 55, blue}, {30, 25, red}}) {
+            EXPECT_LE(colorDistance(pixel(image, x, y), expected), 2) << x << "," << y;
+        }
+        EXPECT_EQ(pixel(image, 85, 85), qRgb(255, 255, 255));  // outside the shape
+    }
 }
 
 TEST(FillPainting, EachEndOfAnOpenLineTakesItsOwnCap) {
