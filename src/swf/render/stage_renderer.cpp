@@ -12,6 +12,7 @@
 #include "swf/render/filters.h"
 #include "swf/render/shape_painter.h"
 #include "swf/render/static_text.h"
+#include "swf/runtime/placement_plan.h"
 
 namespace velmora::swf {
 namespace {
@@ -74,6 +75,7 @@ QImage StageRenderer::renderImage(const DisplayList& list, const Rect& stage, QS
 void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const QTransform& toDevice,
                              const ColorTransform& cx, double stageScale) {
     stageScale_ = stageScale;
+    stillObjects_ = 0;
     painter.save();
     drawListAt(painter, list, Context{toDevice, cx, 0, false});
     painter.restore();
@@ -108,7 +110,7 @@ void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const
 void StageRenderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& parent) {
     if (!object.visible || !object.character) return;
     Context ctx{toQt(object.matrix) * parent.world, parent.cx * object.colorTransform, parent.nesting + 1,
-                parent.insideLayer};
+                parent.insideLayer, parent.stillPicture};
     if (ctx.nesting > kMaxNesting) {
         resources_.warnings.add("sprites nested deeper than " + std::to_string(kMaxNesting) + " levels are not drawn");
         return;
@@ -187,8 +189,10 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             break;
         }
         case CharacterKind::Sprite:
-            if (object)
-                if (const DisplayList* children = children_(*object)) drawListAt(painter, *children, ctx);
+            if (!object || ctx.stillPicture)
+                drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
+            else if (const DisplayList* children = children_(*object))
+                drawListAt(painter, *children, ctx);
             break;
         case CharacterKind::Button:
             drawButton(painter, character, object ? object->buttonState : ButtonState::Up, ctx);
@@ -213,10 +217,41 @@ void StageRenderer::drawButton(QPainter& painter, const Character& character, Bu
                                     std::to_string(r->characterId) + ", which is missing: not drawn");
             continue;
         }
-        Context rc{toQt(r->matrix) * ctx.world, ctx.cx * r->colorTransform, ctx.nesting + 1, ctx.insideLayer};
+        Context rc{toQt(r->matrix) * ctx.world, ctx.cx * r->colorTransform, ctx.nesting + 1, ctx.insideLayer,
+                   ctx.stillPicture};
         if (rc.nesting > kMaxNesting) return;
         drawCharacter(painter, *c, nullptr, rc);
     }
+}
+
+void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx) {
+    const Movie* movie = resources_.movie();
+    if (!movie || sprite.timeline.frames.empty()) return;
+    PlacementPlan plan;
+    applyFrameToPlan(plan, sprite.timeline.frames.front(), *movie);
+    stillObjects_ += int(plan.size());
+    if (stillObjects_ > kMaxStillObjects) {
+        resources_.warnings.add("sprite " + std::to_string(sprite.id) +
+                                " shown as a still picture places too many objects: not drawn");
+        return;
+    }
+    DisplayList list;
+    for (auto& [depth, p] : plan) {
+        auto object = std::make_unique<DisplayObject>();
+        object->depth = depth;
+        object->character = std::move(p.character);
+        object->matrix = p.matrix;
+        object->colorTransform = p.colorTransform;
+        object->ratio = p.ratio;
+        object->clipDepth = p.clipDepth;
+        object->blendMode = p.blendMode;
+        object->filters = std::move(p.filters);
+        object->visible = p.visible;
+        list.emplace(depth, std::move(object));
+    }
+    Context still = ctx;
+    still.stillPicture = true;
+    drawListAt(painter, list, still);
 }
 
 void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx) {

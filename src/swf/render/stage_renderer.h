@@ -6,6 +6,7 @@
 #include <QTransform>
 #include <functional>
 
+#include "swf/format/sprite.h"
 #include "swf/runtime/display_object.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_viewport.h"
@@ -20,10 +21,10 @@ using ChildListLookup = std::function<const DisplayList*(const DisplayObject&)>;
 const DisplayList* clipDisplayList(const DisplayObject& object);
 
 // Draws display lists: the stage of a movie, through its sprites, onto a painter. Shapes, morph
-// shapes, static and edit texts, bitmaps, buttons (the records of their current state) and
-// sprites; matrices and colour transforms compose from parent to child; clip layers mask the
-// depths they cover; blend modes and filters are drawn on offscreen layers. Antialiased, bitmaps
-// smoothed where the movie allows it.
+// shapes, static and edit texts, bitmaps, buttons (the records of their current state; sprites
+// among them, having no live instance, show their first frame) and sprites; matrices and colour
+// transforms compose from parent to child; clip layers mask the depths they cover; blend modes and
+// filters are drawn on offscreen layers. Antialiased, bitmaps smoothed where the movie allows it.
 //
 // The renderer sets the painter's transform itself and expects the painter to be untransformed;
 // it restores the painter's state when done. Anything it cannot draw (a missing character, an
@@ -60,13 +61,21 @@ private:
         ColorTransform cx;
         int nesting = 0;
         bool insideLayer = false;  // a parent with blend mode "layer" gathers us
+        // Drawn from a timeline's placements (the records of a button), where no sprite has a
+        // live instance: sprites show their first frame.
+        bool stillPicture = false;
     };
+    // Sprites drawn as still pictures build objects of their own; a drawn frame builds at most
+    // this many, so that sprites placing themselves many times over cannot multiply without end.
+    static constexpr int kMaxStillObjects = 4096;
 
     void drawListAt(QPainter& painter, const DisplayList& list, const Context& ctx);
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& parent);
     void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
                        const Context& ctx);
     void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
+    // Draws the display list a sprite's first frame sets up.
+    void drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx);
     void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);
     // Draws through the picture cache; returns false when the picture is too large to keep and
     // the caller must draw directly. draw paints with the transform and colour transform it is
@@ -86,6 +95,7 @@ private:
     double stageScale_ = 1.0;
     bool pictureCaching_ = true;
     QSize deviceSize_;
+    int stillObjects_ = 0;  // built for still pictures in the frame being drawn
 };
 
 }  // namespace velmora::swf

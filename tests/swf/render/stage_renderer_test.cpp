@@ -4,6 +4,7 @@
 #include "support/swf_writer.h"
 #include "swf/format/button.h"
 #include "swf/format/movie_loader.h"
+#include "swf/format/sprite.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
@@ -163,6 +164,48 @@ TEST(StageRenderer, ButtonShowsTheRecordsOfItsState) {
     const QImage image = scene.render();
     EXPECT_EQ(pixel(image, 15, 10), qRgb(0, 255, 0));
     EXPECT_EQ(pixel(image, 5, 10), kYellow.rgb());
+    EXPECT_FALSE(scene.resources.warnings.empty());
+}
+
+TEST(StageRenderer, ButtonShowsTheFirstFrameOfItsSprites) {
+    Scene scene;
+    scene.add(test::rectangleShape(1, {0, 400, 0, 400}, test::solidFill({0, 0, 255, 255})));
+    scene.add(test::rectangleShape(2, {0, 400, 0, 400}, test::solidFill({255, 0, 0, 255})));
+    auto frameOf = [](uint16_t characterId, double tx) {
+        PlaceObject p;
+        p.depth = 1;
+        p.characterId = characterId;
+        p.matrix = Matrix{1, 0, 0, 1, tx, 0};
+        Frame frame;
+        frame.tags.push_back(p);
+        return frame;
+    };
+    // Sprite 4 shows the blue square at x 400 twips, then the red one on its second frame;
+    // sprite 5 holds sprite 4 moved a further 400 twips.
+    auto inner = scene.add(std::make_shared<SpriteCharacter>(4));
+    inner->timeline.frames = {frameOf(1, 400), frameOf(2, 0)};
+    auto outer = scene.add(std::make_shared<SpriteCharacter>(5));
+    outer->timeline.frames = {frameOf(4, 400)};
+    auto button = std::make_shared<ButtonCharacter>(3);
+    ButtonRecord record;
+    record.up = true;
+    record.characterId = 5;
+    button->records = {record};
+    scene.add(button);
+    scene.put(place(button, 1));
+    const QImage image = scene.render();
+    EXPECT_EQ(pixel(image, 50, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(pixel(image, 35, 10), kYellow.rgb());
+    EXPECT_EQ(pixel(image, 65, 10), kYellow.rgb());
+
+    // A sprite placing itself twice over would double at every level: drawing stops, with a warning.
+    auto selfish = scene.add(std::make_shared<SpriteCharacter>(6));
+    selfish->timeline.frames = {frameOf(6, 0)};
+    PlaceObject again = std::get<PlaceObject>(selfish->timeline.frames[0].tags[0]);
+    again.depth = 2;
+    selfish->timeline.frames[0].tags.push_back(again);
+    button->records[0].characterId = 6;
+    scene.render();
     EXPECT_FALSE(scene.resources.warnings.empty());
 }
 
