@@ -103,9 +103,21 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
             double x = options.leftMargin + (line.firstOfParagraph ? options.indent : 0.0);
             if (paragraph.align == EditTextCharacter::Align::Right) x += lineBox - width;
             else if (paragraph.align == EditTextCharacter::Align::Center) x += (lineBox - width) / 2.0;
+            // Justified lines share what the line lacks among the spaces between their words;
+            // spaces before the first word are indentation and keep their width.
+            double stretch = 0.0;
+            size_t firstWord = line.begin;
+            while (firstWord < visibleEnd && isSpace(items[firstWord].c)) ++firstWord;
+            if (paragraph.align == EditTextCharacter::Align::Justify && &line != &lines.back()) {
+                const auto gaps = std::count_if(items.begin() + long(firstWord), items.begin() + long(visibleEnd),
+                                                [](const Item& item) { return isSpace(item.c); });
+                if (gaps > 0 && lineBox > width) stretch = (lineBox - width) / double(gaps);
+            }
 
             for (size_t i = line.begin; i < line.end; ++i) {
                 const Item& item = items[i];
+                const double advance =
+                    item.advance + (i >= firstWord && i < visibleEnd && isSpace(item.c) ? stretch : 0.0);
                 if (!isSpace(item.c)) {
                     QPainterPath outline = glyphs.outline(item.c, *item.format);
                     if (!outline.isEmpty()) geometry.add(outline.translated(x, y), item.format->color);
@@ -114,10 +126,10 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
                     const double thickness = std::max(20.0, item.format->size / 16.0);
                     QPainterPath bar;
                     bar.setFillRule(Qt::WindingFill);
-                    bar.addRect(QRectF(x, y + item.format->size / 10.0, item.advance, thickness));
+                    bar.addRect(QRectF(x, y + item.format->size / 10.0, advance, thickness));
                     geometry.add(bar, item.format->color);
                 }
-                x += item.advance;
+                x += advance;
             }
         }
     }

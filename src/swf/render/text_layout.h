@@ -36,8 +36,8 @@ struct TextLayoutOptions {
 // Lays paragraphs out into lines and makes them into outlines. Lines break at spaces, and
 // between CJK characters, which need no spaces; a word longer than a line is broken where it
 // overflows. Without wordWrap each paragraph is one line, cut off by the field. Spaces at the end
-// of a line do not count for its alignment; justified text is set flush left (the last line of a
-// paragraph always is). Underlines are drawn as part of the outline in the run's colour.
+// of a line do not count for its alignment; justified lines widen the spaces between their words
+// to fill the line, except the last line of a paragraph, which is set flush left. Underlines are drawn as part of the outline in the run's colour.
 TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const TextLayoutOptions& options,
                         GlyphSource& glyphs);
 

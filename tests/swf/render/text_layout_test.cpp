@@ -85,6 +85,19 @@ TEST(TextLayout, AlignmentMarginsAndIndent) {
     EXPECT_EQ(firstX(EditTextCharacter::Align::Center), 400);
 }
 
+TEST(TextLayout, JustifiedLinesFillTheBoxButTheLastOfTheParagraph) {
+    BoxGlyphs glyphs;
+    TextLayoutOptions options;
+    options.width = 750;
+    options.wordWrap = true;
+    const auto text = paragraph(U"a b cd ef gh", EditTextCharacter::Align::Justify);
+    const auto lines = boxes(layoutText(text, options, glyphs));
+    ASSERT_EQ(lines.size(), 2u);
+    // "a b cd" is 600 wide: its two spaces share the 150 left over, so "cd" ends at the edge.
+    EXPECT_EQ(lines.begin()->second, (std::vector<double>{0, 275, 550, 650}));
+    EXPECT_EQ(std::next(lines.begin())->second, (std::vector<double>{0, 100, 300, 400}));
+}
+
 TEST(TextLayout, WithoutWrapEachParagraphIsOneLine) {
     BoxGlyphs glyphs;
     TextLayoutOptions options;
