@@ -3,19 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "swf/sound/adpcm_tables.h"
+
 namespace velmora::test {
 
 namespace {
-
-constexpr int kSteps[89] = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-const std::vector<std::vector<int>> kIndexMoves = {
-    {-1, 2}, {-1, -1, 2, 4}, {-1, -1, -1, -1, 2, 4, 6, 8}, {-1, -1, -1, -1, -1, -1, -1, -1, 1, 2, 4, 6, 8, 10, 13, 16}};
 
 struct Bits {
     std::vector<uint8_t> out;
@@ -53,7 +45,7 @@ std::vector<uint8_t> encodeSwfAdpcm(const std::vector<int16_t>& samples, int cha
             int diff = sample - predictor[c];
             int code = 0;
             if (diff < 0) code = sign, diff = -diff;
-            int step = kSteps[index[c]];
+            int step = swf::kAdpcmStepSizes[index[c]];
             int rebuilt = 0;
             for (int bit = sign >> 1; bit != 0; bit >>= 1) {
                 if (diff >= step) {
@@ -65,7 +57,7 @@ std::vector<uint8_t> encodeSwfAdpcm(const std::vector<int16_t>& samples, int cha
             }
             rebuilt += step;
             predictor[c] = std::clamp(predictor[c] + ((code & sign) ? -rebuilt : rebuilt), -32768, 32767);
-            index[c] = std::clamp(index[c] + kIndexMoves[size_t(codeBits - 2)][size_t(code & (sign - 1))], 0, 88);
+            index[c] = std::clamp(index[c] + swf::kAdpcmIndexMoves[codeBits - 2][code & (sign - 1)], 0, 88);
             bits.put(uint32_t(code), codeBits);
         }
     }
