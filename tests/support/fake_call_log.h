@@ -22,6 +22,13 @@ public:
     // Records the call and raises a Failure when it is set to fail. A failing call is logged too,
     // with " !" appended.
     void record(const std::string& key, const std::string& call);
+    // The three kinds of call above, each keyed and written from one name: "HSc1.Value",
+    // "HSc1.Max" with "120", "swf2.TGotoFrame" with "mp3_mc,120".
+    void read(const std::string& property) { record(property, property); }
+    void write(const std::string& property, const std::string& value) { record(property + "=", property + "=" + value); }
+    void call(const std::string& method, const std::string& arguments = "") {
+        record(method, method + "(" + arguments + ")");
+    }
 
     const std::vector<std::string>& calls() const { return calls_; }
     // Only the calls whose text starts with `prefix` (for example "swf2." or "Timer").

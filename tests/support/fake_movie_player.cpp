@@ -20,45 +20,45 @@ void FakeMoviePlayer::load(const std::string& path, const FakeMovieFile& file) {
 }
 
 void FakeMoviePlayer::putMovie(const std::string& path) {
-    log_.record(name_ + ".Movie=", name_ + ".Movie=" + path);
+    log_.write(name_ + ".Movie", path);
     const auto found = files.find(path);
     load(path, found != files.end() ? found->second : FakeMovieFile{});
 }
 std::string FakeMoviePlayer::Movie() const {
-    log_.record(name_ + ".Movie", name_ + ".Movie");
+    log_.read(name_ + ".Movie");
     return movie;
 }
 int32_t FakeMoviePlayer::TotalFrames() const {
-    log_.record(name_ + ".TotalFrames", name_ + ".TotalFrames");
+    log_.read(name_ + ".TotalFrames");
     return totalFrames;
 }
 int32_t FakeMoviePlayer::FrameNum() const {
-    log_.record(name_ + ".FrameNum", name_ + ".FrameNum");
+    log_.read(name_ + ".FrameNum");
     return frameNum;
 }
 void FakeMoviePlayer::Play() {
-    log_.record(name_ + ".Play", name_ + ".Play()");
+    log_.call(name_ + ".Play");
     playing = true;
 }
 void FakeMoviePlayer::StopPlay() {
-    log_.record(name_ + ".StopPlay", name_ + ".StopPlay()");
+    log_.call(name_ + ".StopPlay");
     playing = false;
 }
 void FakeMoviePlayer::GotoFrame(int32_t frame) {
-    log_.record(name_ + ".GotoFrame", name_ + ".GotoFrame(" + std::to_string(frame) + ")");
+    log_.call(name_ + ".GotoFrame", std::to_string(frame));
     frameNum = frame;
     playing = false;
 }
 void FakeMoviePlayer::Forward() {
-    log_.record(name_ + ".Forward", name_ + ".Forward()");
+    log_.call(name_ + ".Forward");
     ++frameNum;
 }
 void FakeMoviePlayer::Back() {
-    log_.record(name_ + ".Back", name_ + ".Back()");
+    log_.call(name_ + ".Back");
     --frameNum;
 }
 void FakeMoviePlayer::putBackgroundColor(int32_t rgb) {
-    log_.record(name_ + ".BackgroundColor=", name_ + ".BackgroundColor=" + std::to_string(rgb));
+    log_.write(name_ + ".BackgroundColor", std::to_string(rgb));
     background = rgb;
 }
 
@@ -67,40 +67,39 @@ void FakeMoviePlayer::requireClip(const std::string& target) const {
 }
 
 std::string FakeMoviePlayer::TGetProperty(const std::string& target, int32_t index) {
-    log_.record(name_ + ".TGetProperty",
-                name_ + ".TGetProperty(" + target + "," + std::to_string(index) + ")");
+    log_.call(name_ + ".TGetProperty", target + "," + std::to_string(index));
     requireClip(target);
     if (index != 5) throw Failure("the fake knows only the frame count property");
     return *clipFrames;
 }
 int32_t FakeMoviePlayer::TCurrentFrame(const std::string& target) {
-    log_.record(name_ + ".TCurrentFrame", name_ + ".TCurrentFrame(" + target + ")");
+    log_.call(name_ + ".TCurrentFrame", target);
     requireClip(target);
     return clipFrame;
 }
 void FakeMoviePlayer::TGotoFrame(const std::string& target, int32_t frame) {
-    log_.record(name_ + ".TGotoFrame", name_ + ".TGotoFrame(" + target + "," + std::to_string(frame) + ")");
+    log_.call(name_ + ".TGotoFrame", target + "," + std::to_string(frame));
     requireClip(target);
     clipFrame = frame;
     clipPlaying = false;
 }
 void FakeMoviePlayer::TPlay(const std::string& target) {
-    log_.record(name_ + ".TPlay", name_ + ".TPlay(" + target + ")");
+    log_.call(name_ + ".TPlay", target);
     requireClip(target);
     clipPlaying = true;
 }
 void FakeMoviePlayer::TStopPlay(const std::string& target) {
-    log_.record(name_ + ".TStopPlay", name_ + ".TStopPlay(" + target + ")");
+    log_.call(name_ + ".TStopPlay", target);
     requireClip(target);
     clipPlaying = false;
 }
 
 void FakeMoviePlayer::putWidth(float twips) {
-    log_.record(name_ + ".Width=", name_ + ".Width=" + twipsText(twips));
+    log_.write(name_ + ".Width", twipsText(twips));
     width = twips;
 }
 void FakeMoviePlayer::putHeight(float twips) {
-    log_.record(name_ + ".Height=", name_ + ".Height=" + twipsText(twips));
+    log_.write(name_ + ".Height", twipsText(twips));
     height = twips;
 }
 
