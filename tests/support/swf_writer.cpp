@@ -200,24 +200,20 @@ void BitWriter::rect(int32_t xMin, int32_t xMax, int32_t yMin, int32_t yMax) {
 
 void BitWriter::matrix(const WriterMatrix& m) {
     flush();
-    bool hasScale = m.scaleX != 1.0 || m.scaleY != 1.0;
-    ub(hasScale, 1);
-    if (hasScale) {
-        int32_t sx = toFixed16(m.scaleX), sy = toFixed16(m.scaleY);
-        unsigned n = signedBits({sx, sy});
+    // The scale and the rotate-skew pairs: a flag, then the two 16.16 numbers unless both are the
+    // identity's.
+    auto fixedPair = [this](double first, double second, double identity) {
+        const bool present = first != identity || second != identity;
+        ub(present, 1);
+        if (!present) return;
+        const int32_t a = toFixed16(first), b = toFixed16(second);
+        const unsigned n = signedBits({a, b});
         ub(n, 5);
-        sb(sx, n);
-        sb(sy, n);
-    }
-    bool hasRotate = m.rotateSkew0 != 0.0 || m.rotateSkew1 != 0.0;
-    ub(hasRotate, 1);
-    if (hasRotate) {
-        int32_t r0 = toFixed16(m.rotateSkew0), r1 = toFixed16(m.rotateSkew1);
-        unsigned n = signedBits({r0, r1});
-        ub(n, 5);
-        sb(r0, n);
-        sb(r1, n);
-    }
+        sb(a, n);
+        sb(b, n);
+    };
+    fixedPair(m.scaleX, m.scaleY, 1.0);
+    fixedPair(m.rotateSkew0, m.rotateSkew1, 0.0);
     unsigned n = (m.translateX == 0 && m.translateY == 0) ? 0 : signedBits({m.translateX, m.translateY});
     ub(n, 5);
     sb(m.translateX, n);
