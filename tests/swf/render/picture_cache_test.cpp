@@ -52,19 +52,28 @@ int worstDifference(const QImage& a, const QImage& b) {
     return worst;
 }
 
-TEST(PictureCache, CachedPicturesMatchDrawingAfresh) {
+// The scene drawn two ways: afresh every time, and through the picture cache.
+class PictureCache : public ::testing::Test {
+protected:
+    PictureCache() {
+        direct.setMovie(scene.movie);
+        cached.setMovie(scene.movie);
+        plain.setPictureCaching(false);
+    }
+    QImage drawAfresh() { return plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white); }
+    QImage drawCached() { return caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white); }
+
     CachedScene scene;
     RenderResources direct;
-    direct.setMovie(scene.movie);
-    StageRenderer plain(direct);
-    plain.setPictureCaching(false);
     RenderResources cached;
-    cached.setMovie(scene.movie);
-    StageRenderer caching(cached);
+    StageRenderer plain{direct};
+    StageRenderer caching{cached};
+};
 
-    const QImage expected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
-    const QImage first = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
-    const QImage second = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+TEST_F(PictureCache, CachedPicturesMatchDrawingAfresh) {
+    const QImage expected = drawAfresh();
+    const QImage first = drawCached();
+    const QImage second = drawCached();
     EXPECT_GT(cached.pictures.pixels(), 0);
     EXPECT_LE(worstDifference(expected, first), 2);
     EXPECT_LE(worstDifference(expected, second), 2);
@@ -73,20 +82,20 @@ TEST(PictureCache, CachedPicturesMatchDrawingAfresh) {
     // where drawing afresh puts them.
     for (auto& [depth, object] : scene.list) object->matrix.tx += 20;
     const int64_t before = cached.pictures.pixels();
-    const QImage movedExpected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
-    const QImage moved = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const QImage movedExpected = drawAfresh();
+    const QImage moved = drawCached();
     EXPECT_EQ(cached.pictures.pixels(), before);
     EXPECT_LE(worstDifference(movedExpected, moved), 2);
 
     // A change of colour transform is a different picture.
     scene.list[2]->colorTransform.rMult = 0;
     scene.list[2]->colorTransform.rAdd = 255;
-    const QImage recolouredExpected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
-    const QImage recoloured = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+    const QImage recolouredExpected = drawAfresh();
+    const QImage recoloured = drawCached();
     EXPECT_LE(worstDifference(recolouredExpected, recoloured), 2);
 }
 
-TEST(PictureCache, StaysWithinItsPixelBudget) {
+TEST_F(PictureCache, StaysWithinItsPixelBudget) {
     RasterCache cache;
     for (int i = 0; i < 100; ++i) {
         QPoint shift;
@@ -99,16 +108,9 @@ TEST(PictureCache, StaysWithinItsPixelBudget) {
     EXPECT_NE(cache.find(RasterCache::makeKey(&cache, 99, {}, QTransform(), {}, 1.0, shift)), nullptr);
 }
 
-}  // namespace
-}  // namespace velmora::swf
-
-namespace velmora::swf {
-namespace {
-
 // On a high-density screen pictures and layers are made at the device's own pixels: drawing at
 // device pixel ratio 2 gives the same pixels as drawing twice as large at ratio 1.
-TEST(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
-    CachedScene scene;
+TEST_F(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
     Filter glow;
     glow.type = Filter::Type::Glow;
     glow.color = {255, 0, 255, 255};
@@ -132,30 +134,16 @@ TEST(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
     EXPECT_LT(different, 600 * 300 / 100);
 }
 
-}  // namespace
-}  // namespace velmora::swf
-
-namespace velmora::swf {
-namespace {
-
 // A fade draws the unfaded picture at an opacity, for text and single-fill shapes alike, and
 // looks as drawing every part faded does.
-TEST(PictureCache, FadesReuseTheUnfadedPicture) {
-    CachedScene scene;
-    RenderResources direct;
-    direct.setMovie(scene.movie);
-    StageRenderer plain(direct);
-    plain.setPictureCaching(false);
-    RenderResources cached;
-    cached.setMovie(scene.movie);
-    StageRenderer caching(cached);
-    caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+TEST_F(PictureCache, FadesReuseTheUnfadedPicture) {
+    drawCached();
     const int64_t pixels = cached.pictures.pixels();
     for (double alpha : {0.8, 0.5, 0.2}) {
         scene.list[2]->colorTransform.aMult = alpha;
         scene.list[3]->colorTransform.aMult = alpha;
-        const QImage expected = plain.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
-        const QImage faded = caching.renderImage(scene.list, scene.movie->stage, {300, 150}, Qt::white);
+        const QImage expected = drawAfresh();
+        const QImage faded = drawCached();
         EXPECT_LE(worstDifference(expected, faded), 3) << alpha;
     }
     EXPECT_EQ(cached.pictures.pixels(), pixels);
