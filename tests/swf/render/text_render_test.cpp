@@ -128,18 +128,24 @@ TEST(StaticText, MissingFontsAndGlyphsAreSkippedWithWarnings) {
     EXPECT_EQ(pixel(image, 25, 15), qRgb(0, 0, 0));
 }
 
-TEST(EditText, EmbeddedFontFieldWithBorderAndHtml) {
-    TextScene scene;
-    scene.add(squareFont(1));
+// Field 2 showing `text` in the square font (character 1) at 10 px, in an 80 x 40 px box.
+std::shared_ptr<EditTextCharacter> squareFontField(const std::string& text) {
     auto field = std::make_shared<EditTextCharacter>(2);
     field->bounds = {0, 1600, 0, 800};
-    field->border = true;
-    field->html = true;
     field->useOutlines = true;
     field->fontId = 1;
     field->fontHeight = 200;
+    field->initialText = text;
+    return field;
+}
+
+TEST(EditText, EmbeddedFontFieldWithBorderAndHtml) {
+    TextScene scene;
+    scene.add(squareFont(1));
+    auto field = squareFontField("<p align=\"right\"><font color=\"#00FF00\">AB</font></p>");
+    field->border = true;
+    field->html = true;
     field->textColor = Rgba{0, 0, 0, 255};
-    field->initialText = "<p align=\"right\"><font color=\"#00FF00\">AB</font></p>";
     scene.add(field);
     const QImage image = scene.render(field);
     EXPECT_LT(qRed(pixel(image, 0, 20)), 160);             // the border
@@ -157,12 +163,7 @@ TEST(EditText, EmbeddedFontFieldWithBorderAndHtml) {
 TEST(EditText, ContentGivenByTheRuntimeReplacesTheInitialText) {
     TextScene scene;
     scene.add(squareFont(1));
-    auto field = std::make_shared<EditTextCharacter>(2);
-    field->bounds = {0, 1600, 0, 800};
-    field->useOutlines = true;
-    field->fontId = 1;
-    field->fontHeight = 200;
-    field->initialText = "A";
+    auto field = squareFontField("A");
     scene.add(field);
     const QImage initial = scene.render(field);
     const QImage replaced = scene.render(field, "BBBB");
