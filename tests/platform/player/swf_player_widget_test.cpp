@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
 #include <gtest/gtest.h>
 
 #include "platform/core/failure.h"
@@ -13,6 +15,15 @@
 
 namespace velmora::test {
 namespace {
+
+// Runs the event loop, a slice of `sliceMs` at a time, until `done` answers true or `timeoutMs`
+// have passed.
+template <typename Done>
+void processEventsUntil(Done done, int timeoutMs, int sliceMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, sliceMs);
+}
 
 TEST(SwfPlayerWidget, AnEmptyPlayerAnswersZeroAndFailsEveryTargetOperation) {
     SwfPlayerWidget player;
@@ -190,9 +201,7 @@ TEST(SwfPlayerWidget, TheTimerMovesAPlayingMovie) {
     MovieFolder folder;
     SwfPlayerWidget player;
     player.putMovie(folder.write("fast.swf", plainMovie(1000, 100)));
-    QElapsedTimer waited;
-    waited.start();
-    while (player.FrameNum() < 3 && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    processEventsUntil([&] { return player.FrameNum() >= 3; }, 5000, 20);
     EXPECT_GE(player.FrameNum(), 3);
 }
 
@@ -246,12 +255,6 @@ TEST(SwfPlayerWidget, ZoomStaysBetweenShowAllAndItsLimit) {
     EXPECT_EQ(player.zoom(), 1.0);
 }
 
-}  // namespace
-}  // namespace velmora::test
-
-namespace velmora::test {
-namespace {
-
 TEST(SwfPlayerWidget, AMovieWithStreamSoundMovesWithItsSound) {
     SwfWriter swf;
     swf.frameRate(24);
@@ -262,22 +265,13 @@ TEST(SwfPlayerWidget, AMovieWithStreamSoundMovesWithItsSound) {
     MovieFolder folder;
     SwfPlayerWidget player;
     player.putMovie(folder.write("voice.swf", swf));
-    QElapsedTimer waited;
-    waited.start();
-    while (player.FrameNum() < 4 && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    processEventsUntil([&] { return player.FrameNum() >= 4; }, 5000, 10);
     EXPECT_GE(player.FrameNum(), 4);
     player.StopPlay();
     const int32_t stoppedAt = player.FrameNum();
-    waited.restart();
-    while (waited.elapsed() < 150) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    processEventsUntil([] { return false; }, 150, 10);
     EXPECT_EQ(player.FrameNum(), stoppedAt);
 }
-
-}  // namespace
-}  // namespace velmora::test
-
-namespace velmora::test {
-namespace {
 
 void sendMouse(QWidget& widget, QEvent::Type type, QPoint at) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
@@ -299,14 +293,6 @@ TEST(SwfPlayerWidget, AClickOnAButtonOfTheMovieRunsItsAction) {
     sendMouse(player, QEvent::MouseMove, {300, 300});
     EXPECT_EQ(player.cursor().shape(), Qt::ArrowCursor);
 }
-
-}  // namespace
-}  // namespace velmora::test
-
-#include <QMenu>
-
-namespace velmora::test {
-namespace {
 
 QAction* entry(QMenu& menu, const QString& text) {
     for (QAction* a : menu.actions()) {
@@ -349,14 +335,6 @@ TEST(SwfPlayerWidget, TheRightButtonMenuOffersTheViewersEntries) {
     entry(*player.makeContextMenu(), "Show All")->trigger();
     EXPECT_EQ(player.zoom(), 1.0);
 }
-
-}  // namespace
-}  // namespace velmora::test
-
-#include <QKeyEvent>
-
-namespace velmora::test {
-namespace {
 
 TEST(SwfPlayerWidget, KeysTheMovieHasNoUseForGoOnToTheWindow) {
     MovieFolder folder;
