@@ -132,12 +132,6 @@ TEST(ActionStackMachine, TextThatDoublesForeverIsStopped) {
     EXPECT_TRUE(stopped);
 }
 
-}  // namespace
-}  // namespace velmora::test
-
-namespace velmora::test {
-namespace {
-
 TEST(ActionStackMachine, ClipsAsValuesWithTheirMembersAndMethods) {
     SwfWriter swf;
     swf.defineSprite(10, framesOnly(8));
@@ -163,12 +157,6 @@ TEST(ActionStackMachine, ClipsAsValuesWithTheirMembersAndMethods) {
     EXPECT_EQ(traces(*movie),
               (std::vector<std::string>{"8", "_level0.mp3_mc", "movieclip", "loud", "undefined"}));
 }
-
-}  // namespace
-}  // namespace velmora::test
-
-namespace velmora::test {
-namespace {
 
 void append(Asm& code, const Asm& more) {
     for (uint8_t b : more.bytes()) code.op(b);

@@ -182,12 +182,6 @@ TEST(FrameActions, ActionScript3MoviesPlayTheirTimelinesWithoutScripts) {
     EXPECT_EQ(movie->root().currentFrame(), 1u);
 }
 
-}  // namespace
-}  // namespace velmora::test
-
-namespace velmora::test {
-namespace {
-
 // DefineEditText id 30, bound to `variable`, initial text "7".
 void defineBoundField(SwfTagList& swf, const std::string& variable) {
     std::vector<uint8_t> body{30, 0, 0x00, 0x80, 0x00};

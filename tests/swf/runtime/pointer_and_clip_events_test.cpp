@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime_fixtures.h"
+#include "swf/runtime/key_input.h"
 #include "swf/runtime/pointer_input.h"
 
 namespace velmora::test {
@@ -90,12 +91,6 @@ TEST(ClipEvents, LoadOnceEnterFrameEveryTickMouseOnDemand) {
     EXPECT_EQ(traces(*movie), (std::vector<std::string>{"load", "enter", "enter", "down"}));
 }
 
-}  // namespace
-}  // namespace velmora::test
-
-namespace velmora::test {
-namespace {
-
 TEST(PointerInput, AClipWithReleaseHandlersActsAsAButton) {
     SwfWriter swf;
     swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
@@ -150,14 +145,6 @@ TEST(PointerInput, AnOnReleaseFunctionMakesAClipClickable) {
     pointer.release();
     EXPECT_EQ(traces(*movie), std::vector<std::string>{"next"});
 }
-
-}  // namespace
-}  // namespace velmora::test
-
-#include "swf/runtime/key_input.h"
-
-namespace velmora::test {
-namespace {
 
 TEST(KeyInput, AButtonWaitingForAKeyRunsItsActionAndClipsHearEveryKey) {
     SwfWriter swf;
