@@ -5,11 +5,6 @@
 
 namespace velmora {
 
-namespace {
-constexpr int16_t kPlaying = -1;
-constexpr int16_t kPaused = 0;
-}  // namespace
-
 // Toggles the pair between playing and paused. Every step is tried on its own, so the caption,
 // the flag and the stepping timers always follow the click, even with no movie loaded.
 void Form1::ComP_Click() {

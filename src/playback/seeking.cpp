@@ -4,10 +4,6 @@
 
 namespace velmora {
 
-namespace {
-constexpr int16_t kPlaying = -1;
-}  // namespace
-
 // The user dragged the subtitle bar: move the subtitle movie there, and let it run on while
 // playing. Any failure ends the handler.
 void Form1::HSc1_Scroll() {

@@ -4,9 +4,15 @@
 namespace velmora {
 
 namespace {
-constexpr int16_t kPlaying = -1;
 // Frames from the bar's end at which stepping stops acting.
 constexpr int16_t kStepMargin = 10;
+
+// Whether the bar stands more than the margin short of its Max. Reads Value, then Max.
+bool awayFromItsEnd(const ScrollBarControl& bar) {
+    const int16_t value = bar.Value();
+    const int16_t max = bar.Max();
+    return value < sub16(max, kStepMargin);
+}
 }  // namespace
 
 // The slider picks the stepping timer and its pace: right of 0 steps forward every
@@ -29,9 +35,7 @@ void Form1::Slider1_Scroll() {
 
 // One frame forward, then play on, unless the subtitle bar is near its end.
 void Form1::Timer2_Timer() {
-    const int16_t value = c_.HSc1.Value();
-    const int16_t max = c_.HSc1.Max();
-    if (value < sub16(max, kStepMargin)) {
+    if (awayFromItsEnd(c_.HSc1)) {
         c_.swf1.Forward();
         c_.swf1.Play();
     }
@@ -40,9 +44,7 @@ void Form1::Timer2_Timer() {
 // One frame back on the subtitle movie, then play on. The guard is the sound bar: backward
 // stepping stops once the narration is near its end.
 void Form1::Timer3_Timer() {
-    const int16_t value = c_.HSc2.Value();
-    const int16_t max = c_.HSc2.Max();
-    if (value < sub16(max, kStepMargin)) {
+    if (awayFromItsEnd(c_.HSc2)) {
         c_.swf1.Back();
         c_.swf1.Play();
     }

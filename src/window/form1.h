@@ -30,6 +30,10 @@ struct Form1Controls {
     const AppFolder& appFolder;
 };
 
+// The two values the handlers write to Form1State::isPlaying.
+inline constexpr int16_t kPlaying = -1;
+inline constexpr int16_t kPaused = 0;
+
 // The five variables the handlers share; nothing else keeps state.
 struct Form1State {
     // -1 while playing, 0 while paused. Only -1 counts as playing for play/pause and seeking; the
