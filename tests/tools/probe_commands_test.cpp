@@ -7,6 +7,7 @@
 
 #include "probe_command.h"
 #include "support/swf_writer.h"
+#include "support/temp_path.h"
 
 namespace velmora::probe {
 namespace {
@@ -19,7 +20,7 @@ std::string run(void (*command)(std::span<const std::string>, std::ostream&), co
 }
 
 std::string fixture(const test::SwfWriter& swf, const std::string& name) {
-    std::string path = ::testing::TempDir() + "velmora_probe_" + name + ".swf";
+    std::string path = test::uniqueTempPath(name + ".swf");
     swf.writeFile(path);
     return path;
 }
@@ -81,7 +82,7 @@ TEST(ProbeTags, ListsEveryRecordWithSpriteTagsIndented) {
 }
 
 TEST(ProbeCommands, FailWithAMessageNamingTheFile) {
-    std::string notMovie = ::testing::TempDir() + "velmora_probe_not_a_movie.swf";
+    std::string notMovie = test::uniqueTempPath("not_a_movie.swf");
     { std::ofstream(notMovie) << "hello, this is text"; }
     for (auto command : {runInfoCommand, runTagsCommand}) {
         for (const std::string& path : {notMovie, std::string("/nonexistent/x.swf")}) {

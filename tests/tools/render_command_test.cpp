@@ -7,6 +7,7 @@
 
 #include "probe_command.h"
 #include "support/swf_writer.h"
+#include "support/temp_path.h"
 
 namespace velmora::probe {
 namespace {
@@ -24,13 +25,13 @@ std::string threeFrames() {
     swf.showFrame();
     swf.placeObject2({.depth = 2, .characterId = 2});
     swf.showFrame();
-    const std::string path = ::testing::TempDir() + "velmora_probe_render.swf";
+    const std::string path = test::uniqueTempPath("render.swf");
     swf.writeFile(path);
     return path;
 }
 
 QImage render(std::vector<std::string> args, std::string* report = nullptr) {
-    const std::string out = ::testing::TempDir() + "velmora_probe_render.png";
+    const std::string out = test::uniqueTempPath("render.png");
     args.push_back("--out");
     args.push_back(out);
     std::ostringstream text;

@@ -5,6 +5,7 @@
 #include "swf/format/movie_loader.h"
 #include "swf/format/sprite.h"
 #include "support/swf_writer.h"
+#include "support/temp_path.h"
 
 namespace velmora::swf {
 namespace {
@@ -126,7 +127,7 @@ TEST(MovieContainer, LoadMovieFileNamesTheFileInItsErrors) {
             EXPECT_EQ(std::string(e.what()).find("MiB"), std::string::npos) << e.what();
         }
     }
-    std::string path = ::testing::TempDir() + "velmora_container_test.swf";
+    std::string path = test::uniqueTempPath("container.swf");
     twoFrameMovie().writeFile(path);
     EXPECT_EQ(loadMovieFile(path)->root.frames.size(), 2u);
 }
