@@ -1,30 +1,16 @@
 #include "player_test_support.h"
 
+#include "support/qt_application.h"
+
 #include <QApplication>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace velmora::test {
 
 namespace {
 
-// One QApplication for the whole program, as widgets need.
-class PlayerApplication : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_component";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PlayerApplication);
+const auto* const kEnvironment = addQtApplication<QApplication>();
 
 }  // namespace
 

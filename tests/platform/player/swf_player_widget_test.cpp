@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMouseEvent>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
@@ -11,19 +10,11 @@
 #include "platform/core/failure.h"
 #include "platform/player/swf_player_widget.h"
 #include "player_test_support.h"
+#include "support/qt_application.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace velmora::test {
 namespace {
-
-// Runs the event loop, a slice of `sliceMs` at a time, until `done` answers true or `timeoutMs`
-// have passed.
-template <typename Done>
-void processEventsUntil(Done done, int timeoutMs, int sliceMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, sliceMs);
-}
 
 TEST(SwfPlayerWidget, AnEmptyPlayerAnswersZeroAndFailsEveryTargetOperation) {
     SwfPlayerWidget player;
@@ -201,7 +192,7 @@ TEST(SwfPlayerWidget, TheTimerMovesAPlayingMovie) {
     MovieFolder folder;
     SwfPlayerWidget player;
     player.putMovie(folder.write("fast.swf", plainMovie(1000, 100)));
-    processEventsUntil([&] { return player.FrameNum() >= 3; }, 5000, 20);
+    processEventsUntil([&] { return player.FrameNum() >= 3; }, 5000);
     EXPECT_GE(player.FrameNum(), 3);
 }
 
@@ -265,11 +256,11 @@ TEST(SwfPlayerWidget, AMovieWithStreamSoundMovesWithItsSound) {
     MovieFolder folder;
     SwfPlayerWidget player;
     player.putMovie(folder.write("voice.swf", swf));
-    processEventsUntil([&] { return player.FrameNum() >= 4; }, 5000, 10);
+    processEventsUntil([&] { return player.FrameNum() >= 4; }, 5000);
     EXPECT_GE(player.FrameNum(), 4);
     player.StopPlay();
     const int32_t stoppedAt = player.FrameNum();
-    processEventsUntil([] { return false; }, 150, 10);
+    processEventsFor(150);
     EXPECT_EQ(player.FrameNum(), stoppedAt);
 }
 

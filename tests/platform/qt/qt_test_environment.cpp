@@ -1,7 +1,8 @@
 #include "qt_test_environment.h"
 
+#include "support/qt_application.h"
+
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -9,28 +10,12 @@
 #include <QSlider>
 #include <QStyleOptionSlider>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace velmora::testing {
 
 namespace {
 
-// One QApplication for the whole test program, as widgets need.
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test_toolkit";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+const auto* const kEnvironment = test::addQtApplication<QApplication>();
 
 void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
     QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), button, held, Qt::NoModifier);
@@ -38,20 +23,6 @@ void sendMouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton bu
 }
 
 }  // namespace
-
-void processEventsFor(int milliseconds) {
-    processEventsUntil([] { return false; }, milliseconds);
-}
-
-bool processEventsUntil(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() >= milliseconds) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 namespace {
 

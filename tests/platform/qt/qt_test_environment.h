@@ -4,17 +4,16 @@
 #include <QStyle>
 #include <functional>
 
+#include "support/qt_application.h"
+
 class QWidget;
 class QScrollBar;
 class QSlider;
 
 namespace velmora::testing {
 
-// Runs the event loop for `milliseconds`, delivering timers and posted events.
-void processEventsFor(int milliseconds);
-
-// Runs the event loop until `done` holds or `milliseconds` have passed; returns whether it held.
-bool processEventsUntil(const std::function<bool()>& done, int milliseconds);
+using test::processEventsFor;
+using test::processEventsUntil;
 
 // The centre of a part of a scroll bar (thumb, arrow, track) in its own coordinates.
 QPoint scrollBarPart(QScrollBar& bar, QStyle::SubControl part);

@@ -1,5 +1,7 @@
 #include "render_test_support.h"
 
+#include "support/qt_application.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -11,26 +13,8 @@
 namespace velmora::swf::test {
 namespace {
 
-// Fonts and images need a QGuiApplication; the tests run on the offscreen platform.
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (QGuiApplication::instance()) return;
-        static int argc = 1;
-        static char name[] = "test_swf_render";
-        static char* argv[] = {name, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    // Torn down here, while gtest still runs: destroyed among the exit handlers it would outlive
-    // parts of Qt it needs.
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+// Fonts and images need a QGuiApplication.
+[[maybe_unused]] ::testing::Environment* const kGui = velmora::test::addQtApplication<QGuiApplication>();
 
 }  // namespace
 
