@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <string>
@@ -77,6 +78,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogRunner> dialogs)
         form_, *swf1_, *swf1_, *swf2_, hsc1_, hsc2_, com1_, com2_, comP_, comColor_, slider1_, timer1_, timer2_,
         timer3_, dlg_, appFolder_});
     wireNotifications();
+    wireMovieOutput();
 }
 
 MainWindow::~MainWindow() = default;
@@ -119,6 +121,21 @@ void MainWindow::wireNotifications() {
     timer1_.onTimer(wire("Timer1_Timer", &Form1::Timer1_Timer));
     timer2_.onTimer(wire("Timer2_Timer", &Form1::Timer2_Timer));
     timer3_.onTimer(wire("Timer3_Timer", &Form1::Timer3_Timer));
+}
+
+void MainWindow::wireMovieOutput() {
+    // What a movie says about itself goes to the log only: its faults are not the learner's. Its
+    // trace() output is for whoever debugs a lesson, and is written only when asked for.
+    const char* trace = std::getenv("VELMORA_TRACE");
+    const bool traceWanted = trace != nullptr && std::string_view(trace) == "1";
+    for (auto [name, player] : {std::pair{"swf1", swf1_}, std::pair{"swf2", swf2_}}) {
+        player->setDiagnosticSink([this, name](const std::string& line) { reporter_.note(name, line); });
+        if (traceWanted) {
+            player->setTraceSink([name](const std::string& text) {
+                std::cerr << "velmora: " << name << ": trace: " << text << '\n' << std::flush;
+            });
+        }
+    }
 }
 
 void MainWindow::start() {

@@ -45,6 +45,7 @@ public:
 private:
     void placeControls();
     void wireNotifications();
+    void wireMovieOutput();
 
     // Declared first so that it goes last: it owns every widget the members below point to.
     std::unique_ptr<QWidget> window_;

@@ -5,13 +5,18 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "platform/qt/dialog_runner.h"
 #include "platform/qt/failure_notice.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/qt_test_environment.h"
+#include "support/swf_writer.h"
+#include "support/temp_path.h"
 #include "window/form1_creation.h"
 
 namespace velmora {
@@ -123,6 +128,61 @@ TEST_F(MainWindowTest, AFailingHandlerShowsANoteAndTheWindowCarriesOn) {
 
     button("ComP").click();
     EXPECT_EQ(button("ComP").text(), QStringLiteral("暂停"));
+}
+
+// Standard error captured for the life of the object.
+class CapturedStderr {
+public:
+    CapturedStderr() : saved_(std::cerr.rdbuf(text_.rdbuf())) {}
+    ~CapturedStderr() { std::cerr.rdbuf(saved_); }
+    std::string text() const { return text_.str(); }
+
+private:
+    std::ostringstream text_;
+    std::streambuf* saved_;
+};
+
+// A movie whose first frame traces "hello from the movie" and asks for a web page, which the
+// player refuses: one trace line and one diagnostic.
+std::string tracingMovie() {
+    const std::vector<uint8_t> actions = {
+        0x96, 0x16, 0x00, 0x00, 'h', 'e', 'l', 'l', 'o', ' ', 'f', 'r', 'o', 'm', ' ', 't', 'h', 'e', ' ',
+        'm',  'o',  'v',  'i',  'e', 0x00,                    // Push "hello from the movie"
+        0x26,                                                 // Trace
+        0x83, 0x0B, 0x00, 'h', 't', 't', 'p', ':', '/', '/', 'x', 0x00, '_', 0x00,  // GetURL
+        0x00};
+    test::SwfWriter swf;
+    swf.doAction(actions).showFrame().showFrame();
+    const std::string path = test::uniqueTempPath("tracing.swf");
+    swf.writeFile(path);
+    return path;
+}
+
+TEST_F(MainWindowTest, AMoviesDiagnosticsGoToStandardErrorOnlyAndItsTraceIsDropped) {
+    CapturedStderr err;
+    main.start();
+    dialogs.openAnswer = QStringList{QString::fromStdString(tracingMovie())};
+    button("Com1").click();
+    const std::string log = err.text();
+    EXPECT_NE(log.find("velmora: swf1: script: refused to open \"http://x\""), std::string::npos) << log;
+    EXPECT_EQ(log.find("hello from the movie"), std::string::npos) << log;
+    for (const FailureNotice* note : main.window().findChildren<FailureNotice*>()) {
+        EXPECT_FALSE(note->isVisible()) << note->text().toStdString();
+    }
+}
+
+TEST(MainWindowTrace, TraceOutputGoesToStandardErrorWhenAskedFor) {
+    setenv("VELMORA_TRACE", "1", 1);
+    CapturedStderr err;
+    ScriptedDialogs::Log dialogs;
+    {
+        MainWindow main(std::make_unique<ScriptedDialogs>(dialogs));
+        unsetenv("VELMORA_TRACE");
+        main.start();
+        dialogs.openAnswer = QStringList{QString::fromStdString(tracingMovie())};
+        main.window().findChild<QPushButton*>(QStringLiteral("Com1"))->click();
+    }
+    EXPECT_NE(err.text().find("velmora: swf1: trace: hello from the movie"), std::string::npos) << err.text();
 }
 
 }  // namespace

@@ -79,7 +79,8 @@ void runAudioCommand(std::span<const std::string> args, std::ostream& out) {
     out << "seconds: " << std::fixed << std::setprecision(3) << swf::outputSeconds(int64_t(writer.framesWritten()))
         << "\n";
     out << "sound-ended: " << (playback.soundEnded() ? "yes" : "no") << "\n";
-    for (const auto& message : playback.instance().messages()) out << "script: " << message << "\n";
+    printDiagnostics(playback.instance().diagnostics());  // the file's warnings among them
+    printDiagnostics(playback.channel().diagnostics());
 }
 
 }  // namespace velmora::probe

@@ -39,7 +39,7 @@ void runInfoCommand(std::span<const std::string> args, std::ostream& out) {
             out << "clip: " << *place->name << " frames=" << sprite->timeline.frames.size() << "\n";
         }
     }
-    for (const auto& warning : movie->warnings) out << "warning: " << warning << "\n";
+    printDiagnostics(movie->warnings);
 }
 
 }  // namespace velmora::probe

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "swf/format/diagnostics.h"
+
 namespace velmora::probe {
 
 // One subcommand of velmora-probe. run() gets the arguments after the command's name and writes
@@ -20,6 +22,10 @@ struct ProbeCommand {
 // Every command the probe knows, in the order `velmora-probe` lists them. A new command is one
 // file with its run function and one line in command_table.cpp.
 std::span<const ProbeCommand> probeCommands();
+
+// Writes a movie's diagnostics to standard error, one line each ("script: ..."), so that standard
+// output holds only the command's report.
+void printDiagnostics(const swf::Diagnostics& diagnostics);
 
 // The error for a command called with the wrong arguments.
 [[noreturn]] void throwUsage(const ProbeCommand& command);

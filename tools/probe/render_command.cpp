@@ -106,8 +106,8 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
 
     out << "frame " << instance.root().currentFrame() << " of " << instance.root().frameCount() << ", " << width << "x"
         << height << " -> " << r.out << "\n";
-    for (const std::string& w : movie->warnings) out << "warning (file): " << w << "\n";
-    for (const std::string& w : resources.warnings.messages()) out << "warning: " << w << "\n";
+    printDiagnostics(instance.diagnostics());  // the file's warnings among them
+    printDiagnostics(resources.warnings);
 }
 
 }  // namespace velmora::probe

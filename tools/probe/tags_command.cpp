@@ -39,7 +39,7 @@ void runTagsCommand(std::span<const std::string> args, std::ostream& out) {
         throw std::runtime_error(path + ": " + e.what());
     }
     listTags(body.records, 0, out);
-    for (const auto& warning : header.warnings) out << "warning: " << warning << "\n";
+    printDiagnostics(header.warnings);
 }
 
 }  // namespace velmora::probe

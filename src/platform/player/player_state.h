@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,8 @@ struct SwfPlayerWidget::State {
     double zoom = 1.0;
     QTimer clock;
     QElapsedTimer sinceLastTick;
+    std::function<void(const std::string&)> diagnosticSink;
+    std::function<void(const std::string&)> traceSink;
     uint64_t paintedChange = 0;
 };
 

@@ -35,11 +35,24 @@ SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std:
     setMouseTracking(true);
     state_->clock.setTimerType(Qt::PreciseTimer);
     connect(&state_->clock, &QTimer::timeout, this, [this] { onClockTick(); });
+    state_->renderResources.warnings.setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
 }
 
 SwfPlayerWidget::~SwfPlayerWidget() { unload(); }
 
 void SwfPlayerWidget::setInitialBackgroundColor(int32_t rgb) { putBackgroundColor(rgb); }
+
+void SwfPlayerWidget::setDiagnosticSink(std::function<void(const std::string&)> sink) {
+    state_->diagnosticSink = std::move(sink);
+}
+
+void SwfPlayerWidget::setTraceSink(std::function<void(const std::string&)> sink) {
+    state_->traceSink = std::move(sink);
+}
+
+void SwfPlayerWidget::forwardDiagnostic(const std::string& line) const {
+    if (state_->diagnosticSink) state_->diagnosticSink(line);
+}
 
 void SwfPlayerWidget::unload() {
     state_->clock.stop();
@@ -63,8 +76,14 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         options.url = path;
         if (!state_->audio) state_->audio = PlayerAudio::shared();
         state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
+        state_->sound->diagnostics().setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
         options.sound = state_->sound.get();
+        options.trace = [this](const std::string& text) {
+            if (state_->traceSink) state_->traceSink(text);
+        };
         state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
+        // Set once the first frame has run; the sink hears what the file and that frame reported.
+        state_->instance->setDiagnosticSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
         state_->pointer = std::make_unique<swf::PointerInput>(*state_->instance);
     } catch (const std::exception& e) {
         unload();

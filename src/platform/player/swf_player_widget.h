@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
 
 class QMenu;
 class QPainter;
@@ -70,6 +72,13 @@ public:
     // Loop, Rewind, Forward, Back, with the entries that cannot apply disabled. The caller owns it.
     std::unique_ptr<QMenu> makeContextMenu();
 
+    // Where the movie's diagnostics go, one line each ("script: ...", "render: ..."): what its
+    // file, scripts, drawing and sound could not do, each kind once per movie. Unset, they are
+    // only kept by the movie. Not shown over the movie: a movie's own faults are not the user's.
+    void setDiagnosticSink(std::function<void(const std::string& line)> sink);
+    // Where the movie's trace() output goes, one text per call. Unset, it is dropped.
+    void setTraceSink(std::function<void(const std::string& text)> sink);
+
     // Moves the movie's clock on by `seconds`, as the player's own timer does in real time. For
     // tests and tools that need exact steps; the timer keeps running alongside.
     void advanceClock(double seconds);
@@ -90,6 +99,7 @@ protected:
 
 private:
     void unload();
+    void forwardDiagnostic(const std::string& line) const;
     void onClockTick();
     void settle();
     // Draws the current frame, scaled "ShowAll" (and zoomed) into an area of the given size.

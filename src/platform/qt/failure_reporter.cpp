@@ -5,15 +5,25 @@ namespace velmora {
 FailureReporter::FailureReporter(std::ostream& log, Clock clock) : log_(log), clock_(std::move(clock)) {}
 
 void FailureReporter::report(const std::string& where, const std::string& what) {
+    const int inARow = logLimited(what, where + " failed: " + what);
+    if (notice_) notice_(what, inARow);
+}
+
+void FailureReporter::note(const std::string& where, const std::string& what) {
+    // Keyed apart from failures, so that a note never hides a failure of the same words.
+    logLimited('\n' + where + ": " + what, where + ": " + what);
+}
+
+int FailureReporter::logLimited(const std::string& key, const std::string& line) {
     const auto now = clock_();
     forgetOldTexts(now);
-    auto [it, fresh] = seen_.try_emplace(what);
+    auto [it, fresh] = seen_.try_emplace(key);
     Seen& seen = it->second;
     if (!fresh && now - seen.lastSeen >= kQuietPeriod) seen.inARow = 0;
     ++seen.inARow;
     seen.lastSeen = now;
     if (fresh || now - seen.lastLogged >= kQuietPeriod) {
-        log_ << "velmora: " << where << " failed: " << what;
+        log_ << "velmora: " << line;
         if (seen.unlogged > 0) log_ << " (repeated " << seen.unlogged << " more times before)";
         log_ << '\n' << std::flush;
         seen.lastLogged = now;
@@ -21,7 +31,7 @@ void FailureReporter::report(const std::string& where, const std::string& what) 
     } else {
         ++seen.unlogged;
     }
-    if (notice_) notice_(what, seen.inARow);
+    return seen.inARow;
 }
 
 void FailureReporter::forgetOldTexts(std::chrono::steady_clock::time_point now) {

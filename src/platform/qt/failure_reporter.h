@@ -30,6 +30,10 @@ public:
 
     // `where` names the notification whose handler failed; `what` says what failed.
     void report(const std::string& where, const std::string& what);
+    // A note for the log only, with the same limit on repeats: "velmora: <where>: <what>". For
+    // what a movie says about itself (its diagnostics), which is no failure of the window's and
+    // so is never shown over the movie.
+    void note(const std::string& where, const std::string& what);
 
 private:
     struct Seen {
@@ -40,6 +44,9 @@ private:
     };
 
     void forgetOldTexts(std::chrono::steady_clock::time_point now);
+    // Counts `key` and writes `line` unless the same key was written within the quiet period.
+    // Returns the key's count of reports in a row.
+    int logLimited(const std::string& key, const std::string& line);
 
     std::ostream& log_;
     Clock clock_;

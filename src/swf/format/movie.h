@@ -8,6 +8,7 @@
 
 #include "swf/format/action_bytes.h"
 #include "swf/format/character.h"
+#include "swf/format/diagnostics.h"
 #include "swf/format/geometry.h"
 #include "swf/format/timeline.h"
 
@@ -43,7 +44,9 @@ struct Movie {
     std::map<uint16_t, std::vector<ActionBytes>> initActions;  // DoInitAction by sprite id
     uint16_t maxRecursionDepth = 256;  // ScriptLimits
     uint16_t scriptTimeoutSeconds = 15;
-    std::vector<std::string> warnings;  // things skipped or repaired while parsing
+    // Things skipped or repaired while parsing, from the file room; at most 100 and a last entry
+    // saying that more were left out.
+    Diagnostics warnings{DiagnosticRoom::File, 101};
 
     // The character defined under id, or nullptr.
     const Character* character(uint16_t id) const {

@@ -52,7 +52,7 @@ MovieBody readMovieHeader(std::span<const uint8_t> file, const ParseLimits& limi
     }
     if (kind != 'F') {
         if (body.truncated && body.bytes.size() < expected) {
-            movie.warnings.push_back("the compressed data stops early; the movie is played as far as it goes");
+            movie.warnings.add("the compressed data stops early; the movie is played as far as it goes");
         }
         plain = body.bytes;
     }

@@ -5,19 +5,12 @@
 namespace velmora::swf {
 
 namespace {
-constexpr size_t kMaxWarnings = 100;
 // A rough size of a character object with its dictionary node; its variable parts (records,
 // glyphs, data) are charged by the parsers that read them.
 constexpr uint64_t kCharacterBytes = 512;
 }
 
-void ParseContext::warn(std::string message) {
-    if (movie.warnings.size() < kMaxWarnings) {
-        movie.warnings.push_back(std::move(message));
-    } else {
-        ++droppedWarnings_;
-    }
-}
+void ParseContext::warn(std::string message) { movie.warnings.add(std::move(message)); }
 
 void ParseContext::define(std::shared_ptr<Character> character) {
     uint16_t id = character->id;
@@ -66,9 +59,6 @@ void ParseContext::finish() {
         if (frame >= movie.root.frames.size()) continue;  // a label past the frames the file holds
         auto& labels = movie.root.frames[frame].labels;
         if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(std::move(label));
-    }
-    if (droppedWarnings_ > 0) {
-        movie.warnings.push_back("and " + std::to_string(droppedWarnings_) + " more warnings");
     }
 }
 

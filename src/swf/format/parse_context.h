@@ -26,8 +26,8 @@ public:
 
     uint8_t version() const { return movie.version; }
 
-    // Notes a repair or a skipped part. Warnings are capped so a file of a million broken tags
-    // cannot grow the list without bound.
+    // Notes a repair or a skipped part in movie.warnings, which is bounded so that a file of a
+    // million broken tags cannot grow it without end.
     void warn(std::string message);
 
     // Adds a character to the dictionary. A second definition of an id is ignored with a warning
@@ -59,7 +59,6 @@ private:
     std::map<uint16_t, FontCharacter*> fonts_;
     std::map<uint16_t, ButtonCharacter*> buttons_;
     std::vector<std::shared_ptr<BitmapCharacter>> jpegBitmaps_;
-    size_t droppedWarnings_ = 0;
     uint64_t modelBytes_ = 0;
 };
 

@@ -16,7 +16,8 @@ namespace velmora::swf {
 
 // Everything drawing a movie needs beyond the display list: the movie's dictionary (bitmap fills
 // and text name other characters by id), the caches of paths, bitmaps and glyphs, and the list
-// of warnings. One per player; not shared between threads.
+// warnings of the render room (cleared with the movie; a sink set on them stays). One per player;
+// not shared between threads.
 class RenderResources {
 public:
     // Switches to another movie. The caches belong to the characters of one movie, so they are
@@ -36,7 +37,7 @@ public:
     GlyphCache glyphs;
     TextCache texts;
     RasterCache pictures;
-    RenderWarnings warnings;
+    RenderWarnings warnings{DiagnosticRoom::Render};
 
 private:
     std::shared_ptr<const Movie> movie_;

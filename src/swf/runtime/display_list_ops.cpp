@@ -96,7 +96,9 @@ void removeObject(Clip& clip, DisplayList::iterator it) {
 void build(Clip& clip, uint16_t depth, Placement&& p) {
     MovieInstance& movie = clip.movie();
     if (!movie.reserveDisplayObject()) {
-        movie.addMessage("too many objects on stage: the object at depth " + std::to_string(depth) + " is not shown");
+        movie.report(DiagnosticRoom::Movie,
+                     "too many objects on stage: the object at depth " + std::to_string(depth) + " is not shown",
+                     "too many objects on stage");
         return;
     }
     auto object = std::make_unique<DisplayObject>();
@@ -109,8 +111,9 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
 
     if (placed.character->kind != CharacterKind::Sprite) return;
     if (clip.nesting() + 1 > movie.limits().maxClipNesting) {
-        movie.addMessage("clips nested too deeply: sprite " + std::to_string(placed.character->id) +
-                         " stands empty");
+        movie.report(DiagnosticRoom::Movie,
+                     "clips nested too deeply: sprite " + std::to_string(placed.character->id) + " stands empty",
+                     "clips nested too deeply");
         return;
     }
     const auto& sprite = static_cast<const SpriteCharacter&>(*placed.character);

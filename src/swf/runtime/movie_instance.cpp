@@ -13,7 +13,10 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
       options_(std::move(options)),
       random_(static_cast<uint64_t>(started_.time_since_epoch().count()) | 1) {
     url_ = options_.url;
-    if (movie_->hasAbc) addMessage("the movie's ActionScript 3 scripts are not run; its timelines play without them");
+    for (const Diagnostic& warning : movie_->warnings.entries()) report(warning.room, warning.text);
+    if (movie_->hasAbc) {
+        report(DiagnosticRoom::Script, "unsupported ActionScript 3: the movie's scripts are not run; its timelines play without them");
+    }
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();
@@ -42,10 +45,31 @@ void MovieInstance::setMousePosition(double xTwips, double yTwips) {
     mouseY_ = yTwips;
 }
 
+void MovieInstance::report(DiagnosticRoom room, std::string text, std::string_view kind) {
+    const size_t before = diagnostics_.entries().size();
+    diagnostics_.report(room, std::move(text), kind);
+    // Also the summary that the bound was reached, which report() adds on its own.
+    if (diagnostics_.entries().size() != before) log(diagnostics_.entries().back().text);
+}
+
+void MovieInstance::trace(std::string text) {
+    if (options_.trace) options_.trace(text);
+    log("trace: " + text);
+}
+
 void MovieInstance::addMessage(std::string message) {
+    constexpr std::string_view kTracePrefix = "trace: ";
+    if (message.starts_with(kTracePrefix)) {
+        trace(message.substr(kTracePrefix.size()));
+    } else {
+        report(DiagnosticRoom::Script, std::move(message));
+    }
+}
+
+void MovieInstance::log(std::string line) {
     if (options_.limits.maxMessages == 0) return;
     while (messages_.size() >= options_.limits.maxMessages) messages_.pop_front();
-    messages_.push_back(std::move(message));
+    messages_.push_back(std::move(line));
 }
 
 bool MovieInstance::reserveDisplayObject() {

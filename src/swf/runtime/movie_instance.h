@@ -3,11 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "swf/format/diagnostics.h"
 #include "swf/format/movie.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/runtime_limits.h"
@@ -48,6 +50,8 @@ public:
         SoundEvents* sound = nullptr;
         // Where the movie came from (the _url property), known to the first frame's scripts.
         std::string url;
+        // Where trace() output goes from the first frame on (see trace()); may be empty.
+        std::function<void(const std::string&)> trace;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
@@ -124,9 +128,27 @@ public:
     double mouseY() const { return mouseY_; }
     void setMousePosition(double xTwips, double yTwips);
 
-    // Script errors, trace output and refused requests, oldest first, at most limits().maxMessages
-    // (the oldest are dropped).
+    // What went wrong with this movie without stopping it: the file's warnings (taken over when
+    // the instance is built), script errors, scripts stopped at a limit, refused requests and
+    // display limits. Each kind once, bounded (see Diagnostics).
+    const Diagnostics& diagnostics() const { return diagnostics_; }
+    // Reports a problem from `room`; `kind` groups messages that differ only in detail (a depth,
+    // a count) so that they are reported once.
+    void report(DiagnosticRoom room, std::string text, std::string_view kind = {});
+    // Where each diagnostic goes as it is reported; on being set, hears those reported so far
+    // (those of the constructor and the first frame's scripts). An empty function removes it.
+    void setDiagnosticSink(Diagnostics::Sink sink) { diagnostics_.setSink(std::move(sink)); }
+
+    // A script's trace() output: recorded in messages() as "trace: text" and passed to the trace
+    // sink, if any. The movie's own debugging output, not a diagnostic.
+    void trace(std::string text);
+    void setTraceSink(std::function<void(const std::string&)> sink) { options_.trace = std::move(sink); }
+
+    // The recent log: trace lines ("trace: ...") and the text of each diagnostic as it is first
+    // reported, oldest first, at most limits().maxMessages (the oldest are dropped).
     const std::deque<std::string>& messages() const { return messages_; }
+    // A script diagnostic; text beginning "trace: " is trace output instead (the older way the
+    // interpreter passed it on).
     void addMessage(std::string message);
 
     // Bookkeeping of the display-object limit, kept by the display-list operations.
@@ -162,6 +184,9 @@ private:
     std::deque<QueuedScript> initScripts_;
     std::deque<QueuedScript> frameScripts_;
     std::set<uint16_t> initActionsRun_;
+    void log(std::string line);
+
+    Diagnostics diagnostics_{DiagnosticRoom::Script};
     std::deque<std::string> messages_;
     bool runningScripts_ = false;
     bool scriptsStopped_ = false;

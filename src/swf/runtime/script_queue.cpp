@@ -12,7 +12,7 @@ namespace velmora::swf {
 void MovieInstance::queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions) {
     if (!actions || actions->empty() || !runsScripts()) return;
     if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) {
-        addMessage("too many frame scripts waiting: a script was dropped");
+        report(DiagnosticRoom::Script, "too many frame scripts waiting: a script was dropped");
         return;
     }
     into.push_back({target.handle(), actions});
@@ -91,7 +91,7 @@ void MovieInstance::runPendingActions() {
         const ScriptOutcome outcome = script.function ? runFunction(*script.function, *clip, budget)
                                                       : runActions(script.actions, *clip, budget);
         if (outcome == ScriptOutcome::OutOfSteps) {
-            addMessage("scripts stopped after " + std::to_string(options_.limits.maxActionSteps) +
+            report(DiagnosticRoom::Script, "scripts stopped after " + std::to_string(options_.limits.maxActionSteps) +
                        " steps: the movie's scripts do not come to an end; the movie plays on without them");
             scriptsStopped_ = true;
             initScripts_.clear();

@@ -6,6 +6,7 @@
 #include "swf/format/control_tags.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/sound/audio_decoder.h"
 #include "swf/sound/event_sound.h"
 #include "swf/sound/stream_sound.h"
 #include "swf/sound/stream_track.h"
@@ -27,7 +28,14 @@ std::optional<double> SoundChannel::streamPosition(const Clip& clip) const { ret
 std::shared_ptr<const StreamTrack> SoundChannel::trackFor(const Timeline& timeline, double frameRate) {
     // A timeline belongs to one movie and so has one frame rate: lay it out once.
     auto& track = tracks_[&timeline];
-    if (!track) track = std::make_shared<const StreamTrack>(timeline, frameRate);
+    if (!track) {
+        track = std::make_shared<const StreamTrack>(timeline, frameRate);
+        // The stream's voices open their decoders as they play; say once here if they cannot.
+        std::string whyNot;
+        if (!track->empty() && !AudioDecoder::create(track->format(), whyNot)) {
+            diagnostics_.add("a sound stream is not played: " + whyNot);
+        }
+    }
     return track;
 }
 
@@ -84,6 +92,9 @@ void SoundChannel::startSound(const StartSound& tag, const SoundCharacter* sound
     }
     if (tag.info.syncNoMultiple && std::any_of(events_.begin(), events_.end(), isThisSound)) return;
     auto voice = std::make_shared<EventSound>(*sound, tag.info);
+    if (!voice->problem().empty()) {
+        diagnostics_.add("sound " + std::to_string(sound->id) + " is not played: " + voice->problem());
+    }
     if (voice->finished()) return;
     if (events_.size() >= kMaxEventSounds) {
         mixer_.remove(events_.front().get());

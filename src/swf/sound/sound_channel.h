@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "swf/format/diagnostics.h"
 #include "swf/format/timeline.h"
 #include "swf/runtime/sound_events.h"
 #include "swf/sound/mixer.h"
@@ -55,6 +56,10 @@ public:
     // Event sounds of this channel still playing.
     size_t eventSoundCount() const;
 
+    // The sounds this channel could not play and why (no decoder for their format), from the
+    // sound room, each once. The player sets its sink when it takes the channel.
+    Diagnostics& diagnostics() { return diagnostics_; }
+
 private:
     struct Stream {
         std::shared_ptr<StreamSound> voice;
@@ -69,6 +74,7 @@ private:
     std::map<const Timeline*, std::shared_ptr<const StreamTrack>> tracks_;
     std::map<const void*, Stream> streams_;
     std::vector<std::shared_ptr<EventSound>> events_;
+    Diagnostics diagnostics_{DiagnosticRoom::Sound};
 };
 
 }  // namespace velmora::swf

@@ -102,7 +102,7 @@ TEST(MovieAttributes, WarningsAreCapped) {
     swf.showFrame();
     auto movie = parseMovie(swf.bytes());
     EXPECT_LE(movie->warnings.size(), 101u);
-    EXPECT_NE(movie->warnings.back().find("400 more"), std::string::npos);
+    EXPECT_NE(movie->warnings.back().find("not reported"), std::string::npos);
 }
 
 }  // namespace
