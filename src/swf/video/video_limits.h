@@ -14,9 +14,10 @@ struct VideoLimits {
     // Decoded pictures kept per stream, so that stepping back and forth does not decode again from
     // the keyframe; whichever bound is met first.
     static constexpr size_t kMaxCachedFrames = 24;
-    static constexpr size_t kMaxCachedBytes = size_t(48) << 20;
+    static constexpr size_t kMaxCachedBytes = size_t(32) << 20;
     // Streams with a decoder open at once per movie; the least recently drawn is closed beyond it.
-    static constexpr size_t kMaxOpenStreams = 8;
+    // With the bound on kept pictures this holds a movie's video to some 130 MB at the very most.
+    static constexpr size_t kMaxOpenStreams = 4;
 };
 
 }  // namespace velmora::swf

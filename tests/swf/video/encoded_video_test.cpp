@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/swf_writer.h"
+#include "swf/format/movie_loader.h"
 #include "swf/format/tag_code.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
@@ -97,6 +98,42 @@ TEST(EncodedVideo, RecentFramesAreKeptAndSeeksStartAtTheKeyframe) {
     EXPECT_EQ(player->decodedFrames(), 22u);
     EXPECT_GE(psnr(stage.show(3), video.reference[3]), kMinPsnr);  // still among the kept pictures
     EXPECT_EQ(player->decodedFrames(), 22u);
+}
+
+// More streams on stage than decoders kept open: those closed start again from their keyframe
+// and every stream still shows its own frame.
+TEST(EncodedVideo, MoreStreamsThanOpenDecodersAllShowTheirFrames) {
+    VELMORA_REQUIRE_VIDEO_ENCODERS();
+    constexpr int kTile = 32;
+    constexpr uint16_t kStreams = 6;
+    const EncodedVideo video = test::encodeTestVideo("flv", kTile, kTile, 8, 4);
+    ASSERT_EQ(video.packets.size(), 8u);
+    test::SwfWriter swf;
+    swf.stageSizePixels(kWidth, kHeight);
+    for (uint16_t id = 1; id <= kStreams; ++id)
+        swf.rawTag(kTagDefineVideoStream, test::defineVideoStreamBody(id, 8, kTile, kTile, video.codec));
+    for (uint16_t f = 0; f < 8; ++f) {
+        for (uint16_t id = 1; id <= kStreams; ++id) {
+            swf.rawTag(kTagVideoFrame, test::videoFrameBody(id, f, video.packets[f]));
+            const int32_t x = (id - 1) % 3 * kTile * 20, y = (id - 1) / 3 * kTile * 20;
+            const test::WriterMatrix at{.translateX = x, .translateY = y};
+            if (f == 0)
+                swf.placeObject2({.depth = id, .characterId = id, .matrix = at, .ratio = 0});
+            else
+                swf.placeObject2({.depth = id, .move = true, .ratio = f});
+        }
+        swf.showFrame();
+    }
+    VideoStage stage(parseMovie(swf.bytes()), false);
+    for (size_t f : {0, 1, 2, 3, 5, 7, 2}) {
+        const QImage image = stage.show(f);
+        for (int tile = 0; tile < kStreams; ++tile) {
+            const QImage part =
+                image.copy(tile % 3 * kTile, tile / 3 * kTile, kTile, kTile).convertToFormat(QImage::Format_RGB32);
+            EXPECT_GE(psnr(part, video.reference[f]), kMinPsnr) << "stream " << tile + 1 << " frame " << f;
+        }
+    }
+    EXPECT_TRUE(stage.resources().warnings.empty()) << stage.resources().warnings.messages().front();
 }
 
 // A damaged frame leaves the last good picture on screen and is reported once; the stream

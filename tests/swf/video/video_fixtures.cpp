@@ -79,9 +79,8 @@ EncodedVideo encodeTestVideo(const std::string& encoder, int width, int height, 
     if (!run("ffmpeg -y -hide_banner -f lavfi -i testsrc2=size=" + size + ":rate=25 -frames:v " +
              std::to_string(frames) + " -c:v " + encoder + " -g " + std::to_string(gop) + " \"" + flv + "\""))
         return video;
-    // The same conversion to RGB as the player's: bicubic chroma, accurately rounded.
-    if (!run("ffmpeg -y -hide_banner -i \"" + flv +
-             "\" -sws_flags bicubic+accurate_rnd+full_chroma_int -f rawvideo -pix_fmt rgb24 \"" + raw + "\""))
+    // ffmpeg's own conversion to RGB, with the flags the player converts with.
+    if (!run("ffmpeg -y -hide_banner -i \"" + flv + "\" -sws_flags bicubic -f rawvideo -pix_fmt rgb24 \"" + raw + "\""))
         return video;
     readFlvVideo(readFile(flv), video);
     const std::vector<uint8_t> rgb = readFile(raw);
