@@ -66,6 +66,24 @@ TEST(ProbeInfo, SaysWhenActionScript3IsNotRun) {
     EXPECT_NE(run(runInfoCommand, fixture(swf, "abc")).find("actionscript3: yes (scripts not run)\n"), std::string::npos);
 }
 
+TEST(ProbeInfo, ListsVideoStreamsWithTheFramesFoundInAnyTimeline) {
+    // Stream 4: VP6 at 320x240, two frames in a sprite and one on the main timeline; stream 6 is a
+    // video object for an external stream.
+    test::SwfTagList sprite;
+    sprite.rawTag(61, {4, 0, 0, 0, 0x00}).showFrame();
+    sprite.rawTag(61, {4, 0, 1, 0, 0x80}).showFrame();
+    test::SwfWriter swf;
+    swf.rawTag(60, {4, 0, 3, 0, 0x40, 0x01, 0xF0, 0x00, 0x00, 4});
+    swf.rawTag(60, {6, 0, 0, 0, 0x40, 0x01, 0xF0, 0x00, 0x00, 0});
+    swf.defineSprite(5, sprite);
+    swf.rawTag(61, {4, 0, 2, 0, 0x80});
+    swf.showFrame();
+    std::string out = run(runInfoCommand, fixture(swf, "video"));
+    EXPECT_NE(out.find("video: 4 codec=vp6 size=320x240 frames=3 declared-frames=3\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("video: 6 codec=none size=320x240 frames=0 declared-frames=0\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("warning"), std::string::npos) << out;
+}
+
 TEST(ProbeTags, ListsEveryRecordWithSpriteTagsIndented) {
     test::SwfTagList inner;
     inner.doAction({0x07, 0x00}).showFrame();

@@ -4,6 +4,9 @@
 #include "probe_command.h"
 #include "swf/format/movie_loader.h"
 #include "swf/format/sprite.h"
+#include "swf/format/video.h"
+#include "swf/video/video_packet.h"
+#include "swf/video/video_track.h"
 
 namespace velmora::probe {
 
@@ -38,6 +41,14 @@ void runInfoCommand(std::span<const std::string> args, std::ostream& out) {
             if (sprite == nullptr) continue;
             out << "clip: " << *place->name << " frames=" << sprite->timeline.frames.size() << "\n";
         }
+    }
+    for (const auto& [id, character] : movie->dictionary) {
+        const auto* video = dynamic_cast<const swf::VideoStreamCharacter*>(character.get());
+        if (video == nullptr) continue;
+        const swf::VideoTrack track(*movie, *video);
+        out << "video: " << id << " codec=" << swf::videoCodecName(video->codec) << " size=" << video->width << "x"
+            << video->height << " frames=" << track.packets().size() << " declared-frames=" << video->frameCount
+            << "\n";
     }
     printDiagnostics(movie->warnings);
 }

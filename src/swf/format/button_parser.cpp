@@ -123,7 +123,7 @@ std::shared_ptr<VideoStreamCharacter> parseDefineVideoStream(BitReader& in) {
     video->smoothing = in.flag();
     uint8_t codec = in.u8();
     if (deblocking > 5) throw MalformedData("a video stream has an unknown deblocking setting");
-    if (codec < 2 || codec > 6) throw MalformedData("a video stream has an unknown codec " + std::to_string(codec));
+    if (codec == 1 || codec > 6) throw MalformedData("a video stream has an unknown codec " + std::to_string(codec));
     video->deblocking = static_cast<uint8_t>(deblocking);
     video->codec = static_cast<VideoStreamCharacter::Codec>(codec);
     return video;

@@ -17,10 +17,10 @@ void readMorphGradient(BitReader& in, FillStyle& start, FillStyle& end, bool foc
     uint32_t spread = in.ub(2);
     uint32_t interpolation = in.ub(2);
     uint32_t count = in.ub(4);
-    if (spread > 2 || interpolation > 1) throw MalformedData("a morph gradient has unknown flags");
+    if (interpolation > 1) throw MalformedData("a morph gradient has an unknown interpolation mode");
     if (count == 0) throw MalformedData("a morph gradient has no colours");
     for (FillStyle* f : {&start, &end}) {
-        f->gradient.spread = static_cast<Gradient::Spread>(spread);
+        f->gradient.spread = spread > 2 ? Gradient::Spread::Pad : static_cast<Gradient::Spread>(spread);
         f->gradient.interpolation = static_cast<Gradient::Interpolation>(interpolation);
         f->gradient.stops.resize(count);
     }

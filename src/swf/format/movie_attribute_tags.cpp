@@ -94,12 +94,15 @@ bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
                 if (!in.atEnd()) in.cString();
                 return true;
             case kTagCsmTextSettings: checkTextSettings(in); return true;
+            case kTagDefineSceneAndFrameLabelData: sceneAndFrameLabels(in, ctx); return true;
             case kTagEnableDebugger:
             case kTagEnableDebugger2:
             case kTagDebugId:
             case kTagProductInfo:
             case kTagEnableTelemetry:
-            case kTagDefineSceneAndFrameLabelData: sceneAndFrameLabels(in, ctx); return true;
+                // Debugger passwords, build ids and the authoring tool's product record: written by
+                // publishing tools, meaningless to playback, and read by no other tag's reader.
+                return true;
             case kTagSymbolClass:
             case kTagDefineScalingGrid:
                 return true;  // nothing for playback

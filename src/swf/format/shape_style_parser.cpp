@@ -25,9 +25,9 @@ Gradient parseGradient(BitReader& in, int shapeVersion, bool focal) {
     uint32_t spread = in.ub(2);
     uint32_t interpolation = in.ub(2);
     uint32_t count = in.ub(4);
-    if (spread > 2) throw MalformedData("a gradient has an unknown spread mode");
     if (interpolation > 1) throw MalformedData("a gradient has an unknown interpolation mode");
-    g.spread = static_cast<Gradient::Spread>(spread);
+    // The one spread code the format leaves undefined draws as pad: the shape is otherwise sound.
+    g.spread = spread > 2 ? Gradient::Spread::Pad : static_cast<Gradient::Spread>(spread);
     g.interpolation = static_cast<Gradient::Interpolation>(interpolation);
     g.stops.resize(count);
     for (auto& stop : g.stops) {

@@ -7,6 +7,7 @@ void RenderResources::setMovie(std::shared_ptr<const Movie> movie) {
     clearCaches();
     warnings.clear();
     movie_ = std::move(movie);
+    videos.setMovie(movie_);
 }
 
 void RenderResources::clearCaches() {
@@ -15,6 +16,7 @@ void RenderResources::clearCaches() {
     glyphs.clear();
     texts.clear();
     pictures.clear();
+    videos.clear();
 }
 
 }  // namespace velmora::swf

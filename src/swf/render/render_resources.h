@@ -11,6 +11,7 @@
 #include "swf/render/render_warnings.h"
 #include "swf/render/shape_cache.h"
 #include "swf/render/text_cache.h"
+#include "swf/video/video_frames.h"
 
 namespace velmora::swf {
 
@@ -37,6 +38,7 @@ public:
     GlyphCache glyphs;
     TextCache texts;
     RasterCache pictures;
+    VideoFrames videos;
     RenderWarnings warnings{DiagnosticRoom::Render};
 
 private:

@@ -6,6 +6,7 @@
 #include "swf/format/bitmap.h"
 #include "swf/format/button.h"
 #include "swf/format/text_encoding.h"
+#include "swf/format/video.h"
 #include "swf/render/blend_compositor.h"
 #include "swf/render/color_transform_apply.h"
 #include "swf/render/edit_text.h"
@@ -197,8 +198,31 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
         case CharacterKind::Button:
             drawButton(painter, character, object ? object->buttonState : ButtonState::Up, ctx);
             break;
-        default: break;  // sounds, videos and data have no picture of their own here
+        case CharacterKind::VideoStream:
+            drawVideo(painter, static_cast<const VideoStreamCharacter&>(character), object ? object->ratio : 0, ctx);
+            break;
+        default: break;  // sounds and data have no picture of their own here
     }
+}
+
+void StageRenderer::drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio,
+                              const Context& ctx) {
+    const QImage* frame =
+        resources_.videos.frame(video, ratio, [this](const std::string& m) { resources_.warnings.add(m); });
+    if (!frame || frame->isNull()) return;
+    // The picture fills the stream's declared size, one video pixel to one movie pixel, and scales
+    // with the stage as bitmaps do; the stream's own flag says whether scaling smooths it.
+    const QRectF bounds(0, 0, video.width * kTwipsPerPixel, video.height * kTwipsPerPixel);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing);
+    painter.setTransform(ctx.world);
+    if (isAlphaFactorOnly(ctx.cx)) {
+        painter.setOpacity(painter.opacity() * std::min(1.0, ctx.cx.aMult));
+        painter.drawImage(bounds, *frame);
+    } else {
+        painter.drawImage(bounds, transformImage(*frame, ctx.cx));
+    }
+    painter.restore();
 }
 
 void StageRenderer::drawButton(QPainter& painter, const Character& character, ButtonState state, const Context& ctx) {
@@ -363,6 +387,13 @@ QPainterPath StageRenderer::characterOutline(const Character& character, const D
             const Rect& b = static_cast<const EditTextCharacter&>(character).bounds;
             QPainterPath box;
             box.addRect(toQRectF(b));
+            uniteInto(result, world.map(box));
+            break;
+        }
+        case CharacterKind::VideoStream: {
+            const auto& video = static_cast<const VideoStreamCharacter&>(character);
+            QPainterPath box;
+            box.addRect(0, 0, video.width * kTwipsPerPixel, video.height * kTwipsPerPixel);
             uniteInto(result, world.map(box));
             break;
         }

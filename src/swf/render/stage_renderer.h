@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "swf/format/sprite.h"
+#include "swf/format/video.h"
 #include "swf/runtime/display_object.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_viewport.h"
@@ -24,7 +25,8 @@ const DisplayList* clipDisplayList(const DisplayObject& object);
 // shapes, static and edit texts, bitmaps, buttons (the records of their current state; sprites
 // among them, having no live instance, show their first frame) and sprites; matrices and colour
 // transforms compose from parent to child; clip layers mask the depths they cover; blend modes and
-// filters are drawn on offscreen layers. Antialiased, bitmaps smoothed where the movie allows it.
+// filters are drawn on offscreen layers; video streams show the frame their placement's ratio
+// names. Antialiased, bitmaps smoothed where the movie allows it.
 //
 // The renderer sets the painter's transform itself and expects the painter to be untransformed;
 // it restores the painter's state when done. Anything it cannot draw (a missing character, an
@@ -74,6 +76,8 @@ private:
     void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
                        const Context& ctx);
     void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
+    // Draws the frame of a video stream the ratio names; nothing before its first frame.
+    void drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio, const Context& ctx);
     // Draws the display list a sprite's first frame sets up.
     void drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx);
     void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);

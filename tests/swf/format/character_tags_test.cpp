@@ -102,6 +102,24 @@ TEST(CharacterTags, ShapeWithoutEndRecordOrWithUnknownFillIsSkipped) {
     }
 }
 
+TEST(CharacterTags, UnknownGradientSpreadDrawsAsPad) {
+    BitWriter w;
+    w.u16(1);
+    w.rect(0, 10, 0, 10);
+    w.u8(1), w.u8(0x10), w.matrix({});
+    w.ub(3, 2), w.ub(0, 2), w.ub(1, 4);  // spread code 3, which the format does not define
+    w.u8(0), w.rgb({1, 2, 3});
+    w.u8(0);
+    w.ub(0, 4), w.ub(0, 4), w.ub(0, 6);
+    w.flush();
+    auto movie = movieWith(kTagDefineShape, w.take());
+    ASSERT_TRUE(movie->warnings.empty()) << movie->warnings.front();
+    const auto& shape = dynamic_cast<const ShapeCharacter&>(*movie->character(1));
+    ASSERT_EQ(shape.fillStyles.size(), 1u);
+    EXPECT_EQ(shape.fillStyles[0].gradient.spread, Gradient::Spread::Pad);
+    EXPECT_EQ(shape.fillStyles[0].gradient.stops.size(), 1u);
+}
+
 TEST(CharacterTags, EditTextWithEveryOptionalField) {
     BitWriter w;
     w.u16(4);

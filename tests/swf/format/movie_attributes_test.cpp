@@ -35,6 +35,24 @@ TEST(MovieAttributes, FileAttributesMetadataLimitsProtectAndAbc) {
     EXPECT_TRUE(movie->hasAbc);
 }
 
+// Publishing tools add debugger, build and product records; none of them is a frame label list,
+// and bodies that would read as one (a ProductInfo's leading 1, 1) must not name frames.
+TEST(MovieAttributes, DebugAndProductRecordsAreSkippedSilently) {
+    SwfWriter swf(10);
+    swf.rawTag(kTagProductInfo, {3, 0, 0, 0, 1, 0, 0, 0, 10, 0, 1, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 0, 0, 0, 0, 0, 0});
+    swf.rawTag(kTagEnableDebugger, {'h', 'a', 's', 'h', 0});
+    swf.rawTag(kTagEnableDebugger2, {0, 0, 'h', 0});
+    swf.rawTag(kTagDebugId, {1, 1, 0, 'x', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    swf.rawTag(kTagEnableTelemetry, {0, 0});
+    swf.rawTag(kTagEnableTelemetry, {});  // cut short: still nothing playback needs
+    swf.showFrame();
+    swf.showFrame();
+    auto movie = parseMovie(swf.bytes());
+    EXPECT_TRUE(movie->warnings.empty()) << movie->warnings.front();
+    ASSERT_EQ(movie->root.frames.size(), 2u);
+    for (const auto& frame : movie->root.frames) EXPECT_TRUE(frame.labels.empty());
+}
+
 TEST(MovieAttributes, ExportsAndInitActions) {
     SwfWriter swf;
     swf.defineRectangle(3, 0, 0, 10, 10, {});
