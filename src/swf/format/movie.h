@@ -41,6 +41,8 @@ struct Movie {
     std::string metadata;
     std::map<std::string, uint16_t> exports;       // ExportAssets: name -> character id
     std::map<uint16_t, std::vector<ActionBytes>> initActions;  // DoInitAction by sprite id
+    // DefineScalingGrid: the grid of a sprite or button by character id, in its own twips.
+    std::map<uint16_t, Rect> scalingGrids;
     uint16_t maxRecursionDepth = 256;  // ScriptLimits
     uint16_t scriptTimeoutSeconds = 15;
     std::vector<std::string> warnings;  // things skipped or repaired while parsing

@@ -8,6 +8,7 @@
 
 #include "swf/format/sprite.h"
 #include "swf/runtime/display_object.h"
+#include "swf/render/nine_slice.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_viewport.h"
 
@@ -64,6 +65,11 @@ private:
         // Drawn from a timeline's placements (the records of a button), where no sprite has a
         // live instance: sprites show their first frame.
         bool stillPicture = false;
+        // The content of a sprite or button drawn with its scaling grid: the slice its own shapes
+        // go through, and the content's transform to the device. Not passed on to nested sprites,
+        // which scale as a whole.
+        const NineSlice* slice = nullptr;
+        QTransform sliceWorld;
     };
     // Sprites drawn as still pictures build objects of their own; a drawn frame builds at most
     // this many, so that sprites placing themselves many times over cannot multiply without end.
@@ -86,6 +92,12 @@ private:
     bool drawPicture(QPainter& painter, const void* character, uint32_t variant, const std::string& content,
                      const QRectF& localBounds, double marginPixels, const Context& ctx, bool fadesAsWhole,
                      const PictureDraw& draw);
+    // The slice of the sprite or button id showing content, drawn with ctx's transform; nullopt
+    // when it has no scaling grid or the grid does not apply.
+    std::optional<NineSlice> sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const;
+    // ctx for the content of a sprite or button: sliced by slice, which must outlive its use, when
+    // there is one.
+    static Context contentContext(const Context& ctx, const std::optional<NineSlice>& slice);
     QPainterPath maskOutline(const DisplayObject& object, const Context& parent, int nesting);
     QPainterPath characterOutline(const Character& character, const DisplayObject* object, const QTransform& world,
                                   int nesting);
