@@ -91,6 +91,7 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
                              const ColorTransform& cx, double stageScale) {
     stageScale_ = stageScale;
     stillObjects_ = 0;
+    readsBelow_ = false;
     painter.save();
     drawListAt(painter, list, Context{toDevice, cx, 0, false});
     painter.restore();
@@ -341,6 +342,7 @@ void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& obje
         drawCharacter(layerPainter, *object.character, &object, inner);
     }
     if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_ * dpr, resources_.warnings);
+    readsBelow_ = readsBelow_ || readsPixelsBelow(mode);
     compositeLayer(painter, layer, mode);
 }
 

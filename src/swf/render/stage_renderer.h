@@ -52,6 +52,11 @@ public:
 
     RenderResources& resources() { return resources_; }
 
+    // Whether the frame drawn last holds blend modes that work on the pixels below them (subtract,
+    // invert). Only a painter on a QImage gives those pixels: on any other device (a widget) they
+    // were drawn as normal, and the caller should draw the frame onto an image and show that.
+    bool lastFrameReadsBelow() const { return readsBelow_; }
+
     // Whether finished pictures of shapes and texts are kept and copied on later frames (see
     // raster_cache.h). On by default; off draws every path afresh, for comparison.
     void setPictureCaching(bool on) { pictureCaching_ = on; }
@@ -108,6 +113,7 @@ private:
     bool pictureCaching_ = true;
     QSize deviceSize_;
     int stillObjects_ = 0;  // built for still pictures in the frame being drawn
+    bool readsBelow_ = false;  // see lastFrameReadsBelow()
 };
 
 }  // namespace velmora::swf
