@@ -36,6 +36,9 @@ struct SwfPlayerWidget::State {
     std::function<void(const std::string&)> diagnosticSink;
     std::function<void(const std::string&)> traceSink;
     uint64_t paintedChange = 0;
+    // Frames are drawn onto an image before the widget while the movie shows blend modes that
+    // read the pixels below them (see StageRenderer::lastFrameReadsBelow).
+    bool paintThroughImage = false;
 };
 
 }  // namespace velmora

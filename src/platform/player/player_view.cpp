@@ -56,7 +56,23 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
     state_->renderResources.setMovie(movie->sharedMovie());
     if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
     if (movie->highQuality()) {
-        drawFrame(painter, size(), background);
+        // Subtract and invert need the pixels below them, which a widget cannot give back: a
+        // frame that shows them is drawn again onto an image, and so are the frames after it
+        // until one no longer shows them. Drawing directly saves a copy of every frame otherwise.
+        if (!state_->paintThroughImage) {
+            drawFrame(painter, size(), background);
+            if (!state_->renderer->lastFrameReadsBelow()) return;
+        }
+        const qreal density = devicePixelRatioF();
+        QImage frame(size() * density, QImage::Format_ARGB32_Premultiplied);
+        if (frame.isNull()) return;
+        frame.setDevicePixelRatio(density);
+        {
+            QPainter onImage(&frame);
+            drawFrame(onImage, size(), background);
+        }
+        state_->paintThroughImage = state_->renderer->lastFrameReadsBelow();
+        painter.drawImage(QPoint(0, 0), frame);
         return;
     }
     // Low quality, as the format's players offer it for slow machines: the frame drawn at half

@@ -42,6 +42,8 @@ struct Movie {
     std::string metadata;
     std::map<std::string, uint16_t> exports;       // ExportAssets: name -> character id
     std::map<uint16_t, std::vector<ActionBytes>> initActions;  // DoInitAction by sprite id
+    // DefineScalingGrid: the grid of a sprite or button by character id, in its own twips.
+    std::map<uint16_t, Rect> scalingGrids;
     uint16_t maxRecursionDepth = 256;  // ScriptLimits
     uint16_t scriptTimeoutSeconds = 15;
     // Things skipped or repaired while parsing, from the file room; at most 100 and a last entry

@@ -71,6 +71,21 @@ void checkTextSettings(BitReader& in) {
     in.f32();
 }
 
+// The nine-slice grid of a sprite or button defined before it. A grid for anything else, or a
+// second grid for the same character, is kept out, with a warning.
+void scalingGrid(BitReader& in, ParseContext& ctx) {
+    const uint16_t id = in.u16();
+    const Rect grid = in.rect();
+    const Character* target = ctx.movie.character(id);
+    if (!target || (target->kind != CharacterKind::Sprite && target->kind != CharacterKind::Button)) {
+        ctx.warn("DefineScalingGrid names character " + std::to_string(id) + ", not a sprite or button: ignored");
+        return;
+    }
+    if (grid.xMin > grid.xMax || grid.yMin > grid.yMax) throw MalformedData("the grid's edges are crossed");
+    if (!ctx.movie.scalingGrids.emplace(id, grid).second)
+        ctx.warn("character " + std::to_string(id) + " has a second scaling grid: the first is kept");
+}
+
 }  // namespace
 
 bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
@@ -103,9 +118,8 @@ bool parseMovieAttributeTag(const TagRecord& tag, ParseContext& ctx) {
                 // Debugger passwords, build ids and the authoring tool's product record: written by
                 // publishing tools, meaningless to playback, and read by no other tag's reader.
                 return true;
-            case kTagSymbolClass:
-            case kTagDefineScalingGrid:
-                return true;  // nothing for playback
+            case kTagSymbolClass: return true;  // nothing for playback
+            case kTagDefineScalingGrid: scalingGrid(in, ctx); return true;
             case kTagScriptLimits:
                 movie.maxRecursionDepth = in.u16();
                 movie.scriptTimeoutSeconds = in.u16();

@@ -42,7 +42,9 @@ QRgb invertPixel(QRgb below, QRgb above) {
     return qRgba(channel(qRed(below)), channel(qGreen(below)), channel(qBlue(below)), da);
 }
 
-void compositeLayer(QPainter& painter, const QImage& layer, BlendMode mode) {
+bool readsPixelsBelow(BlendMode mode) { return mode == BlendMode::Subtract || mode == BlendMode::Invert; }
+
+bool compositeLayer(QPainter& painter, const QImage& layer, BlendMode mode) {
     painter.save();
     painter.resetTransform();
     painter.setOpacity(1.0);
@@ -52,7 +54,7 @@ void compositeLayer(QPainter& painter, const QImage& layer, BlendMode mode) {
         painter.setCompositionMode(qtMode.value_or(QPainter::CompositionMode_SourceOver));
         painter.drawImage(0, 0, layer);
         painter.restore();
-        return;
+        return qtMode.has_value();
     }
     // Qt has no mode for these: compute the blended picture from what is below, then put it in
     // place through the painter so that its clip still holds.
@@ -68,6 +70,7 @@ void compositeLayer(QPainter& painter, const QImage& layer, BlendMode mode) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, below);
     painter.restore();
+    return true;
 }
 
 }  // namespace velmora::swf

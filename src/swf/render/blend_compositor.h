@@ -13,10 +13,15 @@ namespace velmora::swf {
 // alpha and erase act on the layer below (destination-in, destination-out).
 std::optional<QPainter::CompositionMode> qtCompositionMode(BlendMode mode);
 
+// Whether the blend mode works on the pixels below the layer itself (subtract, invert), which
+// only a painter on a QImage can read.
+bool readsPixelsBelow(BlendMode mode);
+
 // Draws layer (premultiplied ARGB32, the size of the painter's device, device coordinates) onto
-// the painter's device with the blend mode, within the painter's clip. The painter's device must
-// be a QImage for subtract and invert; on other devices they fall back to normal.
-void compositeLayer(QPainter& painter, const QImage& layer, BlendMode mode);
+// the painter's device with the blend mode, within the painter's clip. Returns false when the
+// mode reads the pixels below and the painter's device is not a QImage (a widget, a pixmap): the
+// layer is then drawn as normal, and the caller may draw the whole picture again onto an image.
+bool compositeLayer(QPainter& painter, const QImage& layer, BlendMode mode);
 
 // One pixel of subtract and invert on premultiplied colours: below is the destination, above the
 // layer. Exposed for testing.

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "swf/render/filter_passes.h"
+
 namespace velmora::swf {
 namespace {
 
@@ -156,9 +158,10 @@ void applyFilters(QImage& layer, const std::vector<Filter>& filters, double scal
             case Filter::Type::DropShadow:
             case Filter::Type::Glow: applyShadow(layer, f, scale); break;
             case Filter::Type::ColorMatrix: applyColorMatrix(layer, f.colorMatrix); break;
-            default:
-                warnings.add("filter type " + std::to_string(int(f.type)) + " is not drawn: object shown unfiltered");
-                break;
+            case Filter::Type::Bevel:
+            case Filter::Type::GradientBevel: applyBevel(layer, f, scale); break;
+            case Filter::Type::GradientGlow: applyGradientGlow(layer, f, scale); break;
+            case Filter::Type::Convolution: applyConvolution(layer, f, warnings); break;
         }
     }
     layer.setDevicePixelRatio(density);

@@ -13,9 +13,9 @@ namespace velmora::swf {
 constexpr double kMaxBlurPixels = 255.0;
 
 // Applies filters in order to a layer holding one object drawn alone (premultiplied ARGB32).
-// scale is the device pixels per movie pixel, by which blur radii and distances grow. Blur, drop
-// shadow, glow and colour matrix are drawn; bevels, gradient filters and convolutions are left
-// out with a warning, the object shown as if unfiltered.
+// scale is the device pixels per movie pixel, by which blur radii and distances grow. Every filter
+// type of the format is drawn; a filter beyond the limits kept here (a convolution matrix too large)
+// is left out with a warning, the object shown as if unfiltered by it.
 void applyFilters(QImage& layer, const std::vector<Filter>& filters, double scale, RenderWarnings& warnings);
 
 // A box blur of the given radii (device pixels), repeated passes times (1..3 passes approach a

@@ -73,14 +73,18 @@ std::optional<QPointF> direction(QPointF a, QPointF b) {
     return d / length;
 }
 
-// Strokes a path whose lines start and end with different caps, which one QPen cannot: the
-// stroke is outlined with flat ends and each open end gets its cap added. A subpath that returns
-// to its start is closed with a join, unless the style asks for its ends to stay open. Cosmetic
-// pens are measured in device pixels, so their outline is built on the device.
-void strokeWithTwoCaps(QPainter& painter, const QPainterPath& path, const LineStyle& style, QPen pen) {
-    const QTransform world = painter.worldTransform();
-    const bool onDevice = pen.isCosmetic();
+// The area a stroke covers, as a path to fill: for strokes one QPen cannot draw, those whose
+// lines start and end with different caps and those filled with a clipped bitmap. With different
+// caps the stroke is outlined with flat ends and each open end gets its cap added; a subpath that
+// returns to its start is closed with a join, unless the style asks for its ends to stay open.
+// Cosmetic pens are measured in device pixels, so their outline is built on the device: the result
+// is then in device coordinates and onDevice is set.
+QPainterPath strokeOutline(const QPainterPath& path, const LineStyle& style, QPen pen, const QTransform& world,
+                           bool& onDevice) {
+    onDevice = pen.isCosmetic();
     const QPainterPath source = onDevice ? world.map(path) : path;
+    pen.setCosmetic(false);
+    if (style.startCap == style.endCap) return QPainterPathStroker(pen).createStroke(source);
     const double half = pen.widthF() / 2.0;
     QPainterPath body;
     QPainterPath caps;
@@ -115,18 +119,9 @@ void strokeWithTwoCaps(QPainter& painter, const QPainterPath& path, const LineSt
         start = i;
     }
     pen.setCapStyle(Qt::FlatCap);
-    pen.setCosmetic(false);
     QPainterPathStroker stroker(pen);
     // United rather than filled one over the other, so that a translucent stroke stays even.
-    const QPainterPath outline = stroker.createStroke(body).united(caps);
-    QBrush brush = pen.brush();
-    painter.save();
-    if (onDevice) {
-        brush.setTransform(brush.transform() * world);
-        painter.resetTransform();
-    }
-    painter.fillPath(outline, brush);
-    painter.restore();
+    return stroker.createStroke(body).united(caps);
 }
 
 // Fills path with a clipped bitmap brush: the picture once, and beyond its edges its edge
@@ -157,6 +152,27 @@ void fillClamped(QPainter& painter, const QPainterPath& path, const QBrush& brus
     painter.restore();
 }
 
+bool isClippedBitmap(FillStyle::Type type) {
+    return type == FillStyle::Type::ClippedBitmap || type == FillStyle::Type::NonSmoothedClippedBitmap;
+}
+
+// Draws a stroke as the fill of its outline, with the pen's brush; a clipped bitmap shows its
+// picture once and its edge pixels beyond it, as its fill would.
+void strokeAsFill(QPainter& painter, const QPainterPath& path, const LineStyle& style, const QPen& pen) {
+    const QTransform world = painter.worldTransform();
+    bool onDevice = false;
+    const QPainterPath outline = strokeOutline(path, style, pen, world, onDevice);
+    QBrush brush = pen.brush();
+    painter.save();
+    if (onDevice) {
+        brush.setTransform(brush.transform() * world);
+        painter.resetTransform();
+    }
+    if (style.fill && isClippedBitmap(style.fill->type)) fillClamped(painter, outline, brush);
+    else painter.fillPath(outline, brush);
+    painter.restore();
+}
+
 }  // namespace
 
 QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform, RenderResources& resources,
@@ -180,8 +196,7 @@ QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform
         }
         if (std::abs(determinant(fill.matrix)) < 1e-12) return QBrush(Qt::NoBrush);
         const auto& bitmap = static_cast<const BitmapCharacter&>(*character);
-        const bool clipped = fill.type == FillStyle::Type::ClippedBitmap ||
-                             fill.type == FillStyle::Type::NonSmoothedClippedBitmap;
+        const bool clipped = isClippedBitmap(fill.type);
         QImage image;
         if (isAlphaFactorOnly(colorTransform)) {
             image = clipped ? resources.bitmaps.framedImage(bitmap, resources.warnings)
@@ -214,9 +229,7 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTra
                                 fill.style.type == FillStyle::Type::ClippedBitmap;
             if (fill.style.isBitmap()) painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
             painter.setOpacity(baseOpacity * opacity);
-            const bool clipped = fill.style.type == FillStyle::Type::ClippedBitmap ||
-                                 fill.style.type == FillStyle::Type::NonSmoothedClippedBitmap;
-            if (clipped) fillClamped(painter, fill.path, brush);
+            if (isClippedBitmap(fill.style.type)) fillClamped(painter, fill.path, brush);
             else painter.fillPath(fill.path, brush);
         }
         painter.setOpacity(baseOpacity);
@@ -226,8 +239,9 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTra
             const QPen pen = makePen(line.style, colorTransform, world, stageScale, resources, opacity);
             if (pen.brush().style() == Qt::NoBrush || opacity <= 0.0) continue;
             painter.setOpacity(baseOpacity * opacity);
-            if (line.style.startCap == line.style.endCap) painter.strokePath(line.path, pen);
-            else strokeWithTwoCaps(painter, line.path, line.style, pen);
+            const bool clipped = line.style.fill && isClippedBitmap(line.style.fill->type);
+            if (line.style.startCap == line.style.endCap && !clipped) painter.strokePath(line.path, pen);
+            else strokeAsFill(painter, line.path, line.style, pen);
         }
         painter.setOpacity(baseOpacity);
     }

@@ -13,6 +13,7 @@
 #include "swf/render/filters.h"
 #include "swf/render/shape_painter.h"
 #include "swf/render/static_text.h"
+#include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/placement_plan.h"
 
 namespace velmora::swf {
@@ -36,6 +37,20 @@ constexpr int64_t kMaxLayerPixels = int64_t(8192) * 8192;
 const TextGeometry& staticTextGeometry(const TextCharacter& text, RenderResources& resources) {
     if (const TextGeometry* cached = resources.texts.findStatic(&text)) return *cached;
     return resources.texts.storeStatic(&text, buildStaticText(text, resources));
+}
+
+// The box around what a display list shows, in its own coordinates.
+std::optional<Rect> listBounds(const DisplayList& list, const Movie& movie) {
+    std::optional<Rect> box;
+    for (const auto& [depth, object] : list) {
+        if (!object || object->clipDepth > 0) continue;
+        const std::optional<Rect> b = objectBounds(*object, movie);
+        if (!b) continue;
+        box = box ? Rect{std::min(box->xMin, b->xMin), std::max(box->xMax, b->xMax), std::min(box->yMin, b->yMin),
+                         std::max(box->yMax, b->yMax)}
+                  : *b;
+    }
+    return box;
 }
 
 void uniteInto(QPainterPath& result, const QPainterPath& path) {
@@ -77,6 +92,7 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
                              const ColorTransform& cx, double stageScale) {
     stageScale_ = stageScale;
     stillObjects_ = 0;
+    readsBelow_ = false;
     painter.save();
     drawListAt(painter, list, Context{toDevice, cx, 0, false});
     painter.restore();
@@ -111,7 +127,7 @@ void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const
 void StageRenderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& parent) {
     if (!object.visible || !object.character) return;
     Context ctx{toQt(object.matrix) * parent.world, parent.cx * object.colorTransform, parent.nesting + 1,
-                parent.insideLayer, parent.stillPicture};
+                parent.insideLayer, parent.stillPicture, parent.slice, parent.sliceWorld};
     if (ctx.nesting > kMaxNesting) {
         resources_.warnings.add("sprites nested deeper than " + std::to_string(kMaxNesting) + " levels are not drawn");
         return;
@@ -134,6 +150,17 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             const ShapeGeometry& geometry =
                 morph ? resources_.shapes.geometry(static_cast<const MorphShapeCharacter&>(character), ratio)
                       : resources_.shapes.geometry(static_cast<const ShapeCharacter&>(character));
+            if (ctx.slice) {
+                // Carried into the sliced content's coordinates, sliced there, drawn through the
+                // content's transform; too particular to keep as a picture.
+                bool invertible = false;
+                const QTransform local = ctx.world * ctx.sliceWorld.inverted(&invertible);
+                if (invertible) {
+                    painter.setTransform(ctx.sliceWorld);
+                    paintShape(painter, ctx.slice->map(geometry, local), ctx.cx, stageScale_, resources_);
+                    break;
+                }
+            }
             auto draw = [&](QPainter& p, const QTransform& world, const ColorTransform& cx) {
                 p.setTransform(world);
                 paintShape(p, geometry, cx, stageScale_, resources_);
@@ -193,7 +220,10 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             if (!object || ctx.stillPicture)
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
             else if (const DisplayList* children = children_(*object))
-                drawListAt(painter, *children, ctx);
+                {
+                const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx);
+                drawListAt(painter, *children, contentContext(ctx, slice));
+            }
             break;
         case CharacterKind::Button:
             drawButton(painter, character, object ? object->buttonState : ButtonState::Up, ctx);
@@ -234,6 +264,18 @@ void StageRenderer::drawButton(QPainter& painter, const Character& character, Bu
     }
     std::stable_sort(records.begin(), records.end(),
                      [](const ButtonRecord* a, const ButtonRecord* b) { return a->depth < b->depth; });
+    std::optional<NineSlice> slice;
+    if (const Movie* movie = resources_.movie(); movie && movie->scalingGrids.contains(button.id)) {
+        DisplayList parts;
+        for (const ButtonRecord* r : records) {
+            auto part = std::make_unique<DisplayObject>();
+            part->character = movie->sharedCharacter(r->characterId);
+            part->matrix = r->matrix;
+            parts.emplace(uint16_t(parts.size()), std::move(part));
+        }
+        slice = sliceFor(button.id, parts, ctx);
+    }
+    const Context content = contentContext(ctx, slice);
     for (const ButtonRecord* r : records) {
         const Character* c = resources_.character(r->characterId);
         if (!c || c == &character) {
@@ -242,7 +284,7 @@ void StageRenderer::drawButton(QPainter& painter, const Character& character, Bu
             continue;
         }
         Context rc{toQt(r->matrix) * ctx.world, ctx.cx * r->colorTransform, ctx.nesting + 1, ctx.insideLayer,
-                   ctx.stillPicture};
+                   ctx.stillPicture, content.slice, content.sliceWorld};
         if (rc.nesting > kMaxNesting) return;
         drawCharacter(painter, *c, nullptr, rc);
     }
@@ -273,9 +315,30 @@ void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& spr
         object->visible = p.visible;
         list.emplace(depth, std::move(object));
     }
-    Context still = ctx;
+    const std::optional<NineSlice> slice = sliceFor(sprite.id, list, ctx);
+    Context still = contentContext(ctx, slice);
     still.stillPicture = true;
     drawListAt(painter, list, still);
+}
+
+std::optional<NineSlice> StageRenderer::sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const {
+    const Movie* movie = resources_.movie();
+    if (!movie) return std::nullopt;
+    const auto grid = movie->scalingGrids.find(id);
+    if (grid == movie->scalingGrids.end()) return std::nullopt;
+    const std::optional<Rect> bounds = listBounds(content, *movie);
+    if (!bounds) return std::nullopt;
+    const std::optional<QPointF> scale = NineSlice::scaleAgainstStage(ctx.world, stageScale_ / kTwipsPerPixel);
+    if (!scale) return std::nullopt;
+    const QRectF box(QPointF(bounds->xMin, bounds->yMin), QPointF(bounds->xMax, bounds->yMax));
+    return NineSlice::make(grid->second, box, scale->x(), scale->y());
+}
+
+StageRenderer::Context StageRenderer::contentContext(const Context& ctx, const std::optional<NineSlice>& slice) {
+    Context content = ctx;
+    content.slice = slice ? &*slice : nullptr;
+    content.sliceWorld = ctx.world;
+    return content;
 }
 
 void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx) {
@@ -303,6 +366,7 @@ void StageRenderer::drawWithEffects(QPainter& painter, const DisplayObject& obje
         drawCharacter(layerPainter, *object.character, &object, inner);
     }
     if (!object.filters.empty()) applyFilters(layer, object.filters, stageScale_ * dpr, resources_.warnings);
+    readsBelow_ = readsBelow_ || readsPixelsBelow(mode);
     compositeLayer(painter, layer, mode);
 }
 

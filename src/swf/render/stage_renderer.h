@@ -9,6 +9,7 @@
 #include "swf/format/sprite.h"
 #include "swf/format/video.h"
 #include "swf/runtime/display_object.h"
+#include "swf/render/nine_slice.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_viewport.h"
 
@@ -53,6 +54,11 @@ public:
 
     RenderResources& resources() { return resources_; }
 
+    // Whether the frame drawn last holds blend modes that work on the pixels below them (subtract,
+    // invert). Only a painter on a QImage gives those pixels: on any other device (a widget) they
+    // were drawn as normal, and the caller should draw the frame onto an image and show that.
+    bool lastFrameReadsBelow() const { return readsBelow_; }
+
     // Whether finished pictures of shapes and texts are kept and copied on later frames (see
     // raster_cache.h). On by default; off draws every path afresh, for comparison.
     void setPictureCaching(bool on) { pictureCaching_ = on; }
@@ -66,6 +72,11 @@ private:
         // Drawn from a timeline's placements (the records of a button), where no sprite has a
         // live instance: sprites show their first frame.
         bool stillPicture = false;
+        // The content of a sprite or button drawn with its scaling grid: the slice its own shapes
+        // go through, and the content's transform to the device. Not passed on to nested sprites,
+        // which scale as a whole.
+        const NineSlice* slice = nullptr;
+        QTransform sliceWorld;
     };
     // Sprites drawn as still pictures build objects of their own; a drawn frame builds at most
     // this many, so that sprites placing themselves many times over cannot multiply without end.
@@ -90,6 +101,12 @@ private:
     bool drawPicture(QPainter& painter, const void* character, uint32_t variant, const std::string& content,
                      const QRectF& localBounds, double marginPixels, const Context& ctx, bool fadesAsWhole,
                      const PictureDraw& draw);
+    // The slice of the sprite or button id showing content, drawn with ctx's transform; nullopt
+    // when it has no scaling grid or the grid does not apply.
+    std::optional<NineSlice> sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const;
+    // ctx for the content of a sprite or button: sliced by slice, which must outlive its use, when
+    // there is one.
+    static Context contentContext(const Context& ctx, const std::optional<NineSlice>& slice);
     QPainterPath maskOutline(const DisplayObject& object, const Context& parent, int nesting);
     QPainterPath characterOutline(const Character& character, const DisplayObject* object, const QTransform& world,
                                   int nesting);
@@ -100,6 +117,7 @@ private:
     bool pictureCaching_ = true;
     QSize deviceSize_;
     int stillObjects_ = 0;  // built for still pictures in the frame being drawn
+    bool readsBelow_ = false;  // see lastFrameReadsBelow()
 };
 
 }  // namespace velmora::swf

@@ -236,6 +236,36 @@ TEST(SwfPlayerWidget, TheBackgroundIsTheMoviesOwnUntilAColourIsSetThenForEveryMo
     EXPECT_EQ(cornerPixel(subtitles), qRgb(0x10, 0x20, 0x30));
 }
 
+// Subtract and invert need the pixels below them: on the widget, as on an image, they blend with
+// the grey stage instead of covering it.
+TEST(SwfPlayerWidget, SubtractAndInvertBlendWithWhatTheWidgetShowsBelow) {
+    SwfWriter movie;
+    movie.stageSizePixels(100, 50);
+    movie.defineRectangle(1, 0, 0, 2000, 1000, {200, 200, 200});
+    movie.defineRectangle(2, 0, 0, 1000, 1000, {100, 50, 255});
+    movie.placeObject2({.depth = 1, .characterId = 1});
+    movie.placeObject3({.depth = 2, .characterId = 2, .blendMode = 9});  // subtract, the left half
+    movie.placeObject3({.depth = 3, .characterId = 2, .matrix = WriterMatrix{.translateX = 1000}, .blendMode = 10});
+    movie.showFrame();
+    movie.placeObject3({.depth = 2, .move = true, .blendMode = 1});  // both normal again
+    movie.placeObject3({.depth = 3, .move = true, .blendMode = 1});
+    movie.showFrame();
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.putMovie(folder.write("blend.swf", movie));
+    player.StopPlay();
+    player.resize(100, 50);
+    for (int pass = 0; pass < 2; ++pass) {  // the second from the image the first turned to
+        const QImage shown = player.grab().toImage();
+        EXPECT_EQ(shown.pixel(25, 25), qRgb(100, 150, 0)) << pass;
+        EXPECT_EQ(shown.pixel(75, 25), qRgb(55, 55, 55)) << pass;
+    }
+    player.GotoFrame(1);
+    const QImage normal = player.grab().toImage();
+    EXPECT_EQ(normal.pixel(25, 25), qRgb(100, 50, 255));
+    EXPECT_EQ(normal.pixel(75, 25), qRgb(100, 50, 255));
+}
+
 TEST(SwfPlayerWidget, ZoomStaysBetweenShowAllAndItsLimit) {
     SwfPlayerWidget player;
     player.setZoom(0.25);

@@ -248,6 +248,38 @@ TEST(FillPainting, ClippedBitmapExtendsItsEdgePixelsBeyondThePicture) {
     }
 }
 
+TEST(FillPainting, StrokeWithAClippedBitmapExtendsItsEdgePixelsInsteadOfRepeating) {
+    RenderResources resources;
+    resources.setMovie(redOverBlueMovie());
+    // A line 60 pixels wide across the image at y = 30; the picture covers y 10..50 (red above
+    // blue), so above and below it the stroke shows its edge rows, where tiling would swap them.
+    for (auto [start, end] : {std::pair{LineStyle::Cap::None, LineStyle::Cap::None},
+                              std::pair{LineStyle::Cap::Round, LineStyle::Cap::Square}}) {
+        FillStyle fill;
+        fill.type = FillStyle::Type::NonSmoothedClippedBitmap;
+        fill.bitmapId = 7;
+        fill.matrix = Matrix{400, 0, 0, 400, 400, 200};
+        LineStyle line;
+        line.width = 1200;
+        line.fill = fill;
+        line.startCap = start;
+        line.endCap = end;
+        StyleChangeRecord move;
+        move.moveTo = std::make_pair(0, 600);
+        move.lineStyle = 1;
+        const std::vector<ShapeRecord> records = {move, StraightEdgeRecord{1600, 0}};
+        const QImage image = test::paintGeometry(buildShapeGeometry(records, {}, {line}, false), QSize(80, 70),
+                                                 kTwipsToPixels, resources);
+        const QRgb red = qRgb(255, 0, 0);
+        const QRgb blue = qRgb(0, 0, 255);
+        for (auto [x, y, expected] : {std::tuple{30, 5, red}, {30, 15, red}, {30, 45, blue}, {30, 55, blue},
+                                      {5, 3, red}, {70, 57, blue}}) {
+            EXPECT_LE(colorDistance(pixel(image, x, y), expected), 2) << x << "," << y;
+        }
+        EXPECT_EQ(pixel(image, 30, 65), qRgb(255, 255, 255));  // beyond the stroke
+    }
+}
+
 TEST(FillPainting, EachEndOfAnOpenLineTakesItsOwnCap) {
     RenderResources resources;
     // A 4-pixel line from x = 10 to 30 at y = 10, each cap 2 pixels deep past its end.

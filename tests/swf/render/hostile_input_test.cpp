@@ -112,9 +112,14 @@ TEST(HostileInput, BlendModeAndFilterValuesOutOfRange) {
     wild.distance = std::numeric_limits<double>::quiet_NaN();
     wild.strength = 1e9;
     wild.passes = 1000;
-    Filter bevel;
-    bevel.type = Filter::Type::Bevel;
-    o->filters = {wild, bevel};
+    Filter bevel = wild;
+    bevel.type = Filter::Type::GradientBevel;
+    bevel.gradient = {{200, {0, 0, 0, 255}}, {10, {255, 255, 255, 255}}};  // ratios out of order
+    Filter convolution;
+    convolution.type = Filter::Type::Convolution;
+    convolution.matrixX = convolution.matrixY = 255;  // too large to run: skipped with a warning
+    convolution.convolution.assign(255 * 255, std::numeric_limits<float>::quiet_NaN());
+    o->filters = {wild, bevel, convolution};
     list[1] = std::move(o);
     RenderResources resources;
     resources.setMovie(movie);
