@@ -5,37 +5,10 @@
 
 namespace velmora::swf {
 
-void BitReader::need(size_t n, const char* what) const {
-    if (n > bytes_.size() - pos_) {
-        throw MalformedData(std::string("data ends in the middle of ") + what);
-    }
-}
+void BitReader::endsEarly(const char* what) { throw MalformedData(std::string("data ends in the middle of ") + what); }
 
-uint8_t BitReader::u8() {
-    align();
-    need(1, "a byte");
-    return bytes_[pos_++];
-}
+void BitReader::tooWide() { throw MalformedData("a bit field wider than 32 bits"); }
 
-uint16_t BitReader::u16() {
-    align();
-    need(2, "a 16-bit number");
-    uint16_t v = static_cast<uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
-    pos_ += 2;
-    return v;
-}
-
-uint32_t BitReader::u32() {
-    align();
-    need(4, "a 32-bit number");
-    uint32_t v = static_cast<uint32_t>(bytes_[pos_]) | (static_cast<uint32_t>(bytes_[pos_ + 1]) << 8) |
-                 (static_cast<uint32_t>(bytes_[pos_ + 2]) << 16) | (static_cast<uint32_t>(bytes_[pos_ + 3]) << 24);
-    pos_ += 4;
-    return v;
-}
-
-int16_t BitReader::s16() { return static_cast<int16_t>(u16()); }
-int32_t BitReader::s32() { return static_cast<int32_t>(u32()); }
 double BitReader::fixed8() { return s16() / 256.0; }
 double BitReader::fixed16() { return s32() / 65536.0; }
 float BitReader::f32() { return std::bit_cast<float>(u32()); }
@@ -65,39 +38,6 @@ std::string BitReader::cString() {
     std::string s(reinterpret_cast<const char*>(start), length);
     pos_ += length + 1;
     return s;
-}
-
-std::span<const uint8_t> BitReader::take(size_t n) {
-    align();
-    need(n, "a block of bytes");
-    auto view = bytes_.subspan(pos_, n);
-    pos_ += n;
-    return view;
-}
-
-uint32_t BitReader::ub(unsigned n) {
-    if (n > 32) throw MalformedData("a bit field wider than 32 bits");
-    uint32_t value = 0;
-    while (n > 0) {
-        if (bitCount_ == 0) {
-            need(1, "a bit field");
-            bitBuffer_ = bytes_[pos_++];
-            bitCount_ = 8;
-        }
-        unsigned take = n < bitCount_ ? n : bitCount_;
-        uint32_t bits = (bitBuffer_ >> (bitCount_ - take)) & ((1u << take) - 1);
-        value = (value << take) | bits;  // take is at most 8, so the shift is always defined
-        bitCount_ -= take;
-        n -= take;
-    }
-    return value;
-}
-
-int32_t BitReader::sb(unsigned n) {
-    if (n == 0) return 0;
-    uint32_t raw = ub(n);
-    if (n < 32 && (raw & (1u << (n - 1)))) raw |= ~((1u << n) - 1);  // sign-extend
-    return static_cast<int32_t>(raw);
 }
 
 double BitReader::fb(unsigned n) { return sb(n) / 65536.0; }

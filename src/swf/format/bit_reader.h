@@ -27,11 +27,29 @@ public:
     bool atEnd() const { return pos_ >= bytes_.size(); }
     std::span<const uint8_t> bytes() const { return bytes_; }
 
-    uint8_t u8();
-    uint16_t u16();
-    uint32_t u32();
-    int16_t s16();
-    int32_t s32();
+    uint8_t u8() {
+        align();
+        need(1, "a byte");
+        return bytes_[pos_++];
+    }
+    uint16_t u16() {
+        align();
+        need(2, "a 16-bit number");
+        const auto v = static_cast<uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
+        pos_ += 2;
+        return v;
+    }
+    uint32_t u32() {
+        align();
+        need(4, "a 32-bit number");
+        const uint32_t v = static_cast<uint32_t>(bytes_[pos_]) | (static_cast<uint32_t>(bytes_[pos_ + 1]) << 8) |
+                           (static_cast<uint32_t>(bytes_[pos_ + 2]) << 16) |
+                           (static_cast<uint32_t>(bytes_[pos_ + 3]) << 24);
+        pos_ += 4;
+        return v;
+    }
+    int16_t s16() { return static_cast<int16_t>(u16()); }
+    int32_t s32() { return static_cast<int32_t>(u32()); }
     // 8.8 and 16.16 fixed point, signed, as plain numbers.
     double fixed8();
     double fixed16();
@@ -44,13 +62,42 @@ public:
     // terminator before the end raises MalformedData.
     std::string cString();
     // The next n bytes, as a view into the reader's bytes.
-    std::span<const uint8_t> take(size_t n);
+    std::span<const uint8_t> take(size_t n) {
+        align();
+        need(n, "a block of bytes");
+        auto view = bytes_.subspan(pos_, n);
+        pos_ += n;
+        return view;
+    }
     std::span<const uint8_t> rest() { return take(remaining()); }
     void skip(size_t n) { take(n); }
 
     // Packed bit fields, most significant bit first. n may be 0 (returns 0) up to 32.
-    uint32_t ub(unsigned n);
-    int32_t sb(unsigned n);
+    // Shapes are thousands of these, so they are read whole bytes at a time, here in the header
+    // where the compiler can fold them into the parsers.
+    uint32_t ub(unsigned n) {
+        if (n <= bitCount_) {
+            bitCount_ -= n;
+            return (bitBuffer_ >> bitCount_) & ((1u << n) - 1);  // n is at most 8 here
+        }
+        if (n > 32) tooWide();
+        // The unread bits of the current byte, then as many whole bytes as the rest needs.
+        const unsigned rest = n - bitCount_;
+        const size_t count = (rest + 7) / 8;
+        need(count, "a bit field");
+        uint64_t value = bitBuffer_ & ((1u << bitCount_) - 1);
+        for (size_t i = 0; i < count; ++i) value = (value << 8) | bytes_[pos_ + i];
+        pos_ += count;
+        bitBuffer_ = bytes_[pos_ - 1];
+        bitCount_ = static_cast<unsigned>(count * 8 - rest);
+        return static_cast<uint32_t>(value >> bitCount_);
+    }
+    int32_t sb(unsigned n) {
+        if (n == 0) return 0;
+        uint32_t raw = ub(n);
+        if (n < 32 && (raw & (1u << (n - 1)))) raw |= ~((1u << n) - 1);  // sign-extend
+        return static_cast<int32_t>(raw);
+    }
     double fb(unsigned n);  // signed 16.16 fixed point in n bits
     bool flag() { return ub(1) != 0; }
     // Drops the rest of a partly read byte.
@@ -65,7 +112,12 @@ public:
     Rgba argb();
 
 private:
-    void need(size_t n, const char* what) const;
+    void need(size_t n, const char* what) const {
+        if (n > bytes_.size() - pos_) [[unlikely]]
+            endsEarly(what);
+    }
+    [[noreturn]] static void endsEarly(const char* what);
+    [[noreturn]] static void tooWide();
 
     std::span<const uint8_t> bytes_;
     size_t pos_ = 0;

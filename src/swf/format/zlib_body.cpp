@@ -5,6 +5,7 @@
 
 #include "swf/format/body_decompression.h"
 #include "swf/format/movie_loader.h"
+#include "swf/format/whole_buffer_inflate.h"
 
 namespace velmora::swf {
 
@@ -14,6 +15,9 @@ constexpr size_t kChunk = 64 * 1024;
 // Never trust a header's claimed size for more than this up front; growth past it is paid for by
 // real data.
 constexpr uint64_t kMaxUpfrontReserve = 16ull << 20;
+// A body whose header claims up to this much is inflated in one call into a buffer of the claimed
+// size; a false claim costs at most this much memory for a moment before zlib takes over.
+constexpr uint64_t kMaxWholeBuffer = 128ull << 20;
 
 std::string tooLarge(uint64_t maxBytes) {
     return "the movie decompresses to more than " + std::to_string(maxBytes >> 20) + " MiB";
@@ -23,6 +27,17 @@ std::string tooLarge(uint64_t maxBytes) {
 
 DecompressedBody inflateZlibBody(std::span<const uint8_t> stream, uint64_t sizeHint, uint64_t maxBytes) {
     DecompressedBody out;
+    // The header says how large the body is: nearly always true, and then one call inflates it.
+    // Anything else (a longer, cut-short or corrupt stream) is left to zlib below, which keeps
+    // what a cut-short stream holds and says why it stops.
+    if (sizeHint > 0 && sizeHint <= std::min({maxBytes, kMaxWholeBuffer, maxInflatedSize(stream.size())})) {
+        out.bytes.resize(static_cast<size_t>(sizeHint));
+        if (auto produced = inflateWholeBuffer(stream, out.bytes)) {
+            out.bytes.resize(*produced);
+            return out;
+        }
+        out.bytes = {};
+    }
     out.bytes.reserve(static_cast<size_t>(std::min({sizeHint, maxBytes, kMaxUpfrontReserve})));
 
     z_stream z{};

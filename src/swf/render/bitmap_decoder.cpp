@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "swf/format/whole_buffer_inflate.h"
+
 namespace velmora::swf {
 namespace {
 
@@ -187,6 +189,15 @@ QImage decodeLossless(const BitmapCharacter& bitmap, std::string& problem) {
 
 bool inflateBounded(const std::vector<uint8_t>& compressed, size_t limit, std::vector<uint8_t>& out) {
     out.assign(limit, 0);
+    // The size a bitmap's pixels take is known, so a whole stream inflates in one call; a stream
+    // longer, shorter or damaged goes through zlib, which cuts, keeps or refuses as below.
+    if (limit <= maxInflatedSize(compressed.size())) {
+        if (auto produced = inflateWholeBuffer(compressed, out)) {
+            out.resize(*produced);
+            return true;
+        }
+        out.assign(limit, 0);
+    }
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return false;
     stream.next_in = const_cast<Bytef*>(compressed.data());

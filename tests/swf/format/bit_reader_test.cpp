@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "swf/format/bit_reader.h"
 
 namespace velmora::swf {
@@ -21,6 +23,33 @@ TEST(BitReader, BitFieldsCrossBytesAndSignExtend) {
     EXPECT_THROW(in.ub(8), MalformedData);
     BitReader wide(bytes);
     EXPECT_THROW(wide.ub(33), MalformedData);
+}
+
+// Fields of every width from every bit position, checked bit by bit against the bytes, with
+// byte fields between them dropping what is left of a byte.
+TEST(BitReader, EveryWidthFromEveryBitPosition) {
+    std::vector<uint8_t> bytes(4096);
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    for (uint8_t& b : bytes) b = uint8_t(next());
+    BitReader in(bytes);
+    size_t bit = 0;  // where a plain bit-by-bit reader stands
+    while (bit + 40 < bytes.size() * 8) {
+        if (next() % 16 == 0) {
+            bit = (bit + 7) / 8 * 8;
+            ASSERT_EQ(in.u8(), bytes[bit / 8]);
+            bit += 8;
+            continue;
+        }
+        const unsigned n = next() % 33;
+        uint32_t expected = 0;
+        for (unsigned i = 0; i < n; ++i, ++bit) expected = (expected << 1) | ((bytes[bit / 8] >> (7 - bit % 8)) & 1);
+        ASSERT_EQ(in.ub(n), expected) << "width " << n << " ending at bit " << bit;
+    }
+    // Asking past the end refuses, wherever in a byte the reader stands.
+    BitReader tail(std::span<const uint8_t>(bytes.data(), 3));
+    tail.ub(5);
+    EXPECT_THROW(tail.ub(20), MalformedData);
 }
 
 TEST(BitReader, ByteFieldsAlignAndAreLittleEndian) {

@@ -60,6 +60,20 @@ TEST(MovieContainer, LzmaWithAndWithoutEndMarkerAndWithAPlaceholderLength) {
     }
 }
 
+// The declared length only sizes the buffer a compressed body is inflated into: a body longer or
+// shorter than declared is read whole all the same.
+TEST(MovieContainer, CompressedBodyIsReadWholeWhateverLengthIsDeclared) {
+    auto swf = twoFrameMovie();
+    swf.compression(SwfWriter::Compression::Zlib);
+    const uint32_t honest = uint32_t(twoFrameMovie().bytes().size());
+    for (uint32_t length : {0u, 9u, honest - 1, honest, honest + 1, honest * 50, 1u << 30}) {
+        swf.declaredFileLength(length);
+        auto movie = parseMovie(swf.bytes());
+        EXPECT_EQ(movie->root.frames.size(), 2u) << "declared " << length;
+        EXPECT_TRUE(movie->warnings.empty()) << "declared " << length << ": " << movie->warnings.front();
+    }
+}
+
 TEST(MovieContainer, PlaceholderCountsAreNotTrusted) {
     auto swf = twoFrameMovie();
     swf.declaredFrameCount(1).declaredFileLength(0);

@@ -124,6 +124,12 @@ TEST(BitmapDecoder, DamagedLosslessDataIsReportedNotTrusted) {
     EXPECT_EQ(qAlpha(decoded.image.pixel(0, 1)), 0);
     EXPECT_NE(decoded.problem.find("short"), std::string::npos);
 
+    // Longer than its pixels: the rest is not read, and the picture is whole.
+    decoded = decodeBitmap(lossless(BitmapCharacter::Encoding::Lossless, 5, 1, 1, {0, 9, 8, 7, 0, 1, 2, 3}));
+    ASSERT_FALSE(decoded.image.isNull());
+    EXPECT_EQ(decoded.image.pixel(0, 0), qRgb(9, 8, 7));
+    EXPECT_EQ(decoded.problem, "");
+
     // Unknown format, no pixels.
     EXPECT_TRUE(decodeBitmap(lossless(BitmapCharacter::Encoding::Lossless, 9, 1, 1, {1, 2, 3, 4})).image.isNull());
     EXPECT_TRUE(decodeBitmap(lossless(BitmapCharacter::Encoding::Lossless, 5, 0, 5, {})).image.isNull());
