@@ -51,7 +51,8 @@ bool deviceFailed(QAudio::Error error) {
 
 void SpeakerOutput::service() {
     if (!fallback_ && deviceFailed(sink_->error())) {
-        fallback_ = std::make_unique<swf::SilentClock>(mixer_, swf::SilentClock::TimeSource{}, "the sound device failed");
+        fallback_ = std::make_unique<swf::SilentClock>(mixer_, swf::SilentClock::TimeSource{}, "the sound device failed",
+                                                       swf::SilentClock::kPlayerLeadSeconds);
         mixer_.setUnheardFrames(0);
         description_ = fallback_->description();
     }
@@ -67,7 +68,7 @@ void SpeakerOutput::service() {
         device_->write(reinterpret_cast<const char*>(scratch_.data()), static_cast<qint64>(frames) * kBytesPerFrame);
     }
     const qsizetype queued = sink_->bufferSize() - sink_->bytesFree();
-    mixer_.setUnheardFrames(queued > 0 ? queued / kBytesPerFrame : 0);
+    mixer_.setUnheardFrames(queued > 0 ? queued / kBytesPerFrame : 0, std::chrono::steady_clock::now());
 }
 
 bool SpeakerOutput::audible() const { return !fallback_; }

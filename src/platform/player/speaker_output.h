@@ -13,18 +13,20 @@ class QIODevice;
 
 namespace velmora {
 
-// The mix played on the system's default sound device through Qt Multimedia. Keeps about a tenth
-// of a second queued: enough to ride out a busy moment of the interface thread, little enough that
-// the picture, which follows what is heard, does not lag the sound noticeably.
+// The mix played on the system's default sound device through Qt Multimedia, from the audio
+// thread. Keeps about a tenth of a second queued: enough to ride out a late wake-up of that
+// thread, little enough that the picture, which follows what is heard, does not lag the sound
+// noticeably.
 class SpeakerOutput final : public swf::AudioOutput {
 public:
     // Opens the default device. Returns nullptr when there is none or it refuses the format
     // (44100 Hz, 16-bit stereo); the caller then keeps time with a silent clock. mixer must
-    // outlive the output.
+    // outlive the output. Call on the thread that will service it.
     static std::unique_ptr<SpeakerOutput> open(swf::Mixer& mixer);
     ~SpeakerOutput() override;
 
     void service() override;
+    std::chrono::milliseconds period() const override { return std::chrono::milliseconds(20); }
     bool audible() const override;
     std::string description() const override { return description_; }
 

@@ -75,7 +75,8 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         options.frameCap = kFrameCap;
         options.url = path;
         if (!state_->audio) state_->audio = PlayerAudio::shared();
-        state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer());
+        // The channel's voices keep the movie's sounds alive while the audio thread plays them.
+        state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer(), movie);
         state_->sound->diagnostics().setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
         options.sound = state_->sound.get();
         options.trace = [this](const std::string& text) {
@@ -209,6 +210,11 @@ void SwfPlayerWidget::advanceClock(double seconds) {
 }
 
 swf::MovieInstance* SwfPlayerWidget::movieInstance() const { return state_->instance.get(); }
+
+void SwfPlayerWidget::useAudio(std::shared_ptr<PlayerAudio> audio) {
+    unload();
+    state_->audio = std::move(audio);
+}
 
 void SwfPlayerWidget::onClockTick() {
     if (!state_->instance) return;

@@ -13,6 +13,8 @@ class QPainter;
 
 namespace velmora {
 
+class PlayerAudio;
+
 namespace swf {
 class MovieInstance;
 class Clip;
@@ -84,6 +86,9 @@ public:
     void advanceClock(double seconds);
     // The playing movie, or nullptr while empty. Owned by the player; replaced by putMovie.
     swf::MovieInstance* movieInstance() const;
+    // The sound the player plays through: by default the process's shared audio, taken with the
+    // first movie. Tests give one with a virtual device. Unloads the current movie.
+    void useAudio(std::shared_ptr<PlayerAudio> audio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -40,6 +40,9 @@ public:
     // is null. Returns the frames given: fewer than asked only when everything queued has been
     // decoded (and, after close(), drained).
     size_t read(int16_t* out, size_t frames);
+    // Decodes until `frames` output frames are ready to read, or everything queued is decoded, so
+    // that the reads that follow cost no decoding.
+    void prefetch(size_t frames) { fill(frames); }
     // True when read() has nothing more to give and nothing more can come.
     bool exhausted();
 

@@ -9,28 +9,37 @@
 
 namespace velmora::swf {
 
-EventSound::EventSound(const SoundCharacter& sound, const SoundInfo& info) : sound_(sound), info_(info) {
+EventSound::EventSound(std::shared_ptr<const SoundCharacter> sound, const SoundInfo& info)
+    : sound_(std::move(sound)), info_(info) {
     // A loop count of 0 plays once, as the format's players do.
     loopsLeft_ = std::max<uint32_t>(info_.loops, 1);
     end_ = info_.outPoint ? int64_t(*info_.outPoint) : std::numeric_limits<int64_t>::max();
-    int rate = effectiveSampleRate(sound_.info);
-    if (sound_.info.format == SoundFormat::Mp3) {
-        if (auto header = parseMp3FrameHeader(sound_.data)) rate = header->sampleRate;
-        leadIn_ = int64_t(std::max<int16_t>(sound_.mp3SeekSamples, 0)) * kOutputRate / rate;
+    int rate = effectiveSampleRate(sound_->info);
+    if (sound_->info.format == SoundFormat::Mp3) {
+        if (auto header = parseMp3FrameHeader(sound_->data)) rate = header->sampleRate;
+        leadIn_ = int64_t(std::max<int16_t>(sound_->mp3SeekSamples, 0)) * kOutputRate / rate;
     }
     // The sample count ends the sound where the encoder's padding begins (an MP3's last frame is
     // filled out with silence). It may only shorten the sound: a count beyond the data is a lie
     // that changes nothing.
-    if (sound_.sampleCount > 0) end_ = std::min(end_, int64_t(sound_.sampleCount) * kOutputRate / rate);
-    finished_ = !startLoop();
+    if (sound_->sampleCount > 0) end_ = std::min(end_, int64_t(sound_->sampleCount) * kOutputRate / rate);
+    // The first loop starts on the audio side: opening it decodes the lead-in.
+    const int64_t in = info_.inPoint ? int64_t(*info_.inPoint) : 0;
+    published_.store(in, std::memory_order_release);
+    if (sound_->data.empty() || in >= end_) finish();
+}
+
+void EventSound::finish() {
+    finished_ = true;
+    finishedFlag_.store(true, std::memory_order_release);
 }
 
 bool EventSound::startLoop() {
     if (loopsLeft_ == 0) return false;
     --loopsLeft_;
-    decoder_ = AudioDecoder::create(sound_.info, problem_);
+    decoder_ = AudioDecoder::create(sound_->info, problem_);
     if (!decoder_) return false;
-    decoder_->push(sound_.data);
+    decoder_->push(sound_->data);
     decoder_->close();
     position_ = info_.inPoint ? int64_t(*info_.inPoint) : 0;
     heardThisLoop_ = false;
@@ -64,7 +73,19 @@ void EventSound::gainAt(double position, float& left, float& right) const {
     right = float((a.rightLevel + (b.rightLevel - double(a.rightLevel)) * t) / 32768.0);
 }
 
+void EventSound::decodeAhead(size_t frames) {
+    if (!started_) {
+        started_ = true;
+        if (!finished_ && !startLoop()) finish();
+    }
+    if (!finished_ && decoder_) decoder_->prefetch(size_t(std::clamp<int64_t>(end_ - position_, 0, int64_t(frames))));
+}
+
 bool EventSound::mixInto(int32_t* mix, size_t frames) {
+    if (!started_) {
+        started_ = true;
+        if (!finished_ && !startLoop()) finish();
+    }
     while (frames > 0 && !finished_) {
         const size_t room = size_t(std::clamp<int64_t>(end_ - position_, 0, int64_t(std::min<size_t>(frames, 4096))));
         size_t got = 0;
@@ -88,9 +109,10 @@ bool EventSound::mixInto(int32_t* mix, size_t frames) {
         if (got < room || room == 0) {
             // This loop is over. A loop that gave nothing would give nothing again: stop rather
             // than spin through thousands of empty loops.
-            if (!heardThisLoop_ || !startLoop()) finished_ = true;
+            if (!heardThisLoop_ || !startLoop()) finish();
         }
     }
+    published_.store(position_, std::memory_order_release);
     return !finished_;
 }
 

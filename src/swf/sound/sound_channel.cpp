@@ -8,12 +8,13 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/sound/audio_decoder.h"
 #include "swf/sound/event_sound.h"
+#include "swf/sound/output_format.h"
 #include "swf/sound/stream_sound.h"
 #include "swf/sound/stream_track.h"
 
 namespace velmora::swf {
 
-SoundChannel::SoundChannel(Mixer& mixer) : mixer_(mixer) {}
+SoundChannel::SoundChannel(Mixer& mixer, std::shared_ptr<const void> owner) : mixer_(mixer), owner_(std::move(owner)) {}
 
 SoundChannel::~SoundChannel() { stopAllSounds(); }
 
@@ -48,8 +49,6 @@ void SoundChannel::playStream(const void* key, const Timeline& timeline, double 
     Stream stream;
     stream.voice = std::make_shared<StreamSound>(track, frame);
     if (stream.voice->finished()) return;
-    stream.startRendered = mixer_.renderedFrames();
-    stream.startPosition = stream.voice->renderPosition();
     mixer_.add(stream.voice);
     streams_[key] = std::move(stream);
 }
@@ -65,18 +64,37 @@ void SoundChannel::stopStream(const void* key) {
 std::optional<double> SoundChannel::streamPositionOf(const void* key) const {
     auto it = streams_.find(key);
     if (it == streams_.end()) return std::nullopt;
-    const Stream& stream = it->second;
-    // What the listener hears now: what has been rendered since the start, less what the output
-    // still holds, never past what this voice has rendered.
-    const double played = double(std::max<int64_t>(0, mixer_.renderedFrames() - mixer_.unheardFrames() - stream.startRendered));
-    const double rendered = stream.voice->renderPosition();
-    const double heard = std::min(stream.startPosition + played, rendered);
-    if (stream.voice->finished() && heard >= rendered) return std::nullopt;
-    return stream.voice->track().frameAt(heard);
+    const StreamSound& voice = *it->second.voice;
+    // What the listener hears now: what the output has played since the audio thread took the
+    // voice up, never past what this voice has rendered. Until then, its first sample.
+    const double rendered = voice.renderPosition();
+    double heard = voice.startPosition();
+    if (const int64_t startedAt = voice.startedAt(); startedAt >= 0) {
+        heard = std::min(heard + double(std::max<int64_t>(0, mixer_.heardFrames() - startedAt)), rendered);
+    }
+    if (voice.finished() && heard >= rendered) return std::nullopt;
+    return voice.track().frameAt(heard);
 }
 
 void SoundChannel::dropFinishedEvents() {
-    std::erase_if(events_, [](const std::shared_ptr<EventSound>& e) { return e->finished(); });
+    std::erase_if(events_, [](const std::shared_ptr<EventSound>& e) { return e->finished() || e->ended(); });
+    std::erase_if(scripted_, [](const auto& entry) { return entry.second->finished() || entry.second->ended(); });
+}
+
+std::shared_ptr<const SoundCharacter> SoundChannel::held(const SoundCharacter* sound) const {
+    // Shares owner_'s count while pointing at the sound; without an owner it only points.
+    return std::shared_ptr<const SoundCharacter>(owner_, sound);
+}
+
+void SoundChannel::addEvent(std::shared_ptr<EventSound> voice) {
+    if (events_.size() >= kMaxEventSounds) {
+        const EventSound* oldest = events_.front().get();
+        mixer_.remove(oldest);
+        std::erase_if(scripted_, [oldest](const auto& entry) { return entry.second.get() == oldest; });
+        events_.erase(events_.begin());
+    }
+    mixer_.add(voice);
+    events_.push_back(std::move(voice));
 }
 
 void SoundChannel::startSound(const StartSound& tag, const SoundCharacter* sound) {
@@ -91,22 +109,53 @@ void SoundChannel::startSound(const StartSound& tag, const SoundCharacter* sound
         return;
     }
     if (tag.info.syncNoMultiple && std::any_of(events_.begin(), events_.end(), isThisSound)) return;
-    auto voice = std::make_shared<EventSound>(*sound, tag.info);
-    if (!voice->problem().empty()) {
-        diagnostics_.add("sound " + std::to_string(sound->id) + " is not played: " + voice->problem());
-    }
+    auto voice = std::make_shared<EventSound>(held(sound), tag.info);
     if (voice->finished()) return;
-    if (events_.size() >= kMaxEventSounds) {
-        mixer_.remove(events_.front().get());
-        events_.erase(events_.begin());
-    }
-    mixer_.add(voice);
-    events_.push_back(std::move(voice));
+    addEvent(std::move(voice));
+}
+
+uint64_t SoundChannel::playSound(const SoundCharacter* sound, double offsetSeconds, int loops,
+                                 const ChannelTransform& transform, std::function<void(bool ranOut)> whenEnded) {
+    if (sound == nullptr) return 0;
+    dropFinishedEvents();
+    SoundInfo info;
+    const double offset = std::isfinite(offsetSeconds) ? std::clamp(offsetSeconds, 0.0, 86400.0) : 0.0;
+    info.inPoint = uint32_t(std::llround(offset * kOutputRate));
+    info.loops = uint16_t(std::clamp(loops, 1, 65535));
+    auto voice = std::make_shared<EventSound>(held(sound), info);
+    if (voice->finished()) return 0;
+    voice->whenEnded = std::move(whenEnded);
+    const uint64_t id = nextId_++;
+    scripted_[id] = voice;
+    addEvent(voice);
+    if (!transform.identity()) mixer_.setTransform(voice.get(), transform);
+    return id;
+}
+
+void SoundChannel::stopSound(uint64_t id) {
+    auto it = scripted_.find(id);
+    if (it == scripted_.end()) return;
+    mixer_.remove(it->second.get());
+    std::erase(events_, it->second);
+    scripted_.erase(it);
+}
+
+void SoundChannel::setSoundTransform(uint64_t id, const ChannelTransform& transform) {
+    if (auto it = scripted_.find(id); it != scripted_.end()) mixer_.setTransform(it->second.get(), transform);
+}
+
+std::optional<double> SoundChannel::soundPosition(uint64_t id) const {
+    auto it = scripted_.find(id);
+    if (it == scripted_.end() || it->second->finished() || it->second->ended()) return std::nullopt;
+    // Rendered, less what the output still holds unheard.
+    const int64_t backlog = std::max<int64_t>(0, mixer_.renderedFrames() - mixer_.heardFrames());
+    return outputSeconds(std::max<int64_t>(0, it->second->renderPosition() - backlog));
 }
 
 void SoundChannel::stopAllSounds() {
     for (auto& e : events_) mixer_.remove(e.get());
     events_.clear();
+    scripted_.clear();
     for (auto& [key, stream] : streams_) mixer_.fadeOut(stream.voice.get());
     streams_.clear();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "swf/format/diagnostics.h"
 #include "swf/format/timeline.h"
 #include "swf/runtime/sound_events.h"
+#include "swf/sound/channel_transform.h"
 #include "swf/sound/mixer.h"
 
 namespace velmora::swf {
@@ -21,16 +23,24 @@ class EventSound;
 // The sound of one playing movie: the SoundEvents its timelines call, played through the shared
 // mixer. Keeps one stream per clip that has one, and the movie's event sounds.
 //
+// The channel lives on the mixer's control side: it queues commands for the audio thread and
+// reads back what the voices publish, never touching their decoders.
+//
 // Lifetime: the channel must not outlive the mixer, nor the movie whose timelines and sound
-// characters it is handed (the player drops the channel with the movie). Destroying the channel
-// silences everything it started.
+// characters it is handed (the player drops the channel with the movie). The voices it starts
+// hold what they play themselves (a stream its blocks; an event sound its movie, through
+// `owner`), so that they may finish or fade on the audio thread after the movie is gone.
+// Destroying the channel silences everything it started.
 class SoundChannel final : public SoundEvents {
 public:
     // Event sounds playing at once in one movie; the oldest gives way to a new one beyond this, so
     // a movie that starts a sound every frame cannot pile up voices.
     static constexpr size_t kMaxEventSounds = 32;
 
-    explicit SoundChannel(Mixer& mixer);
+    // owner should share ownership of the sound characters startSound() is given (the movie):
+    // their voices keep it alive while they play. Without one the caller keeps the sounds alive
+    // until the voices have ended.
+    explicit SoundChannel(Mixer& mixer, std::shared_ptr<const void> owner = {});
     ~SoundChannel() override;
     SoundChannel(const SoundChannel&) = delete;
     SoundChannel& operator=(const SoundChannel&) = delete;
@@ -59,22 +69,41 @@ public:
     // The sounds this channel could not play and why (no decoder for their format), from the
     // sound room, each once. The player sets its sink when it takes the channel.
     Diagnostics& diagnostics() { return diagnostics_; }
+    // What a script's Sound object asks of an event sound. Ids are never 0 and never reused.
+    //
+    // Starts sound `offsetSeconds` in, playing it `loops` times (at least once), with the given
+    // transform. Returns 0 when there is nothing to play (no sound, an offset past its end).
+    // whenEnded, if given, is called on this thread once the sound has stopped; ranOut is true
+    // when it played to its end.
+    uint64_t playSound(const SoundCharacter* sound, double offsetSeconds, int loops,
+                       const ChannelTransform& transform = {}, std::function<void(bool ranOut)> whenEnded = {});
+    // Stops the sound started under id; unknown and ended ids are ignored.
+    void stopSound(uint64_t id);
+    void setSoundTransform(uint64_t id, const ChannelTransform& transform);
+    // Seconds into the sound (in its current loop) being rendered now; nullopt once it ended.
+    std::optional<double> soundPosition(uint64_t id) const;
 
 private:
     struct Stream {
         std::shared_ptr<StreamSound> voice;
-        int64_t startRendered = 0;  // the mixer's count when the stream started
-        double startPosition = 0;   // the track position it started at
     };
 
     std::shared_ptr<const StreamTrack> trackFor(const Timeline& timeline, double frameRate);
     void dropFinishedEvents();
 
+    // The sound as a pointer that keeps owner_ alive.
+    std::shared_ptr<const SoundCharacter> held(const SoundCharacter* sound) const;
+    // Adds an event voice, making room under kMaxEventSounds first.
+    void addEvent(std::shared_ptr<EventSound> voice);
+
     Mixer& mixer_;
+    const std::shared_ptr<const void> owner_;
     std::map<const Timeline*, std::shared_ptr<const StreamTrack>> tracks_;
     std::map<const void*, Stream> streams_;
     std::vector<std::shared_ptr<EventSound>> events_;
     Diagnostics diagnostics_{DiagnosticRoom::Sound};
+    std::map<uint64_t, std::shared_ptr<EventSound>> scripted_;
+    uint64_t nextId_ = 1;
 };
 
 }  // namespace velmora::swf

@@ -6,7 +6,7 @@ namespace velmora::swf {
 
 VirtualPlayback::VirtualPlayback(std::shared_ptr<const Movie> movie, MovieInstance::Options options,
                                  size_t stepFrames)
-    : stepFrames_(stepFrames == 0 ? 1 : stepFrames) {
+    : channel_(mixer_, movie), stepFrames_(stepFrames == 0 ? 1 : stepFrames) {
     options.sound = &channel_;
     instance_ = std::make_unique<MovieInstance>(std::move(movie), options);
     noteRootProgress();
@@ -26,6 +26,7 @@ void VirtualPlayback::run(int64_t frames, std::vector<int16_t>* out) {
     step_.resize(stepFrames_ * kOutputChannels);
     for (int64_t done = 0; done < frames; done += int64_t(stepFrames_)) {
         mixer_.render(step_.data(), stepFrames_);
+        mixer_.collectEnded();
         if (out != nullptr) out->insert(out->end(), step_.begin(), step_.end());
         instance_->advance(double(stepFrames_) / kOutputRate);
         noteRootProgress();

@@ -44,7 +44,7 @@ private:
     void noteRootProgress();
 
     Mixer mixer_;
-    SoundChannel channel_{mixer_};
+    SoundChannel channel_;
     std::unique_ptr<MovieInstance> instance_;
     const size_t stepFrames_;
     bool rootFinished_ = false;

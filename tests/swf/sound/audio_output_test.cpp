@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <numeric>
 
 #include "audio_fixtures.h"
 #include "swf/format/control_tags.h"
@@ -37,6 +38,36 @@ TEST(SilentClock, RendersExactlyTheElapsedTimeAndResumesAfterAStall) {
     now -= 5;  // a clock going backwards renders nothing rather than a negative amount
     clock.service();
     EXPECT_NEAR(double(mixer.renderedFrames() - before), SilentClock::kMaxCatchUpSeconds * 44100 + 441, 1);
+}
+
+TEST(SilentClock, RendersItsLeadAheadAndShowsADeviceRunningDryWhenServicedLate) {
+    Mixer mixer;
+    double now = 10.0;
+    std::vector<size_t> calls;  // frames of each tap call
+    const auto tapped = [&] { return std::accumulate(calls.begin(), calls.end(), size_t(0)); };
+    SilentClock clock(mixer, [&] { return now; }, "test", 0.1);
+    clock.setTap([&](const int16_t*, size_t frames) { calls.push_back(frames); });
+    clock.service();
+    EXPECT_EQ(mixer.renderedFrames(), 4410);  // the lead, at once
+    EXPECT_EQ(mixer.heardFrames(), 0);
+    now += 0.05;  // within the lead: nothing ran dry
+    clock.service();
+    EXPECT_EQ(mixer.renderedFrames(), 4410 + 2205);
+    EXPECT_EQ(tapped(), size_t(4410 + 2205));
+    now += 0.3;  // 0.2 s past what was rendered: a device would have played silence meanwhile
+    calls.clear();
+    clock.service();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), size_t(8820));
+    EXPECT_EQ(tapped(), size_t(8820 + 13230));
+    // Asleep while nothing plays, then resumed: the time asleep is not owed, nothing runs dry.
+    const int64_t before = mixer.renderedFrames();
+    now += 60;
+    clock.resume();
+    calls.clear();
+    clock.service();
+    EXPECT_EQ(mixer.renderedFrames() - before, 4410);
+    EXPECT_EQ(tapped(), size_t(4410));
 }
 
 TEST(WavWriter, WritesAFileThatFfmpegReadsBackSampleForSample) {

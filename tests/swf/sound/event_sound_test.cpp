@@ -165,3 +165,61 @@ TEST(EventSoundMp3, SeekSamplesAreSkippedAtTheStart) {
 
 }  // namespace
 }  // namespace velmora::swf
+
+namespace velmora::swf {
+namespace {
+
+// What a script's Sound object does with an event sound: start at an offset with loops, change
+// volume and pan, read the position back, stop, and hear of the end on its own thread.
+TEST_F(EventFixture, ScriptedSoundsStartAtAnOffsetLoopAndTellTheirEnd) {
+    std::vector<bool> endings;
+    const uint64_t id = channel.playSound(&ramp, 500.0 / 44100, 2, {}, [&](bool ranOut) { endings.push_back(ranOut); });
+    ASSERT_NE(id, 0u);
+    auto out = left(mixer, 600);
+    EXPECT_EQ(out[0], 501);  // 500 samples in
+    EXPECT_EQ(out[499], 1000);
+    EXPECT_EQ(out[500], 501);  // the second loop starts at the offset too
+    ASSERT_TRUE(channel.soundPosition(id));
+    EXPECT_NEAR(*channel.soundPosition(id), 600.0 / 44100, 1e-9);
+    EXPECT_TRUE(endings.empty());  // told only on the control side, when collected
+    left(mixer, 500);
+    EXPECT_TRUE(endings.empty());
+    mixer.collectEnded();
+    EXPECT_EQ(endings, std::vector<bool>{true});
+    EXPECT_FALSE(channel.soundPosition(id));
+
+    // Volume and pan: half volume panned fully left leaves the right side silent.
+    const uint64_t quiet = channel.playSound(&level, 0, 1, ChannelTransform::volumeAndPan(50, -100),
+                                             [&](bool ranOut) { endings.push_back(ranOut); });
+    std::vector<int16_t> both(20);
+    mixer.render(both.data(), 10);
+    EXPECT_EQ(both[0], 5000);
+    EXPECT_EQ(both[1], 0);
+    // The full 2x2 transform: the left side heard on the right.
+    channel.setSoundTransform(quiet, {0.0f, 0.0f, 1.0f, 0.0f});
+    mixer.render(both.data(), 10);
+    EXPECT_EQ(both[0], 0);
+    EXPECT_EQ(both[1], 10000);
+    channel.stopSound(quiet);
+    mixer.render(both.data(), 10);
+    EXPECT_EQ(both[1], 0);
+    mixer.collectEnded();
+    EXPECT_EQ(endings, (std::vector<bool>{true, false}));  // stopped, not completed
+
+    EXPECT_EQ(channel.playSound(nullptr, 0, 1), 0u);
+}
+
+TEST(MixerCommands, AControlSideThatOutrunsTheAudioSideNeverHangs) {
+    // Nobody renders: the queue fills, the caller waits a moment once, then commands are dropped.
+    Mixer mixer;
+    SoundChannel channel(mixer);
+    SoundCharacter s = pcmSound(1, 10, [](size_t) { return int16_t(1); });
+    for (size_t i = 0; i < Mixer::kCommandCapacity * 2; ++i) channel.playSound(&s, 0, 1);
+    EXPECT_GT(mixer.droppedCommands(), 0u);
+    std::vector<int16_t> out(2 * 10);
+    mixer.render(out.data(), 10);
+    EXPECT_LE(out[0], int16_t(SoundChannel::kMaxEventSounds));
+}
+
+}  // namespace
+}  // namespace velmora::swf
