@@ -138,6 +138,18 @@ TEST(EncodedVideo, MoreStreamsThanOpenDecodersAllShowTheirFrames) {
     EXPECT_TRUE(stage.resources().warnings.empty()) << stage.resources().warnings.messages().front();
 }
 
+// Pictures whose width is no multiple of the converters' vector size: every row and column
+// arrives, and nothing of the padding shows.
+TEST(EncodedVideo, OddSizedPicturesConvertWhole) {
+    VELMORA_REQUIRE_VIDEO_ENCODERS();
+    for (const char* encoder : {"flv", "flashsv"}) {
+        const EncodedVideo video = test::encodeTestVideo(encoder, 38, 22, 3, 10);
+        ASSERT_EQ(video.packets.size(), 3u) << encoder;
+        VideoStage stage(test::videoMovie(video, false), false, {38, 22});
+        for (size_t f = 0; f < 3; ++f) EXPECT_GE(psnr(stage.show(f), video.reference[f]), kMinPsnr) << encoder << f;
+    }
+}
+
 // A stream whose only keyframe is its first: a seek near its end decodes a bounded number of
 // frames per drawing and reaches its target over the drawings after, instead of stalling.
 TEST(EncodedVideo, FarSeekCatchesUpOverSeveralDrawings) {
