@@ -1,5 +1,6 @@
 // Writes seed movies for the fuzzer into the folder given as its argument.
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -41,11 +42,52 @@ SwfWriter lesson() {
     return swf;
 }
 
+// Seeds of the video fuzzer: a few frames of each codec ffmpeg encodes, in the fuzzer's framing
+// (codec, width, height, then frames with a 16-bit length). Returns how many were written.
+int writeVideoSeeds(const fs::path& dir) {
+    fs::create_directories(dir);
+    struct Codec {
+        const char* encoder;
+        uint8_t selector;  // the fuzzer's index of the codec
+    };
+    int written = 0;
+    for (Codec codec : {Codec{"flv", 0}, Codec{"flashsv", 1}, Codec{"flashsv2", 2}}) {
+        const fs::path flv = dir / (std::string(codec.encoder) + ".flv");
+        const std::string command = "ffmpeg -y -hide_banner -loglevel error -f lavfi -i testsrc2=size=48x32:rate=25 "
+                                    "-frames:v 6 -g 3 -c:v " + std::string(codec.encoder) + " " + flv.string();
+        if (std::system(command.c_str()) != 0) continue;
+        std::ifstream in(flv, std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        fs::remove(flv);
+        std::vector<uint8_t> seed = {codec.selector, 48, 32};
+        auto be = [&](size_t at, int n) {
+            uint32_t v = 0;
+            for (int i = 0; i < n; ++i) v = v << 8 | bytes[at + size_t(i)];
+            return v;
+        };
+        size_t at = bytes.size() >= 13 ? be(5, 4) + 4 : bytes.size();
+        while (at + 11 <= bytes.size()) {
+            const size_t size = be(at + 1, 3);
+            if (at + 11 + size > bytes.size() || size > 0xFFFF) break;
+            if (bytes[at] == 9 && size > 1) {
+                seed.push_back(uint8_t((size - 1) >> 8));
+                seed.push_back(uint8_t(size - 1));
+                seed.insert(seed.end(), bytes.begin() + long(at + 12), bytes.begin() + long(at + 11 + size));
+            }
+            at += 11 + size + 4;
+        }
+        std::ofstream out(dir / (std::string(codec.encoder) + ".bin"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));
+        ++written;
+    }
+    return written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: velmora_fuzz_seeds DIR\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: velmora_fuzz_seeds DIR [VIDEO_DIR]\n";
         return 1;
     }
     fs::path dir = argv[1];
@@ -82,5 +124,6 @@ int main(int argc, char** argv) {
         }
     }
     std::cout << "wrote 3 fixtures and " << wrapped << " corpus cases to " << dir << "\n";
+    if (argc == 3) std::cout << "wrote " << writeVideoSeeds(argv[2]) << " video seeds to " << argv[2] << "\n";
     return 0;
 }

@@ -11,6 +11,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
@@ -72,13 +73,21 @@ struct VideoDecoder::Context {
         scaler = sws_getCachedContext(scaler, width, height, source, width, height, AV_PIX_FMT_RGB32, SWS_BICUBIC,
                                       nullptr, nullptr, nullptr);
         if (!scaler) return {{}, "its pixel format cannot be converted"};
-        QImage image(width, height, QImage::Format_RGB32);
-        if (image.isNull()) return {{}, "there is no memory for its picture"};
-        uint8_t* target[4] = {image.bits(), nullptr, nullptr, nullptr};
-        int targetStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
+        // The converters write whole vectors and may run past a row's last pixel: rows are padded
+        // to 64 bytes and a spare row follows, so that the last row's tail lands in our memory.
+        const int stride = (width * 4 + 63) & ~63;
+        auto* buffer = static_cast<uint8_t*>(av_malloc(size_t(stride) * size_t(height + 1) + 64));
+        if (!buffer) return {{}, "there is no memory for its picture"};
+        uint8_t* target[4] = {buffer, nullptr, nullptr, nullptr};
+        int targetStride[4] = {stride, 0, 0, 0};
         sws_scale(scaler, frame->data, frame->linesize, 0, height, target, targetStride);
+        // Shown through the padding, cut to the shown size without a copy.
+        QImage image(buffer, shownWidth, shownHeight, stride, QImage::Format_RGB32, [](void* p) { av_free(p); }, buffer);
+        if (image.isNull()) {
+            av_free(buffer);
+            return {{}, "there is no memory for its picture"};
+        }
         if (withAlpha) image = withAlphaPlane(image, frame->data[3], frame->linesize[3]);
-        if (shownWidth != width || shownHeight != height) image = image.copy(0, 0, shownWidth, shownHeight);
         return {std::move(image), {}};
     }
 };

@@ -1,5 +1,7 @@
 #include "swf/video/video_stream_player.h"
 
+#include <algorithm>
+
 #include "swf/video/video_limits.h"
 
 namespace velmora::swf {
@@ -67,7 +69,8 @@ void VideoStreamPlayer::decodeUpTo(int target, const VideoWarn& warn) {
         decoder_->reset();
         start = keyframe;
     }
-    for (int i = start; i <= target; ++i) {
+    const int end = std::min(target, start + VideoLimits::kMaxDecodesPerDraw - 1);
+    for (int i = start; i <= end; ++i) {
         const VideoPacket& packet = track_.packets()[size_t(i)];
         VideoDecoder::Result result = decoder_->decode(*packet.data, packet.keyframe);
         ++decoded_;

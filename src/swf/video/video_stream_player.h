@@ -17,7 +17,9 @@ using VideoWarn = std::function<void(const std::string&)>;
 
 // Shows one video stream at whatever frame its placement names. Moving one frame on decodes one
 // frame; any other jump (a goto, a drag of the progress bar) decodes from the nearest keyframe
-// before the target. The last pictures decoded are kept, so stepping back and forth is cheap.
+// before the target. The last pictures decoded are kept, so stepping back and forth is cheap. One
+// call decodes at most VideoLimits::kMaxDecodesPerDraw frames: a longer way to the target shows
+// the picture reached so far and goes on from there on the next call.
 //
 // A damaged frame keeps the last good picture on screen and is reported once per stream; a stream
 // that cannot be decoded at all is reported once and shows nothing. The movie and stream must

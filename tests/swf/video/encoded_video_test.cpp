@@ -8,6 +8,7 @@
 #include "swf/format/tag_code.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/video/video_limits.h"
 #include "video_fixtures.h"
 
 namespace velmora::swf {
@@ -25,15 +26,15 @@ constexpr double kMinPsnr = 35.0;
 // Shows frames of a video movie: moves the timeline holding the video and draws the stage.
 class VideoStage {
 public:
-    VideoStage(std::shared_ptr<const Movie> movie, bool inSprite)
-        : movie_(movie), instance_(movie), renderer_(resources_) {
+    VideoStage(std::shared_ptr<const Movie> movie, bool inSprite, QSize size = {kWidth, kHeight})
+        : movie_(movie), instance_(movie), renderer_(resources_), size_(size) {
         resources_.setMovie(movie);
         timeline_ = inSprite ? instance_.root().childAt(1) : &instance_.root();
     }
     bool ready() const { return timeline_ != nullptr; }
     QImage show(size_t frame) {
         timeline_->gotoFrame(frame);
-        return renderer_.renderImage(instance_.root().displayList(), movie_->stage, {kWidth, kHeight}, Qt::black);
+        return renderer_.renderImage(instance_.root().displayList(), movie_->stage, size_, Qt::black);
     }
     RenderResources& resources() { return resources_; }
 
@@ -42,6 +43,7 @@ private:
     MovieInstance instance_;
     RenderResources resources_;
     StageRenderer renderer_;
+    QSize size_;
     Clip* timeline_ = nullptr;
 };
 
@@ -134,6 +136,34 @@ TEST(EncodedVideo, MoreStreamsThanOpenDecodersAllShowTheirFrames) {
         }
     }
     EXPECT_TRUE(stage.resources().warnings.empty()) << stage.resources().warnings.messages().front();
+}
+
+// Pictures whose width is no multiple of the converters' vector size: every row and column
+// arrives, and nothing of the padding shows.
+TEST(EncodedVideo, OddSizedPicturesConvertWhole) {
+    VELMORA_REQUIRE_VIDEO_ENCODERS();
+    for (const char* encoder : {"flv", "flashsv"}) {
+        const EncodedVideo video = test::encodeTestVideo(encoder, 38, 22, 3, 10);
+        ASSERT_EQ(video.packets.size(), 3u) << encoder;
+        VideoStage stage(test::videoMovie(video, false), false, {38, 22});
+        for (size_t f = 0; f < 3; ++f) EXPECT_GE(psnr(stage.show(f), video.reference[f]), kMinPsnr) << encoder << f;
+    }
+}
+
+// A stream whose only keyframe is its first: a seek near its end decodes a bounded number of
+// frames per drawing and reaches its target over the drawings after, instead of stalling.
+TEST(EncodedVideo, FarSeekCatchesUpOverSeveralDrawings) {
+    VELMORA_REQUIRE_VIDEO_ENCODERS();
+    constexpr int kLong = VideoLimits::kMaxDecodesPerDraw + 40;
+    EncodedVideo video = test::encodeTestVideo("flv", 32, 32, kLong, 1000);
+    ASSERT_EQ(video.packets.size(), size_t(kLong));
+    VideoStage stage(test::videoMovie(video, false), false, {32, 32});
+    stage.show(kLong - 1);
+    const VideoStreamPlayer* player = stage.resources().videos.player(1);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->decodedFrames(), uint64_t(VideoLimits::kMaxDecodesPerDraw));
+    EXPECT_GE(psnr(stage.show(kLong - 1), video.reference[kLong - 1]), kMinPsnr);
+    EXPECT_EQ(player->decodedFrames(), uint64_t(kLong));
 }
 
 // A damaged frame leaves the last good picture on screen and is reported once; the stream
