@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QTimer>
 #include <memory>
 #include <string>
 
 #include "platform/player/player_audio.h"
+#include "platform/player/player_clock.h"
 #include "platform/player/swf_player_widget.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_renderer.h"
@@ -30,8 +30,17 @@ struct SwfPlayerWidget::State {
     int32_t background = 0xFFFFFF;  // 0x00RRGGBB
     bool loop = true;
     double zoom = 1.0;
-    QTimer clock;
+    // The process's clock steps the player through this.
+    struct ClockClient final : PlayerClock::Client {
+        explicit ClockClient(SwfPlayerWidget& player) : player(player) {}
+        std::optional<double> secondsToNextFrame() override { return player.secondsToNextFrame(); }
+        void onClockTick() override { player.onClockTick(); }
+        SwfPlayerWidget& player;
+    };
+    std::shared_ptr<PlayerClock> clock;
+    std::unique_ptr<ClockClient> clockClient;
     QElapsedTimer sinceLastTick;
+    bool idle = true;  // the movie needed no ticks when last asked
     uint64_t paintedChange = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QMenu;
 class QPainter;
@@ -95,7 +96,11 @@ protected:
 
 private:
     void unload();
+    // For the process's clock: when the movie's next frame is due, and the step to it.
+    std::optional<double> secondsToNextFrame();
     void onClockTick();
+    // Asks the clock to look at this player again after an operation that may start it.
+    void wakeClock();
     void settle();
     // Draws the current frame, scaled "ShowAll" (and zoomed) into an area of the given size.
     void drawFrame(QPainter& painter, QSize area, const QColor& background);
