@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/player/player_audio.h"
+#include "platform/player/player_clock.h"
 #include "platform/player/swf_player_widget.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_renderer.h"
@@ -31,10 +31,19 @@ struct SwfPlayerWidget::State {
     int32_t background = 0xFFFFFF;  // 0x00RRGGBB
     bool loop = true;
     double zoom = 1.0;
-    QTimer clock;
+    // The process's clock steps the player through this.
+    struct ClockClient final : PlayerClock::Client {
+        explicit ClockClient(SwfPlayerWidget& player) : player(player) {}
+        std::optional<double> secondsToNextFrame() override { return player.secondsToNextFrame(); }
+        void onClockTick() override { player.onClockTick(); }
+        SwfPlayerWidget& player;
+    };
+    std::shared_ptr<PlayerClock> clock;
+    std::unique_ptr<ClockClient> clockClient;
     QElapsedTimer sinceLastTick;
     std::function<void(const std::string&)> diagnosticSink;
     std::function<void(const std::string&)> traceSink;
+    bool idle = true;  // the movie needed no ticks when last asked
     uint64_t paintedChange = 0;
     // Frames are drawn onto an image before the widget while the movie shows blend modes that
     // read the pixels below them (see StageRenderer::lastFrameReadsBelow).

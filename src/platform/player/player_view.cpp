@@ -197,6 +197,8 @@ void SwfPlayerWidget::afterPointer() {
     // Only the movie's own buttons show the pointing hand.
     setCursor(state_->pointer && state_->pointer->overButton() ? Qt::PointingHandCursor : Qt::ArrowCursor);
     if (state_->instance && state_->instance->changeCount() != state_->paintedChange) update();
+    // A button's script may have started a timeline.
+    if (state_->instance) wakeClock();
 }
 
 }  // namespace velmora

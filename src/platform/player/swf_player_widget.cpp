@@ -17,9 +17,6 @@ namespace {
 
 // The component's frame cap: how fast a movie with a frame rate of 0 plays.
 constexpr double kFrameCap = 60.0;
-// The clock's timer never sleeps longer than this, so that a slow movie still follows its sound
-// and answers promptly when it is resumed.
-constexpr int kLongestTickMs = 50;
 constexpr double kMaxZoom = 16.0;
 
 size_t clampedFrame(int32_t frame, size_t frameCount) {
@@ -33,12 +30,16 @@ SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std:
     // The player paints every pixel of its area itself ("Window" mode).
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    state_->clock.setTimerType(Qt::PreciseTimer);
-    connect(&state_->clock, &QTimer::timeout, this, [this] { onClockTick(); });
+    state_->clock = PlayerClock::shared();
+    state_->clockClient = std::make_unique<State::ClockClient>(*this);
+    state_->clock->attach(state_->clockClient.get());
     state_->renderResources.warnings.setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
 }
 
-SwfPlayerWidget::~SwfPlayerWidget() { unload(); }
+SwfPlayerWidget::~SwfPlayerWidget() {
+    unload();
+    state_->clock->detach(state_->clockClient.get());
+}
 
 void SwfPlayerWidget::setInitialBackgroundColor(int32_t rgb) { putBackgroundColor(rgb); }
 
@@ -55,12 +56,12 @@ void SwfPlayerWidget::forwardDiagnostic(const std::string& line) const {
 }
 
 void SwfPlayerWidget::unload() {
-    state_->clock.stop();
     state_->pointer.reset();
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
     state_->path.clear();
+    wakeClock();
 }
 
 void SwfPlayerWidget::putMovie(const std::string& path) {
@@ -93,12 +94,9 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         throw Failure("cannot load movie " + (reason.rfind(path, 0) == 0 ? reason : path + ": " + reason));
     }
     state_->path = path;
-
-    // Two wake-ups a frame: a timer that fires a little late then costs half a frame of
-    // unevenness rather than a whole one.
-    const double rate = state_->instance->frameRate();
-    state_->clock.start(std::clamp(static_cast<int>(std::floor(500.0 / rate)), 1, kLongestTickMs));
     state_->sinceLastTick.start();
+    state_->idle = false;
+    wakeClock();
     update();
 }
 
@@ -118,6 +116,7 @@ void SwfPlayerWidget::Play() {
     state_->instance->root().play();
     // Time spent stopped is not owed to the clock.
     state_->sinceLastTick.restart();
+    wakeClock();
     update();
 }
 
@@ -179,6 +178,7 @@ void SwfPlayerWidget::TGotoFrame(const std::string& target, int32_t frame) {
 
 void SwfPlayerWidget::TPlay(const std::string& target) {
     clipFor(target).play();
+    wakeClock();
     update();
 }
 
@@ -207,6 +207,7 @@ void SwfPlayerWidget::advanceClock(double seconds) {
     if (!state_->instance) return;
     state_->instance->advance(seconds);
     if (state_->instance->changeCount() != state_->paintedChange) update();
+    wakeClock();
 }
 
 swf::MovieInstance* SwfPlayerWidget::movieInstance() const { return state_->instance.get(); }
@@ -216,16 +217,34 @@ void SwfPlayerWidget::useAudio(std::shared_ptr<PlayerAudio> audio) {
     state_->audio = std::move(audio);
 }
 
+std::optional<double> SwfPlayerWidget::secondsToNextFrame() {
+    swf::MovieInstance* movie = state_->instance.get();
+    if (!movie || !movie->needsTicks()) {
+        state_->idle = true;
+        return std::nullopt;
+    }
+    if (state_->idle) {
+        // Time spent with nothing to step is not owed to the clock.
+        state_->idle = false;
+        state_->sinceLastTick.restart();
+    }
+    const double elapsed = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
+    return std::max(0.0, movie->secondsToNextTick() - elapsed);
+}
+
 void SwfPlayerWidget::onClockTick() {
-    if (!state_->instance) return;
+    if (!state_->instance || state_->idle) return;
     const double seconds = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
     state_->sinceLastTick.restart();
     advanceClock(seconds);
 }
 
+void SwfPlayerWidget::wakeClock() { state_->clock->reschedule(); }
+
 // Runs the scripts of the frames an operation moved to, and shows the result.
 void SwfPlayerWidget::settle() {
     state_->instance->runPendingActions();
+    wakeClock();
     update();
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <optional>
 
 class QMenu;
 class QPainter;
@@ -105,7 +106,11 @@ protected:
 private:
     void unload();
     void forwardDiagnostic(const std::string& line) const;
+    // For the process's clock: when the movie's next frame is due, and the step to it.
+    std::optional<double> secondsToNextFrame();
     void onClockTick();
+    // Asks the clock to look at this player again after an operation that may start it.
+    void wakeClock();
     void settle();
     // Draws the current frame, scaled "ShowAll" (and zoomed) into an area of the given size.
     void drawFrame(QPainter& painter, QSize area, const QColor& background);

@@ -30,6 +30,29 @@ void MovieInstance::advance(double seconds) {
     for (int i = 0; i < static_cast<int>(due); ++i) tick();
 }
 
+double MovieInstance::secondsToNextTick() const { return std::max(0.0, 1.0 / frameRate() - clockBacklog_); }
+
+namespace {
+
+bool clipNeedsTicks(const Clip& clip) {
+    if (clip.isPlaying() && clip.frameCount() > 1) return true;
+    if (const auto it = clip.variables().find("onEnterFrame"); it != clip.variables().end() && it->second.asFunction()) {
+        return true;
+    }
+    for (const auto& [depth, object] : clip.displayList()) {
+        if (!object->clip) continue;
+        for (const ClipAction& handler : object->clipActions) {
+            if (handler.events & kClipEventEnterFrame) return true;
+        }
+        if (clipNeedsTicks(*object->clip)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool MovieInstance::needsTicks() const { return clipNeedsTicks(*root_); }
+
 void MovieInstance::tick() {
     ++ticks_;
     tickClip(*root_);

@@ -82,6 +82,11 @@ public:
     // behind (a stall), at most limits().maxCatchUpFrames ticks run and the rest is dropped, so
     // the movie resumes instead of racing. Non-positive or non-finite steps are ignored.
     void advance(double seconds);
+    // Seconds of advance() still to go before the next tick.
+    double secondsToNextTick() const;
+    // Whether a tick can change anything: some timeline with more than one frame plays, or some
+    // clip has an enterFrame handler. While not, the player's clock need not wake for the movie.
+    bool needsTicks() const;
     // One frame of the whole movie: every playing timeline steps (sprites run on while the root is
     // stopped), then the queued scripts run.
     void tick();

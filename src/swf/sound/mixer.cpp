@@ -47,7 +47,11 @@ void Mixer::send(Command command) {
         }
     }
     // The audio side is not draining (it stopped, or the caller renders itself and has not).
-    if (add) queuedAdds_.fetch_sub(1, std::memory_order_acq_rel);
+    // A voice that will never play says so, so that nothing waits on its clock.
+    if (add) {
+        queuedAdds_.fetch_sub(1, std::memory_order_acq_rel);
+        command.voice->ended_.store(true, std::memory_order_release);
+    }
     dropped_.fetch_add(1, std::memory_order_relaxed);
 }
 

@@ -65,6 +65,7 @@ std::optional<double> SoundChannel::streamPositionOf(const void* key) const {
     auto it = streams_.find(key);
     if (it == streams_.end()) return std::nullopt;
     const StreamSound& voice = *it->second.voice;
+    if (voice.ended()) return std::nullopt;  // never played: the mixer could not take it
     // What the listener hears now: what the output has played since the audio thread took the
     // voice up, never past what this voice has rendered. Until then, its first sample.
     const double rendered = voice.renderPosition();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/failure.h"
+#include "platform/player/player_clock.h"
 #include "platform/player/swf_player_widget.h"
 #include "player_test_support.h"
 #include "support/qt_application.h"
@@ -365,6 +366,29 @@ TEST(SwfPlayerWidget, KeysTheMovieHasNoUseForGoOnToTheWindow) {
     QApplication::sendEvent(&player, &enter);
     EXPECT_FALSE(enter.isAccepted());
     EXPECT_TRUE(player.isPlaying());
+}
+
+TEST(PlayerClock, BothPlayersStepFromOneTimerThatSleepsWhileNothingPlays) {
+    const auto clock = PlayerClock::shared();
+    MovieFolder folder;
+    SwfPlayerWidget first, second;
+    first.setLooping(false);
+    second.setLooping(false);
+    first.putMovie(folder.write("six.swf", plainMovie(6, 10)));
+    second.putMovie(folder.write("six-too.swf", plainMovie(6, 10)));
+    const uint64_t before = clock->wakeCount();
+    ASSERT_TRUE(processEventsUntil([&] { return !first.isPlaying() && !second.isPlaying(); }, 5000));
+    EXPECT_EQ(first.FrameNum(), 5);
+    // A wake for each frame due, of either movie: no polling between frames.
+    EXPECT_LE(clock->wakeCount() - before, 2u * 6 + 2);
+    const uint64_t stopped = clock->wakeCount();
+    processEventsFor(400);
+    EXPECT_EQ(clock->wakeCount(), stopped);
+    // Play wakes it again at once.
+    second.GotoFrame(0);
+    second.Play();
+    ASSERT_TRUE(processEventsUntil([&] { return second.FrameNum() >= 2; }, 2000));
+    EXPECT_GT(clock->wakeCount(), stopped);
 }
 
 }  // namespace

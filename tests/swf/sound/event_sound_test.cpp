@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "swf/format/control_tags.h"
+#include "swf/format/timeline.h"
 #include "swf/sound/mixer.h"
 #include "swf/sound/sound_channel.h"
 
@@ -163,12 +164,6 @@ TEST(EventSoundMp3, SeekSamplesAreSkippedAtTheStart) {
     EXPECT_NEAR(double(frames), 1152.0, 64 + 64);
 }
 
-}  // namespace
-}  // namespace velmora::swf
-
-namespace velmora::swf {
-namespace {
-
 // What a script's Sound object does with an event sound: start at an offset with loops, change
 // volume and pan, read the position back, stop, and hear of the end on its own thread.
 TEST_F(EventFixture, ScriptedSoundsStartAtAnOffsetLoopAndTellTheirEnd) {
@@ -216,6 +211,15 @@ TEST(MixerCommands, AControlSideThatOutrunsTheAudioSideNeverHangs) {
     SoundCharacter s = pcmSound(1, 10, [](size_t) { return int16_t(1); });
     for (size_t i = 0; i < Mixer::kCommandCapacity * 2; ++i) channel.playSound(&s, 0, 1);
     EXPECT_GT(mixer.droppedCommands(), 0u);
+    // A stream that could not be queued does not hold its timeline on its first frame.
+    Timeline t;
+    t.streamHead = SoundStreamHead{};
+    t.streamHead->stream = {SoundFormat::PcmLittleEndian, 44100, true, false};
+    t.frames.resize(3);
+    for (auto& frame : t.frames) frame.tags.push_back(SoundStreamBlock{std::make_shared<std::vector<uint8_t>>(8820, 1)});
+    int key = 0;
+    channel.playStream(&key, t, 10, 0);
+    EXPECT_FALSE(channel.streamPositionOf(&key));
     std::vector<int16_t> out(2 * 10);
     mixer.render(out.data(), 10);
     EXPECT_LE(out[0], int16_t(SoundChannel::kMaxEventSounds));

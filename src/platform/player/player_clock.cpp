@@ -1,0 +1,71 @@
+#include "platform/player/player_clock.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+// The longest sleep while something plays: a bound on how long a timer request can be wrong.
+constexpr double kLongestSleepSeconds = 1.0;
+
+}  // namespace
+
+std::shared_ptr<PlayerClock> PlayerClock::shared() {
+    static std::weak_ptr<PlayerClock> current;
+    std::shared_ptr<PlayerClock> clock = current.lock();
+    if (!clock) {
+        clock.reset(new PlayerClock());
+        current = clock;
+    }
+    return clock;
+}
+
+PlayerClock::PlayerClock() {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { wake(); });
+}
+
+PlayerClock::~PlayerClock() = default;
+
+void PlayerClock::attach(Client* client) {
+    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end()) clients_.push_back(client);
+    reschedule();
+}
+
+void PlayerClock::detach(Client* client) {
+    std::erase(clients_, client);
+    reschedule();
+}
+
+void PlayerClock::wake() {
+    ++wakes_;
+    waking_ = true;
+    // A client's tick may load or unload a movie (a script, a handler): step over a copy.
+    const std::vector<Client*> clients = clients_;
+    for (Client* client : clients) {
+        if (std::find(clients_.begin(), clients_.end(), client) != clients_.end()) client->onClockTick();
+    }
+    waking_ = false;
+    reschedule();
+}
+
+void PlayerClock::reschedule() {
+    if (waking_) return;  // the wake reschedules once it has stepped everyone
+    std::optional<double> soonest;
+    for (Client* client : clients_) {
+        const std::optional<double> due = client->secondsToNextFrame();
+        if (due && std::isfinite(*due)) soonest = std::min(soonest.value_or(*due), *due);
+    }
+    if (!soonest) {
+        timer_.stop();
+        return;
+    }
+    // Rounded up, so that the frame is due when the timer fires rather than a hair later.
+    const double seconds = std::clamp(*soonest, 0.0, kLongestSleepSeconds);
+    timer_.start(static_cast<int>(std::ceil(seconds * 1000.0)));
+}
+
+}  // namespace velmora
