@@ -76,6 +76,7 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
                              const ColorTransform& cx, double stageScale) {
     stageScale_ = stageScale;
     stillObjects_ = 0;
+    resources_.pictures.startFrame();
     painter.save();
     drawListAt(painter, list, Context{toDevice, cx, 0, false});
     painter.restore();
@@ -316,6 +317,7 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
         return false;
     const QRect pixels = device.toAlignedRect();
     if (pixels.isEmpty()) return true;
+    if (!resources_.pictures.shouldKeep(key, int64_t(pixels.width()) * pixels.height())) return false;
     QImage image(pixels.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return false;
     image.fill(Qt::transparent);
