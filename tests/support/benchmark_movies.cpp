@@ -260,7 +260,7 @@ BenchmarkScene chinesePageScene(bool embeddedFont) {
     constexpr int kLineTwips = 560;  // 28 px
     if (!embeddedFont) {
         auto field = std::make_shared<EditTextCharacter>(1);
-        field->bounds = {0, 20 * kPixelSize * 20 + 200, 0, 11600};
+        field->bounds = {0, 20 * kPixelSize * 20 + 800, 0, 11600};
         field->multiline = true;
         field->fontHeight = kPixelSize * 20;
         field->leading = -60;

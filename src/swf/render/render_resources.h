@@ -7,6 +7,7 @@
 #include "swf/format/movie.h"
 #include "swf/render/bitmap_cache.h"
 #include "swf/render/glyph_cache.h"
+#include "swf/render/glyph_mask_cache.h"
 #include "swf/render/raster_cache.h"
 #include "swf/render/render_warnings.h"
 #include "swf/render/shape_cache.h"
@@ -15,8 +16,8 @@
 namespace velmora::swf {
 
 // Everything drawing a movie needs beyond the display list: the movie's dictionary (bitmap fills
-// and text name other characters by id), the caches of paths, bitmaps and glyphs, and the list
-// of warnings. One per player; not shared between threads.
+// and text name other characters by id), the caches of paths, bitmaps, glyphs and glyph pictures,
+// and the list of warnings. One per player; not shared between threads.
 class RenderResources {
 public:
     // Switches to another movie. The caches belong to the characters of one movie, so they are
@@ -34,6 +35,7 @@ public:
     ShapeCache shapes;
     BitmapCache bitmaps;
     GlyphCache glyphs;
+    GlyphMaskCache glyphMasks;
     TextCache texts;
     RasterCache pictures;
     RenderWarnings warnings;

@@ -12,6 +12,7 @@
 #include "swf/render/filters.h"
 #include "swf/render/shape_painter.h"
 #include "swf/render/static_text.h"
+#include "swf/render/text_painter.h"
 #include "swf/runtime/placement_plan.h"
 
 namespace velmora::swf {
@@ -153,8 +154,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             textCtx.world = toQt(text.matrix) * ctx.world;
             auto draw = [&](QPainter& p, const QTransform& textWorld, const ColorTransform& cx) {
                 p.setTransform(textWorld);
-                for (const TextGeometry::Piece& piece : geometry.pieces)
-                    p.fillPath(piece.path, transformColor(piece.color, cx));
+                paintText(p, geometry, cx, resources_);
             };
             if (!drawPicture(painter, &character, 0, {}, geometry.bounds, 2.0, textCtx, true, draw))
                 draw(painter, textCtx.world, ctx.cx);
