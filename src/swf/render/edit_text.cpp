@@ -6,6 +6,7 @@
 #include "swf/render/field_glyph_source.h"
 #include "swf/render/html_text.h"
 #include "swf/render/text_layout.h"
+#include "swf/render/text_painter.h"
 
 namespace velmora::swf {
 
@@ -29,8 +30,7 @@ TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& c
     options.leading = field.leading;
     options.top = field.bounds.yMin + kFieldGutter;
     TextGeometry geometry = layoutText(paragraphs, options, glyphs);
-    for (TextGeometry::Piece& piece : geometry.pieces) piece.path.translate(field.bounds.xMin + kFieldGutter, 0);
-    geometry.bounds.translate(field.bounds.xMin + kFieldGutter, 0);
+    geometry.translate(field.bounds.xMin + kFieldGutter, 0);
     return geometry;
 }
 
@@ -53,8 +53,7 @@ void paintEditText(QPainter& painter, const EditTextCharacter& field, const std:
     const bool fits = box.contains(geometry->bounds);
     painter.save();
     if (!fits) painter.setClipRect(box, Qt::IntersectClip);
-    for (const TextGeometry::Piece& piece : geometry->pieces)
-        painter.fillPath(piece.path, transformColor(piece.color, colorTransform));
+    paintText(painter, *geometry, colorTransform, resources);
     painter.restore();
 }
 

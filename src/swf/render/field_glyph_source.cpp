@@ -86,15 +86,20 @@ double FieldGlyphSource::advance(char32_t c, const TextFormat& format) {
 }
 
 QPainterPath FieldGlyphSource::outline(char32_t c, const TextFormat& format) {
+    const GlyphOutline g = glyph(c, format);
+    return QTransform::fromScale(g.scale, g.scale).map(g.path);
+}
+
+GlyphSource::GlyphOutline FieldGlyphSource::glyph(char32_t c, const TextFormat& format) {
     const FontCharacter* font = embeddedFor(format);
     if (auto index = embeddedGlyph(font, c)) {
         const QPainterPath* path = resources_.glyphs.glyph(*font, *index);
         if (!path) return {};
-        const double scale = format.size / font->emSquare;
-        return QTransform::fromScale(scale, scale).map(*path);
+        return {*path, format.size / font->emSquare, GlyphId{font, *index}};
     }
-    const double scale = format.size / GlyphCache::kDevicePixelSize;
-    return QTransform::fromScale(scale, scale).map(resources_.glyphs.deviceGlyph(deviceFontFor(format), c).path);
+    const QFont device = deviceFontFor(format);
+    const GlyphCache::DeviceGlyph& glyph = resources_.glyphs.deviceGlyph(device, c);
+    return {glyph.path, format.size / GlyphCache::kDevicePixelSize, resources_.glyphs.deviceGlyphId(device, c)};
 }
 
 }  // namespace velmora::swf

@@ -22,6 +22,7 @@ public:
     Metrics metrics(const TextFormat& format) override;
     double advance(char32_t c, const TextFormat& format) override;
     QPainterPath outline(char32_t c, const TextFormat& format) override;
+    GlyphOutline glyph(char32_t c, const TextFormat& format) override;
 
     // The name of the field's own font (UTF-8), empty when it has none.
     const std::string& fieldFontName() const { return fieldFontName_; }

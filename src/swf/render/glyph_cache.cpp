@@ -39,6 +39,13 @@ const GlyphCache::DeviceGlyph& GlyphCache::deviceGlyph(const QFont& font, char32
     return device_.insert(key, glyph).value();
 }
 
+GlyphId GlyphCache::deviceGlyphId(const QFont& font, char32_t code) {
+    const QString key = font.key();
+    auto it = deviceFontNumbers_.find(key);
+    if (it == deviceFontNumbers_.end()) it = deviceFontNumbers_.insert(key, uint32_t(deviceFontNumbers_.size()));
+    return GlyphId{this, (uint64_t(it.value()) << 32) | code};
+}
+
 void GlyphCache::clear() {
     fonts_.clear();
     device_.clear();

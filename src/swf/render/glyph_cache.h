@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "swf/format/font.h"
+#include "swf/render/glyph_mask_cache.h"
 
 namespace velmora::swf {
 
@@ -35,6 +36,9 @@ public:
     // The outline and advance of one character in a font set to kDevicePixelSize, with the font's
     // fallbacks for characters it lacks.
     const DeviceGlyph& deviceGlyph(const QFont& font, char32_t code);
+    // The name under which pictures of that glyph are kept (see glyph_mask_cache.h). Names stay
+    // the same for the life of the cache, clear() included.
+    GlyphId deviceGlyphId(const QFont& font, char32_t code);
 
     void clear();
 
@@ -46,6 +50,7 @@ private:
     };
     std::map<const FontCharacter*, FontEntry> fonts_;
     QHash<QString, DeviceGlyph> device_;
+    QHash<QString, uint32_t> deviceFontNumbers_;  // by QFont::key()
 };
 
 }  // namespace velmora::swf

@@ -54,11 +54,30 @@ RasterCache::Key RasterCache::makeKey(const void* character, uint32_t variant, s
     return key;
 }
 
+void RasterCache::startFrame() {
+    askedLastFrame_ = asked_;
+    asked_ = 0;
+}
+
 const RasterCache::Picture* RasterCache::find(const Key& key) {
     auto it = index_.find(key);
     if (it == index_.end()) return nullptr;
     entries_.splice(entries_.begin(), entries_, it->second);
+    const QImage& image = it->second->second.image;
+    asked_ += int64_t(image.width()) * image.height();
     return &it->second->second;
+}
+
+bool RasterCache::shouldKeep(const Key& key, int64_t pixels) {
+    asked_ += pixels;
+    if (pixels > kMaxPicturePixels) return false;
+    if (askedLastFrame_ > kMaxPixels && pixels_ + pixels > kMaxPixels) return false;
+    // The first time a picture is asked for, it is only remembered.
+    if (seenOnce_.size() >= kMaxRemembered) seenOnce_.clear();
+    const size_t hash = KeyHash()(key);
+    if (seenOnce_.insert(hash).second) return false;
+    seenOnce_.erase(hash);
+    return true;
 }
 
 void RasterCache::store(const Key& key, Picture picture) {
@@ -84,6 +103,8 @@ void RasterCache::clear() {
     entries_.clear();
     index_.clear();
     pixels_ = 0;
+    seenOnce_.clear();
+    asked_ = askedLastFrame_ = 0;
 }
 
 }  // namespace velmora::swf

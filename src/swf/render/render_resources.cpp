@@ -14,6 +14,7 @@ void RenderResources::clearCaches() {
     shapes.clear();
     bitmaps.clear();
     glyphs.clear();
+    glyphMasks.clear();
     texts.clear();
     pictures.clear();
     videos.clear();

@@ -7,6 +7,7 @@
 #include "swf/format/movie.h"
 #include "swf/render/bitmap_cache.h"
 #include "swf/render/glyph_cache.h"
+#include "swf/render/glyph_mask_cache.h"
 #include "swf/render/raster_cache.h"
 #include "swf/render/render_warnings.h"
 #include "swf/render/shape_cache.h"
@@ -16,9 +17,9 @@
 namespace velmora::swf {
 
 // Everything drawing a movie needs beyond the display list: the movie's dictionary (bitmap fills
-// and text name other characters by id), the caches of paths, bitmaps and glyphs, and the list
-// warnings of the render room (cleared with the movie; a sink set on them stays). One per player;
-// not shared between threads.
+// and text name other characters by id), the caches of paths, bitmaps, glyphs and glyph pictures,
+// the video pictures, and the warnings of the render room (cleared with the movie; a sink set on
+// them stays). One per player; not shared between threads.
 class RenderResources {
 public:
     // Switches to another movie. The caches belong to the characters of one movie, so they are
@@ -36,6 +37,7 @@ public:
     ShapeCache shapes;
     BitmapCache bitmaps;
     GlyphCache glyphs;
+    GlyphMaskCache glyphMasks;
     TextCache texts;
     RasterCache pictures;
     VideoFrames videos;

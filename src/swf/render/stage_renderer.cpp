@@ -14,6 +14,7 @@
 #include "swf/render/shape_painter.h"
 #include "swf/render/static_text.h"
 #include "swf/runtime/clip_bounds.h"
+#include "swf/render/text_painter.h"
 #include "swf/runtime/placement_plan.h"
 
 namespace velmora::swf {
@@ -93,6 +94,7 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
     stageScale_ = stageScale;
     stillObjects_ = 0;
     readsBelow_ = false;
+    resources_.pictures.startFrame();
     painter.save();
     drawListAt(painter, list, Context{toDevice, cx, 0, false});
     painter.restore();
@@ -180,8 +182,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             textCtx.world = toQt(text.matrix) * ctx.world;
             auto draw = [&](QPainter& p, const QTransform& textWorld, const ColorTransform& cx) {
                 p.setTransform(textWorld);
-                for (const TextGeometry::Piece& piece : geometry.pieces)
-                    p.fillPath(piece.path, transformColor(piece.color, cx));
+                paintText(p, geometry, cx, resources_);
             };
             if (!drawPicture(painter, &character, 0, {}, geometry.bounds, 2.0, textCtx, true, draw))
                 draw(painter, textCtx.world, ctx.cx);
@@ -404,6 +405,7 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
         return false;
     const QRect pixels = device.toAlignedRect();
     if (pixels.isEmpty()) return true;
+    if (!resources_.pictures.shouldKeep(key, int64_t(pixels.width()) * pixels.height())) return false;
     QImage image(pixels.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return false;
     image.fill(Qt::transparent);

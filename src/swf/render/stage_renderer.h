@@ -92,11 +92,12 @@ private:
     // Draws the display list a sprite's first frame sets up.
     void drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx);
     void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);
-    // Draws through the picture cache; returns false when the picture is too large to keep and
-    // the caller must draw directly. draw paints with the transform and colour transform it is
-    // given. With fadesAsWhole, a fade (a colour transform of alpha alone) reuses the unfaded
-    // picture at an opacity: right for pictures whose parts do not overlap, like text and
-    // single-fill shapes, where fading the whole and fading each part look the same.
+    // Draws through the picture cache; returns false when the picture is not kept (too large, or
+    // not worth keeping: see raster_cache.h) and the caller must draw directly. draw paints with
+    // the transform and colour transform it is given. With fadesAsWhole, a fade (a colour
+    // transform of alpha alone) reuses the unfaded picture at an opacity: right for pictures whose
+    // parts do not overlap, like text and single-fill shapes, where fading the whole and fading
+    // each part look the same.
     using PictureDraw = std::function<void(QPainter&, const QTransform&, const ColorTransform&)>;
     bool drawPicture(QPainter& painter, const void* character, uint32_t variant, const std::string& content,
                      const QRectF& localBounds, double marginPixels, const Context& ctx, bool fadesAsWhole,

@@ -1,7 +1,5 @@
 #include "swf/render/static_text.h"
 
-#include <QTransform>
-
 #include "swf/format/font.h"
 
 namespace velmora::swf {
@@ -36,8 +34,8 @@ TextGeometry buildStaticText(const TextCharacter& text, RenderResources& resourc
             else if (!fontNamed)
                 resources.warnings.add(where + "glyphs come before any font: not drawn");
             if (path && font->emSquare > 0) {
-                const double scale = height / font->emSquare;
-                geometry.add(QTransform(scale, 0, 0, scale, x, y).map(*path), color);
+                geometry.addGlyph(GlyphId{font, entry.glyphIndex}, *path, height / font->emSquare, QPointF(x, y),
+                                  color);
             }
             x += entry.advance;
         }

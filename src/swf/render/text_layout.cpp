@@ -119,8 +119,9 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
                 const double advance =
                     item.advance + (i >= firstWord && i < visibleEnd && isSpace(item.c) ? stretch : 0.0);
                 if (!isSpace(item.c)) {
-                    QPainterPath outline = glyphs.outline(item.c, *item.format);
-                    if (!outline.isEmpty()) geometry.add(outline.translated(x, y), item.format->color);
+                    const GlyphSource::GlyphOutline glyph = glyphs.glyph(item.c, *item.format);
+                    if (!glyph.path.isEmpty())
+                        geometry.addGlyph(glyph.id, glyph.path, glyph.scale, QPointF(x, y), item.format->color);
                 }
                 if (item.format->underline && i < visibleEnd) {
                     const double thickness = std::max(20.0, item.format->size / 16.0);

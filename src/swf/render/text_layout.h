@@ -21,6 +21,16 @@ public:
     virtual double advance(char32_t c, const TextFormat& format) = 0;
     // The outline with its origin on the baseline at the character's start.
     virtual QPainterPath outline(char32_t c, const TextFormat& format) = 0;
+
+    // The same outline as a glyph that can be drawn from a picture made once: in the font's own
+    // units, with the twips per unit at this format's size and the glyph's name. Sources that
+    // cannot name their glyphs give the outline with a null id.
+    struct GlyphOutline {
+        QPainterPath path;
+        double scale = 1.0;
+        GlyphId id;
+    };
+    virtual GlyphOutline glyph(char32_t c, const TextFormat& format) { return {outline(c, format), 1.0, {}}; }
 };
 
 struct TextLayoutOptions {

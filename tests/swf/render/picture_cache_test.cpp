@@ -45,12 +45,7 @@ struct CachedScene {
     }
 };
 
-int worstDifference(const QImage& a, const QImage& b) {
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) worst = std::max(worst, test::colorDistance(a.pixel(x, y), b.pixel(x, y)));
-    return worst;
-}
+using test::worstDifference;
 
 // The scene drawn two ways: afresh every time, and through the picture cache.
 class PictureCache : public ::testing::Test {
@@ -108,6 +103,40 @@ TEST_F(PictureCache, StaysWithinItsPixelBudget) {
     EXPECT_NE(cache.find(RasterCache::makeKey(&cache, 99, {}, QTransform(), {}, 1.0, shift)), nullptr);
 }
 
+// Pictures are made only when they pay for themselves: one asked for once is drawn directly;
+// after a frame that asked for more than the budget holds, new pictures are kept only while they
+// fit beside the ones kept already, which stay and go on being copied.
+TEST_F(PictureCache, KeepsPicturesAskedForAgainAndNeverThrashes) {
+    RasterCache cache;
+    QPoint shift;
+    auto key = [&](int i) { return RasterCache::makeKey(&cache, uint32_t(i), {}, QTransform(), {}, 1.0, shift); };
+    const int64_t side = 1000;
+    auto keep = [&](int i) {
+        if (!cache.shouldKeep(key(i), side * side)) return false;
+        cache.store(key(i), {QImage(int(side), int(side), QImage::Format_ARGB32_Premultiplied), {}});
+        return true;
+    };
+    cache.startFrame();
+    EXPECT_FALSE(keep(0));
+    EXPECT_TRUE(keep(0));
+    EXPECT_FALSE(cache.shouldKeep(key(1), RasterCache::kMaxPicturePixels + 1));
+    EXPECT_FALSE(cache.shouldKeep(key(1), RasterCache::kMaxPicturePixels + 1));
+
+    // A frame of ten large pictures, then the same frame again and again.
+    const int count = 10;
+    ASSERT_GT(count * side * side, RasterCache::kMaxPixels);
+    for (int frame = 0; frame < 4; ++frame) {
+        cache.startFrame();
+        for (int i = 0; i < count; ++i)
+            if (!cache.find(key(i))) keep(i);
+    }
+    EXPECT_LE(cache.pixels(), RasterCache::kMaxPixels);
+    cache.startFrame();
+    int hits = 0;
+    for (int i = 0; i < count; ++i) hits += cache.find(key(i)) != nullptr;
+    EXPECT_EQ(hits, int(RasterCache::kMaxPixels / (side * side)));
+}
+
 // On a high-density screen pictures and layers are made at the device's own pixels: drawing at
 // device pixel ratio 2 gives the same pixels as drawing twice as large at ratio 1.
 TEST_F(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
@@ -138,6 +167,7 @@ TEST_F(PictureCache, HighDensityDevicesGetDevicePixelSharpPictures) {
 // looks as drawing every part faded does.
 TEST_F(PictureCache, FadesReuseTheUnfadedPicture) {
     drawCached();
+    drawCached();  // pictures are kept from their second frame on
     const int64_t pixels = cached.pictures.pixels();
     for (double alpha : {0.8, 0.5, 0.2}) {
         scene.list[2]->colorTransform.aMult = alpha;

@@ -56,6 +56,13 @@ QImage paintGeometry(const ShapeGeometry& geometry, QSize size, const QTransform
     return image;
 }
 
+int worstDifference(const QImage& a, const QImage& b) {
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) worst = std::max(worst, colorDistance(a.pixel(x, y), b.pixel(x, y)));
+    return worst;
+}
+
 QRgb pixel(const QImage& image, int x, int y) { return qUnpremultiply(image.pixel(x, y)); }
 
 int colorDistance(QRgb a, QRgb b) {

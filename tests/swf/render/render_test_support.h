@@ -30,6 +30,9 @@ QRgb pixel(const QImage& image, int x, int y);
 // Channel distance: the largest difference of any channel.
 int colorDistance(QRgb a, QRgb b);
 
+// The largest channel distance between two images of one size, pixel for pixel.
+int worstDifference(const QImage& a, const QImage& b);
+
 // Compares image against tests/swf/render/expected/<name>.png: every channel of every pixel within
 // tolerance. With VELMORA_UPDATE_EXPECTED=1 in the environment the expected image is (re)written
 // instead. Returns an empty string on success, what differed otherwise.

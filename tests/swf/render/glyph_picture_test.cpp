@@ -1,0 +1,111 @@
+// Text drawn from glyph pictures made once looks as filling every glyph's outline does, in
+// embedded and installed fonts, through colour transforms, and keeps its pictures as it slides.
+
+#include <gtest/gtest.h>
+
+#include "render_test_support.h"
+#include "support/benchmark_movies.h"
+#include "swf/format/text_encoding.h"
+#include "swf/render/color_transform_apply.h"
+#include "swf/render/edit_text.h"
+#include "swf/render/stage_renderer.h"
+#include "swf/render/static_text.h"
+#include "swf/runtime/clip.h"
+
+namespace velmora::swf {
+namespace {
+
+namespace bench = velmora::test;
+
+// The page drawn afresh (no whole pictures kept) with its matrix and colour transform set.
+QImage drawPage(bench::BenchmarkScene& scene, RenderResources& resources, const Matrix& m, const ColorTransform& cx) {
+    DisplayObject& page = *scene.list.begin()->second;
+    page.matrix = m;
+    page.colorTransform = cx;
+    resources.setMovie(scene.movie);
+    StageRenderer renderer(resources);
+    renderer.setPictureCaching(false);
+    return renderer.renderImage(scene.list, scene.movie->stage, {800, 600}, Qt::white);
+}
+
+// The same page with every outline filled, as text was drawn before glyphs were kept: the stage
+// is 800x600 px, so twips map to pixels at 1/20.
+QImage fillPage(const bench::BenchmarkScene& scene, const Matrix& m, const ColorTransform& cx) {
+    RenderResources resources;
+    resources.setMovie(scene.movie);
+    const Character& character = *scene.list.begin()->second->character;
+    QTransform world = QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty) * QTransform::fromScale(0.05, 0.05);
+    TextGeometry geometry;
+    if (character.kind == CharacterKind::Text) {
+        const auto& text = static_cast<const TextCharacter&>(character);
+        geometry = buildStaticText(text, resources);
+        const Matrix& t = text.matrix;
+        world = QTransform(t.a, t.b, t.c, t.d, t.tx, t.ty) * world;
+    } else {
+        const auto& field = static_cast<const EditTextCharacter&>(character);
+        geometry = buildFieldText(field, toUtf8(field.initialText, 10), resources);
+    }
+    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(world);
+    for (const TextGeometry::Piece& piece : geometry.pieces)
+        painter.fillPath(piece.path, transformColor(piece.color, cx));
+    return image;
+}
+
+TEST(GlyphPictures, LookLikeFillingEachOutline) {
+    ColorTransform tinted;
+    tinted.rMult = 0.5;
+    tinted.gAdd = 90;
+    tinted.aMult = 0.7;
+    for (bool embedded : {true, false}) {
+        bench::BenchmarkScene scene = bench::chinesePageScene(embedded);
+        const Matrix placed = scene.list.begin()->second->matrix;
+        // Fractions of a pixel, and a size that is no whole number of pixels.
+        for (const Matrix& m : {Matrix{1, 0, 0, 1, placed.tx + 7.3, placed.ty + 11.9},
+                                Matrix{1.37, 0, 0, 0.9, placed.tx - 2000.45, placed.ty + 3.3}}) {
+            for (const ColorTransform& cx : {ColorTransform{}, tinted}) {
+                RenderResources resources;
+                const QImage copied = drawPage(scene, resources, m, cx);
+                EXPECT_GT(resources.glyphMasks.size(), 50u);
+                // Within 4 levels where the page is in an embedded font at one scale both ways.
+                // Installed fonts' glyphs and text stretched unevenly still differ by up to a
+                // sixth at a few edge pixels (not yet understood; see docs/benchmarks.md).
+                const int tolerance = embedded && m.a == m.d ? 4 : 40;
+                EXPECT_LE(test::worstDifference(copied, fillPage(scene, m, cx)), tolerance)
+                    << "embedded " << embedded << " scale " << m.a;
+            }
+        }
+        // Turned text is filled as outlines: no glyph pictures are made for it.
+        RenderResources resources;
+        const QImage turned = drawPage(scene, resources, Matrix{0.96, 0.26, -0.26, 0.96, placed.tx, placed.ty}, {});
+        EXPECT_EQ(resources.glyphMasks.size(), 0u);
+    }
+}
+
+// A subtitle sliding by 1/32 of a pixel a frame: once its glyphs have been made at every
+// sub-pixel position of a pixel, no frame makes any more.
+TEST(GlyphPictures, TextSlidingByFractionsOfAPixelReusesThem) {
+    bench::BenchmarkScene scene = bench::chinesePageScene(true);
+    RenderResources resources;
+    resources.setMovie(scene.movie);
+    StageRenderer renderer(resources);
+    DisplayObject& page = *scene.list.begin()->second;
+    const double x = page.matrix.tx;
+    auto slide = [&](int from, int to) {
+        for (int frame = from; frame < to; ++frame) {
+            page.matrix.tx = x + frame * 0.625;
+            renderer.renderImage(scene.list, scene.movie->stage, {800, 600}, Qt::white);
+        }
+    };
+    slide(0, 32);
+    const size_t made = resources.glyphMasks.size();
+    slide(32, 100);
+    EXPECT_EQ(resources.glyphMasks.size(), made);
+    EXPECT_LE(resources.glyphMasks.pixels(), GlyphMaskCache::kMaxPixels);
+}
+
+}  // namespace
+}  // namespace velmora::swf
