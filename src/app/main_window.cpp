@@ -76,7 +76,7 @@ MainWindow::MainWindow(std::unique_ptr<DialogRunner> dialogs)
 
     form1_ = std::make_unique<Form1>(Form1Controls{
         form_, *swf1_, *swf1_, *swf2_, hsc1_, hsc2_, com1_, com2_, comP_, comColor_, slider1_, timer1_, timer2_,
-        timer3_, dlg_, appFolder_});
+        timer3_, dlg_, appFolder_, reporter_});
     wireNotifications();
     wireMovieOutput();
 }

@@ -19,11 +19,12 @@ struct Form1::OpenSide {
     const char* subfolder;  // beside the program: where the dialog starts
     bool sound;             // soundFiles, soundIndex, swf2, HSc2; otherwise the subtitle side
     OnFailure policy;
+    const char* handler;    // the handler's name, for failures it reports
 };
 
-void Form1::Com1_Click() { OpenPlaylist({"swf", false, OnFailure::Stop}); }
+void Form1::Com1_Click() { OpenPlaylist({"swf", false, OnFailure::Stop, "Com1_Click"}); }
 
-void Form1::Com2_Click() { OpenPlaylist({"mp3", true, OnFailure::GoOn}); }
+void Form1::Com2_Click() { OpenPlaylist({"mp3", true, OnFailure::GoOn, "Com2_Click"}); }
 
 void Form1::OpenPlaylist(const OpenSide& side) {
     const OnFailure p = side.policy;
@@ -73,7 +74,9 @@ void Form1::OpenPlaylist(const OpenSide& side) {
         state_.subtitleIndex.set(1);
     }
 
-    attempt(p, [&] { player.putMovie(entryAt(playlist, 1)); });
+    // A handler that goes on past a movie that cannot be loaded still says so; one that stops
+    // there passes the failure to the toolkit, which reports it.
+    attempt(p, [&] { PutMovie(side.sound, entryAt(playlist, 1), p == OnFailure::GoOn ? side.handler : nullptr); });
     if (side.sound) {
         // A sound movie whose clip query fails is sized on its main timeline.
         attempt(p, [&] { bar.putMax(soundFrameCount(c_.swf2, soundTimelineOrMain(c_.swf2))); });

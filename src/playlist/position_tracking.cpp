@@ -43,12 +43,12 @@ void Form1::Timer1_Timer() {
     bool subtitleBeyondEnd = true;
     attempt([&] { subtitleBeyondEnd = state_.subtitleIndex.value() > upperBound(state_.subtitleFiles); });
     if (subtitleBeyondEnd) return;
-    attempt([&] { LoadSubtitleEntry(narrow16(state_.subtitleIndex.value())); });
+    attempt([&] { LoadSubtitleEntry(narrow16(state_.subtitleIndex.value()), "Timer1_Timer"); });
 
     bool soundBeyondEnd = true;
     attempt([&] { soundBeyondEnd = state_.soundIndex > upperBound(state_.soundFiles); });
     if (soundBeyondEnd) return;
-    attempt([&] { LoadSoundEntry(state_.soundIndex); });
+    attempt([&] { LoadSoundEntry(state_.soundIndex, "Timer1_Timer"); });
 }
 
 }  // namespace velmora

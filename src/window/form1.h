@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/core/controls.h"
+#include "platform/core/failure_reporting.h"
 #include "platform/core/movie_player.h"
 #include "platform/core/variant_index.h"
 #include "playlist/playlist.h"
@@ -28,6 +29,7 @@ struct Form1Controls {
     TimerControl& Timer3;      // backward stepping of the subtitle movie
     CommonDialogControl& dlg;  // file-open and colour dialog
     const AppFolder& appFolder;
+    FailureReporting& reporter;  // failures a handler goes on past but must not hide
 };
 
 // The two values the handlers write to Form1State::isPlaying.
@@ -93,9 +95,11 @@ public:
     void Timer3_Timer();
 
     // Loads entry `index` of a playlist into its player, sets the progress maximum and starts it.
-    // Stops at the first failure and lets it propagate.
-    void LoadSubtitleEntry(int16_t index);
-    void LoadSoundEntry(int16_t index);
+    // Stops at the first failure and lets it propagate. When `reportFrom` names the calling
+    // handler (one that goes on past the failure), a movie that cannot be loaded is also reported
+    // under that name, so that it does not pass unseen.
+    void LoadSubtitleEntry(int16_t index, const char* reportFrom = nullptr);
+    void LoadSoundEntry(int16_t index, const char* reportFrom = nullptr);
 
     // Colour bytes of a toolkit colour 0x00BBGGRR. Division truncates toward zero, so a negative
     // argument does not behave like a shift (GetGreen(-1) is 0).
@@ -110,6 +114,10 @@ public:
 private:
     struct OpenSide;
     void OpenPlaylist(const OpenSide& side);
+    // Puts `path` into the subtitle or the sound player (`sound`). When that fails and
+    // `reportFrom` names the handler, the failure is reported through c_.reporter, saying which
+    // movie and which file, before it propagates as before.
+    void PutMovie(bool sound, const std::string& path, const char* reportFrom);
 
     const Form1Controls c_;
     Form1State state_;

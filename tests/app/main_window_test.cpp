@@ -142,6 +142,19 @@ private:
     std::streambuf* saved_;
 };
 
+TEST_F(MainWindowTest, ASoundMovieThatCannotBeLoadedIsNotedThoughTheHandlerGoesOn) {
+    CapturedStderr err;
+    main.start();
+    dialogs.openAnswer = QStringList{QStringLiteral("/nonexistent/velmora-test/narration.swf")};
+    button("Com2").click();
+    const auto notes = main.window().findChildren<FailureNotice*>();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0]->isVisible());
+    EXPECT_TRUE(notes[0]->text().startsWith(QStringLiteral("the sound movie could not be loaded"))) << notes[0]->text().toStdString();
+    EXPECT_TRUE(notes[0]->text().contains(QStringLiteral("narration.swf")));
+    EXPECT_NE(err.text().find("velmora: Com2_Click failed: the sound movie"), std::string::npos) << err.text();
+}
+
 // A movie whose first frame traces "hello from the movie" and asks for a web page, which the
 // player refuses: one trace line and one diagnostic.
 std::string tracingMovie() {

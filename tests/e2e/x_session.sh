@@ -16,8 +16,13 @@ log() {
     printf '[%3d.%01ds] %s\n' $((ms / 1000)) $((ms % 1000 / 100)) "$*"
 }
 
-# Exit code that ctest counts as "skipped" (SKIP_RETURN_CODE).
+# Exit code that ctest counts as "skipped" (SKIP_RETURN_CODE); a failure instead where
+# VELMORA_REQUIRE_FIXTURES=1 (CI), so that a machine without the tools cannot pass by skipping.
 skip() {
+    if [ "${VELMORA_REQUIRE_FIXTURES:-}" = 1 ]; then
+        echo "FAIL: $* (VELMORA_REQUIRE_FIXTURES=1)"
+        exit 1
+    fi
     echo "SKIP: $*"
     exit 77
 }

@@ -144,6 +144,8 @@ TEST_F(Open, SubtitleOpenStopsAtItsFirstFailure) {
         EXPECT_THROW(fresh.form1.Com1_Click(), Failure) << key;
         EXPECT_EQ(fresh.form.caption, "Velmora") << key;
         EXPECT_TRUE(fresh.log.calls().back().ends_with(" !")) << key;
+        // The toolkit reports what ends the handler; the handler reports nothing itself.
+        EXPECT_TRUE(fresh.reporter.reports.empty()) << key;
     }
 }
 
@@ -204,6 +206,8 @@ TEST_P(SoundOpenFailures, GoOnWithTheNextStep) {
     EXPECT_EQ(w.swf2.movie, f.movie);
     EXPECT_EQ(w.HSc2.max, f.max);
     EXPECT_EQ(!w.swf2.playing, f.stopped);
+    // Only the movie that cannot be loaded is reported; every other step it goes past is silent.
+    EXPECT_EQ(w.reporter.reports.size(), std::string(f.key) == "swf2.Movie=" ? 1u : 0u);
 }
 
 const Playlist kChosen{"D:\\m", "D:\\m\\x.swf", "D:\\m\\y.swf"};
@@ -238,6 +242,17 @@ INSTANTIATE_TEST_SUITE_P(
         // A stop call fails: the next one is still made.
         SoundOpenFailure{"swf2.StopPlay", 0, kChosen, "D:\\m\\x.swf", 120, false},
         SoundOpenFailure{"swf2.TStopPlay", 0, kChosen, "D:\\m\\x.swf", 120, true}));
+
+TEST(SoundOpen, AMovieThatCannotBeLoadedIsReportedOnceNamingTheSoundMovieAndTheFile) {
+    LoadedWindow w;
+    w.dlg.openChoice = "D:\\m\\x.swf";
+    w.log.failOn("swf2.Movie=");
+    EXPECT_NO_THROW(w.form1.Com2_Click());
+    EXPECT_EQ(w.reporter.reports,
+              std::vector<std::string>{"Com2_Click: the sound movie could not be loaded: swf2.Movie=D:\\m\\x.swf failed"});
+    // The handler went on as before: the old (empty) movie was stopped.
+    EXPECT_EQ(w.log.callsStartingWith("swf2.StopPlay").size(), 1u);
+}
 
 TEST(SoundOpen, AFailedStopStillStopsTheClipAndAFailedInitDirKeepsTheOldFolder) {
     LoadedWindow w;

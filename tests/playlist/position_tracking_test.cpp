@@ -222,6 +222,26 @@ TEST_P(TickFailures, GoOnWithTheNextStep) {
     EXPECT_EQ(w.form1.state().soundIndex, f.soundIndex);
     EXPECT_EQ(w.swf1.movie, f.subtitleMovie);
     EXPECT_EQ(w.swf2.movie, f.soundMovie);
+    // Only a movie that cannot be loaded is reported; every other step it goes past stays silent.
+    const bool loadFails = std::string(f.key).ends_with(".Movie=");
+    EXPECT_EQ(w.reporter.reports.size(), loadFails ? 1u : 0u);
+}
+
+TEST(PositionTracking, AMovieTheAdvanceCannotLoadIsReportedOnceNamingWhichAndTheFile) {
+    Playing subtitle;
+    subtitle.atEnd();
+    subtitle.log.failOn("swf1.Movie=");
+    subtitle.tick();
+    EXPECT_EQ(subtitle.reporter.reports,
+              Calls{"Timer1_Timer: the subtitle movie could not be loaded: swf1.Movie=D:\\s\\2.swf failed"});
+    EXPECT_EQ(subtitle.swf2.movie, "D:\\m\\2.swf");  // the sound entry is loaded all the same
+
+    Playing sound;
+    sound.atEnd();
+    sound.log.failOn("swf2.Movie=");
+    sound.tick();
+    EXPECT_EQ(sound.reporter.reports,
+              Calls{"Timer1_Timer: the sound movie could not be loaded: swf2.Movie=D:\\m\\2.swf failed"});
 }
 
 INSTANTIATE_TEST_SUITE_P(

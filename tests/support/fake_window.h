@@ -4,9 +4,16 @@
 #include "fake_controls.h"
 #include "fake_movie_player.h"
 #include "platform/core/failure.h"
+#include "platform/core/failure_reporting.h"
 #include "window/form1.h"
 
 namespace velmora::testing {
+
+// Records what the handlers report, as "<where>: <what>".
+struct FakeFailureReporter : FailureReporting {
+    void report(const std::string& where, const std::string& what) override { reports.push_back(where + ": " + what); }
+    std::vector<std::string> reports;
+};
 
 // Every control of the main window as a fake, all logging to one FakeCallLog, in the state the
 // toolkit creates them in.
@@ -27,10 +34,11 @@ struct FakeWindow {
     FakeTimer Timer3{log, "Timer3"};
     FakeDialog dlg{log};
     FakeAppFolder appFolder{log};
+    FakeFailureReporter reporter;
 
     Form1Controls controls() {
         return Form1Controls{form, swf1, swf1, swf2, HSc1, HSc2, Com1, Com2, ComP, ComColor,
-                             Slider1, Timer1, Timer2, Timer3, dlg, appFolder};
+                             Slider1, Timer1, Timer2, Timer3, dlg, appFolder, reporter};
     }
 };
 

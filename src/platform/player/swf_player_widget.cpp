@@ -1,8 +1,11 @@
 #include "platform/player/swf_player_widget.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "platform/core/failure.h"
 #include "platform/player/player_state.h"
@@ -18,6 +21,26 @@ namespace {
 // The component's frame cap: how fast a movie with a frame rate of 0 plays.
 constexpr double kFrameCap = 60.0;
 constexpr double kMaxZoom = 16.0;
+
+// Files from this size on take more than a moment to read and parse (tens of milliseconds and up
+// on an ordinary machine); the lessons' movies are far smaller.
+constexpr uintmax_t kBusyCursorBytes = 2u << 20;
+
+// The busy cursor over the whole application for as long as it lives, when `show` is true.
+class BusyCursor {
+public:
+    explicit BusyCursor(bool show) : shown_(show) {
+        if (shown_) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor() {
+        if (shown_) QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    const bool shown_;
+};
 
 size_t clampedFrame(int32_t frame, size_t frameCount) {
     if (frame <= 0 || frameCount == 0) return 0;
@@ -68,6 +91,12 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
     // Whatever happens below, the old movie is gone: a failed load leaves the player empty.
     unload();
     update();
+    // The load runs on this thread, where no timer can fire while it lasts, so the busy cursor is
+    // put up before it for a file large enough to take more than a moment. Asking the size does
+    // not open the file; what is not a regular file has none and is refused at once below.
+    std::error_code sizeError;
+    const uintmax_t size = std::filesystem::file_size(path, sizeError);
+    const BusyCursor busy(!sizeError && size >= kBusyCursorBytes);
     try {
         std::shared_ptr<const swf::Movie> movie = swf::loadMovieFile(path);
         swf::MovieInstance::Options options;

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include "platform/core/failure_reporting.h"
+
 namespace velmora {
 
 // Tells the user about failures that no handler dealt with, without flooding: a timer whose
@@ -16,7 +18,7 @@ namespace velmora {
 // line for that text. Every report also goes to the notice (the fading note over the movie),
 // with how many times the text has come in a row, so that a single notice can show "(×N)" rather
 // than a new one appearing.
-class FailureReporter {
+class FailureReporter : public FailureReporting {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     using Notice = std::function<void(const std::string& text, int repeats)>;
@@ -29,7 +31,7 @@ public:
     void setNotice(Notice notice) { notice_ = std::move(notice); }
 
     // `where` names the notification whose handler failed; `what` says what failed.
-    void report(const std::string& where, const std::string& what);
+    void report(const std::string& where, const std::string& what) override;
     // A note for the log only, with the same limit on repeats: "velmora: <where>: <what>". For
     // what a movie says about itself (its diagnostics), which is no failure of the window's and
     // so is never shown over the movie.

@@ -38,12 +38,19 @@ struct ParseLimits {
 // or break a limit.
 std::shared_ptr<const Movie> parseMovie(std::span<const uint8_t> bytes, const ParseLimits& limits = {});
 
-// Reads the whole file at path into memory without parsing it. Raises ParseError naming the file
-// when it is missing, a folder, unreadable, or larger than limits.maxUncompressedBytes allows.
+// Reads the whole file at path into memory without parsing it: the one way the engine reads a
+// movie from disk, for the player and for any later loading of a movie by path (movie_file.cpp).
+//
+// Only a regular file is read. Anything else is refused at once with a ParseError naming the file
+// and what it is: a folder, a FIFO, a socket or a device (also behind a link named ".swf"), whose
+// reading could wait for ever or never end. The file is opened without waiting for a writer and
+// checked once open, so it cannot be swapped between the check and the read. A file larger than
+// limits.maxUncompressedBytes allows is refused before its bytes are read. Also raises a
+// ParseError naming the file when it is missing, unreadable or shrinks while being read.
 std::vector<uint8_t> readMovieFile(const std::string& path, const ParseLimits& limits = {});
 
-// Reads and parses the file at path (UTF-8). Raises ParseError naming the file and the reason
-// (missing, unreadable, not an SWF file, corrupt).
+// Reads the file at path (UTF-8) with readMovieFile and parses it. Raises ParseError naming the
+// file and the reason (missing, not a regular file, not an SWF file, corrupt).
 std::shared_ptr<const Movie> loadMovieFile(const std::string& path, const ParseLimits& limits = {});
 
 }  // namespace velmora::swf

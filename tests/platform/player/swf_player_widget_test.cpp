@@ -1,11 +1,17 @@
 // The movie player component through the operations the window uses.
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
 
 #include "platform/core/failure.h"
 #include "platform/player/player_clock.h"
@@ -71,7 +77,11 @@ TEST(SwfPlayerWidget, AFailedLoadNamesTheFileAndLeavesThePlayerEmpty) {
         folder.writeBytes("text.swf", "this is not a movie"),
         folder.writeBytes("cut.swf", std::string("FWS\x0A\xFF\x00\x00\x00", 8)),
         folder.writeBytes("badzlib.swf", std::string("CWS\x0A\x40\x00\x00\x00garbage-garbage", 23)),
+        folder.pathOf("pipe.swf"),  // a FIFO nobody writes to: refused, never waited on
+        folder.pathOf("zero.swf"),  // a device behind a movie's name
     };
+    ASSERT_EQ(::mkfifo(cases[4].c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", cases[5].c_str()), 0);
     for (const std::string& bad : cases) {
         SwfPlayerWidget player;
         player.putMovie(good);
@@ -85,7 +95,33 @@ TEST(SwfPlayerWidget, AFailedLoadNamesTheFileAndLeavesThePlayerEmpty) {
         EXPECT_EQ(player.TotalFrames(), 0);
         EXPECT_EQ(player.FrameNum(), 0);
         EXPECT_THROW(player.TCurrentFrame("/"), Failure);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);  // no busy cursor left behind
     }
+}
+
+TEST(SwfPlayerWidget, ALargeMovieLoadsUnderTheBusyCursorAndASmallOneWithout) {
+    // The first frame's trace runs while the movie loads: the moment to look at the cursor.
+    const auto cursorWhileLoading = [](const SwfWriter& movie) {
+        MovieFolder folder;
+        const std::string path = folder.write("movie.swf", movie);
+        std::optional<Qt::CursorShape> shape;
+        SwfPlayerWidget player;
+        player.setTraceSink([&](const std::string&) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            shape = cursor ? cursor->shape() : Qt::ArrowCursor;
+        });
+        player.putMovie(path);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        return shape;
+    };
+    const std::vector<uint8_t> traceSomething = {0x96, 0x03, 0x00, 0x00, 'x', 0x00, 0x26, 0x00};
+    SwfWriter small;
+    small.doAction(traceSomething).showFrame();
+    EXPECT_EQ(cursorWhileLoading(small), Qt::ArrowCursor);
+    SwfWriter large;
+    const std::vector<uint8_t> data(3u << 20, 0x55);
+    large.rawTag(87, data).doAction(traceSomething).showFrame();  // DefineBinaryData
+    EXPECT_EQ(cursorWhileLoading(large), Qt::WaitCursor);
 }
 
 TEST(SwfPlayerWidget, MovesOfTheMainTimelineStopThereAndStayInside) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "support/json_value.h"
+#include "support/required_fixtures.h"
 #include "support/swf_writer.h"
 #include "swf/format/bitmap.h"
 #include "swf/format/button.h"
@@ -524,7 +525,9 @@ std::shared_ptr<const Movie> movieOrFailure(const CorpusCase& c) {
 class CorpusTags : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::is_directory(corpusDir())) GTEST_SKIP() << "the tag corpus is not at " << corpusDir();
+        if (!fs::is_directory(corpusDir())) {
+            VELMORA_MISSING_FIXTURE("the tag corpus is not at " << corpusDir());
+        }
         cases_ = loadCases();
         ASSERT_FALSE(cases_.empty());
     }

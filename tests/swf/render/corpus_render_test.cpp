@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "render_test_support.h"
+#include "support/required_fixtures.h"
 #include "support/swf_writer.h"
 #include "swf/format/bitmap.h"
 #include "swf/format/button.h"
@@ -82,7 +83,7 @@ std::pair<QImage, int> renderFitted(const std::shared_ptr<const Movie>& movie, c
 #define SKIP_WITHOUT_CORPUS(movie)                                                          \
     do {                                                                                    \
         if (!(movie)) {                                                                     \
-            GTEST_SKIP() << "the corpus is not at " << kTags << ": nothing to render";      \
+            VELMORA_MISSING_FIXTURE("the corpus is not at " << kTags << ": nothing to render"); \
         }                                                                                   \
     } while (false)
 

@@ -12,6 +12,8 @@
 
 #include "swf/format/sound.h"
 
+#include "support/required_fixtures.h"
+
 namespace velmora::test {
 
 // Whether the ffmpeg command-line tool (with an MP3 encoder) is on the PATH.
@@ -19,8 +21,9 @@ bool haveFfmpeg();
 
 #define VELMORA_REQUIRE_FFMPEG()                                                                    \
     do {                                                                                            \
-        if (!::velmora::test::haveFfmpeg())                                                         \
-            GTEST_SKIP() << "the ffmpeg command-line tool with libmp3lame is not installed";         \
+        if (!::velmora::test::haveFfmpeg()) {                                                       \
+            VELMORA_MISSING_FIXTURE("the ffmpeg command-line tool with libmp3lame is not installed"); \
+        }                                                                                           \
     } while (0)
 
 // A fresh directory for this test program's files.

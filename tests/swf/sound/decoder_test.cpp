@@ -188,7 +188,9 @@ std::vector<uint8_t> packBitToBit(const std::vector<std::vector<uint8_t>>& packe
 
 TEST(SpeexDecoding, OneFrameAPacketOrManyPaddedOrPackedMatchFfmpegsDecode) {
     VELMORA_REQUIRE_FFMPEG();
-    if (std::system("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libspeex") != 0) GTEST_SKIP() << "no Speex encoder";
+    if (std::system("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libspeex") != 0) {
+        VELMORA_MISSING_FIXTURE("ffmpeg has no Speex encoder");
+    }
     const auto wav = makeChirpWav("speex.wav", 16000, 1, 1.5);
     const SoundFormatInfo speex{SoundFormat::Speex, 16000, true, false};
     for (const char* quality : {"8", "3", "10"}) {
