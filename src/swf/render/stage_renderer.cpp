@@ -216,10 +216,9 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             break;
         }
         case CharacterKind::Sprite:
-            if (!object || ctx.stillPicture)
+            if (!object || ctx.stillPicture) {
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
-            else if (const DisplayList* children = children_(*object))
-                {
+            } else if (const DisplayList* children = children_(*object)) {
                 const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx);
                 drawListAt(painter, *children, contentContext(ctx, slice));
             }
