@@ -109,7 +109,7 @@ void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const
         std::erase_if(masks, [depth = depth](const Mask& m) { return depth > m.lastDepth; });
         if (object->clipDepth > 0) {
             // A mask is not drawn: its outline clips the depths above it up to clipDepth.
-            if (object->clipDepth > depth) masks.push_back({object->clipDepth, maskOutline(*object, ctx, ctx.nesting)});
+            if (object->clipDepth > depth) masks.push_back({object->clipDepth, maskOutline(*object, ctx)});
             continue;
         }
         if (masks.empty()) {
@@ -217,10 +217,9 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             break;
         }
         case CharacterKind::Sprite:
-            if (!object || ctx.stillPicture)
+            if (!object || ctx.stillPicture) {
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
-            else if (const DisplayList* children = children_(*object))
-                {
+            } else if (const DisplayList* children = children_(*object)) {
                 const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx);
                 drawListAt(painter, *children, contentContext(ctx, slice));
             }
@@ -290,16 +289,16 @@ void StageRenderer::drawButton(QPainter& painter, const Character& character, Bu
     }
 }
 
-void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx) {
+std::optional<DisplayList> StageRenderer::firstFrame(const SpriteCharacter& sprite) {
     const Movie* movie = resources_.movie();
-    if (!movie || sprite.timeline.frames.empty()) return;
+    if (!movie || sprite.timeline.frames.empty()) return std::nullopt;
     PlacementPlan plan;
     applyFrameToPlan(plan, sprite.timeline.frames.front(), *movie);
     stillObjects_ += int(plan.size());
     if (stillObjects_ > kMaxStillObjects) {
         resources_.warnings.add("sprite " + std::to_string(sprite.id) +
                                 " shown as a still picture places too many objects: not drawn");
-        return;
+        return std::nullopt;
     }
     DisplayList list;
     for (auto& [depth, p] : plan) {
@@ -315,10 +314,16 @@ void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& spr
         object->visible = p.visible;
         list.emplace(depth, std::move(object));
     }
-    const std::optional<NineSlice> slice = sliceFor(sprite.id, list, ctx);
+    return list;
+}
+
+void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx) {
+    const std::optional<DisplayList> list = firstFrame(sprite);
+    if (!list) return;
+    const std::optional<NineSlice> slice = sliceFor(sprite.id, *list, ctx);
     Context still = contentContext(ctx, slice);
     still.stillPicture = true;
-    drawListAt(painter, list, still);
+    drawListAt(painter, *list, still);
 }
 
 std::optional<NineSlice> StageRenderer::sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const {
@@ -419,13 +424,14 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
     return true;
 }
 
-QPainterPath StageRenderer::maskOutline(const DisplayObject& object, const Context& parent, int nesting) {
+QPainterPath StageRenderer::maskOutline(const DisplayObject& object, const Context& parent) {
     if (!object.character) return {};
-    return characterOutline(*object.character, &object, toQt(object.matrix) * parent.world, nesting + 1);
+    return characterOutline(*object.character, &object, toQt(object.matrix) * parent.world, parent.nesting + 1,
+                            parent.stillPicture);
 }
 
 QPainterPath StageRenderer::characterOutline(const Character& character, const DisplayObject* object,
-                                             const QTransform& world, int nesting) {
+                                             const QTransform& world, int nesting, bool stillPicture) {
     QPainterPath result;
     if (nesting > kMaxNesting) return result;
     auto addGeometry = [&](const ShapeGeometry& geometry) {
@@ -462,12 +468,16 @@ QPainterPath StageRenderer::characterOutline(const Character& character, const D
             break;
         }
         case CharacterKind::Sprite: {
-            const DisplayList* children = object ? children_(*object) : nullptr;
+            // A sprite drawn as a still picture masks with the outline of its first frame.
+            std::optional<DisplayList> still;
+            const DisplayList* children = nullptr;
+            if (object && !stillPicture) children = children_(*object);
+            else if ((still = firstFrame(static_cast<const SpriteCharacter&>(character)))) children = &*still;
             if (!children) break;
             for (const auto& [depth, child] : *children) {
                 if (!child || !child->character || child->clipDepth > 0) continue;
                 uniteInto(result, characterOutline(*child->character, child.get(), toQt(child->matrix) * world,
-                                                   nesting + 1));
+                                                   nesting + 1, stillPicture || still.has_value()));
             }
             break;
         }

@@ -89,7 +89,10 @@ private:
     void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
     // Draws the frame of a video stream the ratio names; nothing before its first frame.
     void drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio, const Context& ctx);
-    // Draws the display list a sprite's first frame sets up.
+    // The display list a sprite's first frame sets up, its sprites without instances of their own;
+    // nullopt when the sprite has no frames or the frame drawn has built too many such objects.
+    std::optional<DisplayList> firstFrame(const SpriteCharacter& sprite);
+    // Draws that display list.
     void drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx);
     void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);
     // Draws through the picture cache; returns false when the picture is too large to keep and
@@ -107,9 +110,11 @@ private:
     // ctx for the content of a sprite or button: sliced by slice, which must outlive its use, when
     // there is one.
     static Context contentContext(const Context& ctx, const std::optional<NineSlice>& slice);
-    QPainterPath maskOutline(const DisplayObject& object, const Context& parent, int nesting);
+    QPainterPath maskOutline(const DisplayObject& object, const Context& parent);
+    // The area a character covers, through world. Sprites of a still picture (stillPicture) give
+    // the outline of their first frame.
     QPainterPath characterOutline(const Character& character, const DisplayObject* object, const QTransform& world,
-                                  int nesting);
+                                  int nesting, bool stillPicture);
 
     RenderResources& resources_;
     ChildListLookup children_;
