@@ -245,6 +245,28 @@ Avm1Assembler& Avm1Assembler::callFunction(const std::string& name, const std::v
     return push(items).op(Action::CallFunction);
 }
 
+Avm1Assembler& Avm1Assembler::callMethod(const std::string& variable, const std::string& method,
+                                         const std::vector<PushItem>& args) {
+    std::vector<PushItem> items(args.rbegin(), args.rend());
+    items.emplace_back(PushInt{static_cast<int32_t>(args.size())});
+    items.emplace_back(variable);
+    push(items).op(Action::GetVariable);
+    return push({method}).op(Action::CallMethod);
+}
+
+Avm1Assembler& Avm1Assembler::newObject(const std::string& name, const std::vector<PushItem>& args) {
+    std::vector<PushItem> items(args.rbegin(), args.rend());
+    items.emplace_back(PushInt{static_cast<int32_t>(args.size())});
+    items.emplace_back(name);
+    return push(items).op(Action::NewObject);
+}
+
+Avm1Assembler& Avm1Assembler::initArray(const std::vector<PushItem>& items) {
+    std::vector<PushItem> reversed(items.rbegin(), items.rend());
+    reversed.emplace_back(PushInt{static_cast<int32_t>(items.size())});
+    return push(reversed).op(Action::InitArray);
+}
+
 std::vector<uint8_t> Avm1Assembler::bytes() const {
     if (!doubleBound_.empty()) throw std::logic_error("a label bound twice");
     std::vector<uint8_t> out = code_;

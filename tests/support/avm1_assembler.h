@@ -155,6 +155,13 @@ public:
     // name(args...): pushes the arguments in reverse, their count, the name; leaves the result.
     Avm1Assembler& callFunction(const std::string& name, const std::vector<PushItem>& args);
 
+    // variable.method(args...): leaves the result.
+    Avm1Assembler& callMethod(const std::string& variable, const std::string& method, const std::vector<PushItem>& args);
+    // new name(args...): leaves the object.
+    Avm1Assembler& newObject(const std::string& name, const std::vector<PushItem>& args);
+    // [items...]: leaves the array.
+    Avm1Assembler& initArray(const std::vector<PushItem>& items);
+
     // The code with branches resolved.
     std::vector<uint8_t> bytes() const;
     // The code followed by an End action: a DoAction body.
