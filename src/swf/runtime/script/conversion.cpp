@@ -13,7 +13,8 @@ std::string numberToString(double value) {
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
     if (value == 0.0) return "0";  // also folds -0
     // 15 significant digits, then laid out as ECMAScript lays out its shortest digits, except that
-    // the player switches to the exponent form from 1e15 on where ECMAScript waits until 1e21.
+    // the player switches to the exponent form from 1e15 on (ECMAScript: 1e21) and below 1e-5
+    // (ECMAScript: 1e-6).
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
     const char* e = std::strchr(buffer, 'e');
@@ -26,7 +27,7 @@ std::string numberToString(double value) {
     const int k = static_cast<int>(digits.size());
     const int n = exponent + 1;  // digits before the decimal point
     std::string out = value < 0 ? "-" : "";
-    if (n > 15 || n < -5) {
+    if (n > 15 || n < -4) {
         out += digits[0];
         if (k > 1) out += "." + digits.substr(1);
         out += exponent < 0 ? "e-" : "e+";

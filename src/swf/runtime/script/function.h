@@ -62,12 +62,12 @@ class FunctionObject final : public Object {
 public:
     // A built-in.
     FunctionObject(Object* proto, NativeFunction native, Allocator allocator = nullptr)
-        : Object(proto), native_(native), allocator_(allocator) {}
+        : Object(proto, ObjectKind::Function), native_(native), allocator_(allocator) {}
     // A script function. scope is the chain it was defined in; pool the constant pool in force
     // there (may be null: no pool); home the timeline (clip object) that defined it.
     FunctionObject(Object* proto, std::shared_ptr<const ScriptCode> code, Scope* scope,
                    std::shared_ptr<const ConstantPool> pool, Object* home)
-        : Object(proto), code_(std::move(code)), scope_(scope), pool_(std::move(pool)), home_(home) {}
+        : Object(proto, ObjectKind::Function), code_(std::move(code)), scope_(scope), pool_(std::move(pool)), home_(home) {}
 
     bool isNative() const { return native_ != nullptr; }
     NativeFunction native() const { return native_; }

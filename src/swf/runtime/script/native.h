@@ -60,7 +60,7 @@ public:
 
     Value get(const Value& object, std::string_view name) { return vm.getMember(object, vm.key(name)); }
     void set(const Value& object, std::string_view name, const Value& value) {
-        vm.setMember(object, vm.key(name), value);
+        vm.setMember(object, vm.key(name), value, vm.name(name));
     }
     Value call(const Value& function, const Value& self, std::span<const Value> args) {
         return vm.call(function, self, args);

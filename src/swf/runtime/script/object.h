@@ -49,11 +49,16 @@ struct Watch {
 // and folded as the movie's version wants.
 //
 // Host objects (clips; text fields and sounds later) derive from Object and answer their special
-// properties (_x, _currentframe, ...) through the host hooks, which the Vm asks before the own
-// properties.
+// properties (_x, _currentframe, ...) through the host hooks, which the Vm asks after the own
+// properties and before the prototype chain (reads), and before anything else (writes).
+// What an object is, told without a dynamic_cast on the engine's hot paths.
+enum class ObjectKind : uint8_t { Plain, Array, Function, Clip, Super, Host };
+
 class Object : public Cell {
 public:
-    explicit Object(Object* proto) : proto_(proto) {}
+    explicit Object(Object* proto, ObjectKind kind = ObjectKind::Plain) : proto_(proto), kind_(kind) {}
+
+    ObjectKind kind() const { return kind_; }
 
     Object* proto() const { return proto_; }
     void setProto(Object* proto) { proto_ = proto; }
@@ -101,6 +106,7 @@ private:
     void reindex();
 
     Object* proto_;
+    const ObjectKind kind_;
     std::vector<Property> props_;
     // Built once the object has enough properties that a linear scan costs more than a hash.
     std::unique_ptr<std::unordered_map<const String*, uint32_t>> index_;
@@ -111,7 +117,7 @@ private:
 // ...; "length" grows and cuts them. Other properties are ordinary.
 class ArrayObject final : public Object {
 public:
-    explicit ArrayObject(Object* proto) : Object(proto) {}
+    explicit ArrayObject(Object* proto) : Object(proto, ObjectKind::Array) {}
 
     std::vector<Value>& elements() { return elements_; }
     const std::vector<Value>& elements() const { return elements_; }

@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
+#include <utility>
 #include <span>
 #include <string>
 #include <string_view>
@@ -73,6 +75,30 @@ struct ScriptLimits {
     size_t maxArrayLength = size_t{1} << 24;
     // Values on one function's stack.
     size_t maxStackSize = 65'536;
+    // Actions one run may take; 0 counts none (the time-out alone bounds a run).
+    uint64_t maxActions = 0;
+};
+
+// Keys the engine reads often, made once (as Vm::key makes them).
+struct Names {
+    String* length = nullptr;
+    String* prototype = nullptr;
+    String* proto = nullptr;  // __proto__
+    String* constructor = nullptr;
+    String* superConstructor = nullptr;  // __constructor__
+    String* toString = nullptr;
+    String* valueOf = nullptr;
+    String* callee = nullptr;
+    String* caller = nullptr;
+    String* message = nullptr;
+    String* name = nullptr;
+    String* thisName = nullptr;
+    String* arguments = nullptr;
+    String* superName = nullptr;
+    String* root = nullptr;
+    String* parent = nullptr;
+    String* global = nullptr;
+    String* empty = nullptr;
 };
 
 // How a script run ended, for the runtime's bookkeeping (the diagnostics say why).
@@ -95,6 +121,7 @@ public:
     int version() const { return version_; }
     bool caseSensitive() const { return version_ >= 7; }
     Realm& realm() { return realm_; }
+    const Names& names() const { return names_; }
     Object* global() { return global_; }
     MovieInstance& movie() { return movie_; }
     const ScriptLimits& limits() const { return limits_; }
@@ -123,6 +150,7 @@ public:
 
     // --- objects ---
     Object* newObject();
+    Object* newObject(Object* proto);
     ArrayObject* newArray();
     // Reads object[key] with the language's rules: special (host) properties, own properties,
     // then the prototype chain; getters are called with object as this. Strings answer length and
@@ -130,11 +158,37 @@ public:
     Value getMember(const Value& object, String* key);
     // Writes object[key]: host properties, setters along the chain, watches, ReadOnly. Writes to
     // primitives are ignored.
-    void setMember(const Value& object, String* key, const Value& value);
+    // name: the name as the script wrote it (for..in reports it), when it differs from key.
+    void setMember(const Value& object, String* key, const Value& value, String* name = nullptr);
     // Whether fn inherits from ctor.prototype along its __proto__ chain (instanceof, without
     // interfaces).
     bool instanceOf(const Value& object, const Value& constructor);
-
+    // Reads object[key] as getMember does; returns whether it was found anywhere (own, special or
+    // inherited). lookupWithHolder also tells on which object of the chain, and calls getters with
+    // self as this.
+    bool lookup(const Value& object, String* key, Value& out);
+    bool lookupWithHolder(const Value& object, String* key, Value& out, Object*& holder, const Value& self);
+    // Whether object has key, own, special or inherited.
+    bool hasProperty(Object* object, String* key);
+    // delete object[key]: false when there is no such own property or it is DontDelete.
+    bool deleteMember(const Value& object, String* key);
+    // The names for..in visits on object: newest own properties first, then the prototypes'
+    // (each name once), DontEnum ones left out.
+    std::vector<Value> enumerate(const Value& object);
+    // Extends: subclass.prototype becomes a new object inheriting from superclass.prototype.
+    void extend(const Value& subclass, const Value& superclass);
+    // ImplementsOp: constructor's instances are also instances of these interfaces.
+    void setInterfaces(const Value& constructor, std::span<const Value> interfaces);
+    // `super` inside a method of self found on holder (undefined without a holder).
+    Value superOf(const Value& self, Object* holder);
+    // A script function defined in scope (see FunctionObject), with its prototype object.
+    FunctionObject* newScriptFunction(std::shared_ptr<const ScriptCode> code, Scope* scope,
+                                      std::shared_ptr<const ConstantPool> pool, Object* home);
+    // The language's < between a and b (the Less2 action): true, false, or undefined when either
+    // is NaN. leftFirst: which operand is converted first (Greater converts its right one first).
+    Value lessThan(const Value& a, const Value& b, bool leftFirst);
+    // a + b as a new string; raises LimitExceeded past the string limit.
+    String* concat(std::string_view a, std::string_view b);
     // --- calls ---
     // Calls function with this = self. A non-function callee does nothing and returns undefined.
     // Raises ScriptException when the callee throws (natives let it pass).
@@ -170,9 +224,23 @@ public:
     void runTimers(double nowMs);
     // Drops every timer (the movie is replaced or unloaded).
     void clearTimers();
+    // Classes scripts registered for library symbols (Object.registerClass), by symbol name.
+    std::map<std::string, Value>& registeredClasses() { return registeredClasses_; }
     // A safe point between scripts: collects when the heap asks for it.
     void safePoint();
 
+    // --- the display list, for the actions and the MovieClip methods ---
+    // GetURL: a lesson player opens no browser, loads no other movie and runs no commands;
+    // fscommand("quit") ends the run (the probe stops there).
+    void openUrl(const std::string& url, const std::string& window);
+    // Property `index` of a clip (GetProperty): undefined for no clip or an unknown index.
+    Value clipPropertyByIndex(Clip* clip, int index);
+    void setClipPropertyByIndex(Clip* clip, int index, const Value& value);
+    void cloneSprite(Clip* source, const std::string& name, double depth);
+    void removeSprite(Clip* clip);
+    // box: left, top, right, bottom in pixels, or null for no constraint.
+    void startDrag(Clip* clip, bool lockCenter, const double* box);
+    void endDrag();
     // Where trace() and warnings go; unset: trace lines go to the diagnostics with "trace: ".
     std::function<void(const std::string&)> traceSink;
     std::function<void(const std::string&)> warningSink;
@@ -180,10 +248,13 @@ public:
 private:
     friend class Interpreter;
     friend class ClipObject;
-    friend Value runScriptFunction(Vm&, FunctionObject&, const Value&, std::span<const Value>, Object*);
 
     void traceRoots(Tracer& tracer);
     void installCore();
+    // Runs body as one run of scripts: an uncaught exception, a limit or a malformed block ends
+    // it with a report, and the engine's bookkeeping is restored.
+    template <typename Body>
+    RunOutcome guarded(Body&& body);
 
 public:
     // Engine state the interpreter and the core built-ins share; not for the library.
@@ -201,6 +272,7 @@ public:
     int nextTimerId_ = 1;
     double clockMs_ = 0;
     std::vector<Frame*> frames_;       // running code, innermost last
+    std::vector<std::vector<Value>*> tempRoots_;  // calls' callees and arguments off the stack
     int callDepth_ = 0;
     double runStartedSeconds_ = 0;  // steady-clock seconds when the current run began
     uint64_t runSteps_ = 0;
@@ -212,9 +284,13 @@ private:
     ScriptLimits limits_;
     Heap heap_;
     Realm realm_;
+    Names names_;
     Object* global_ = nullptr;
     std::set<std::string, std::less<>> reported_;
     std::vector<ClipObject*> clipObjects_;
+    std::vector<std::pair<Object*, std::vector<Object*>>> interfaces_;  // prototype -> interfaces
+    std::map<std::string, Value> registeredClasses_;
+    int rootTracer_ = 0;
 };
 
 }  // namespace velmora::swf::script
