@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/avm1_assembler.h"
+
+namespace velmora::test {
+
+// Runs code as the first frame's script of a movie of that SWF version; returns its trace lines.
+std::vector<std::string> runScript(const Avm1Assembler& code, uint8_t version = 10);
+
+}  // namespace velmora::test
