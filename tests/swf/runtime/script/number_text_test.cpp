@@ -20,18 +20,12 @@ TEST(NumberTextTest, NumbersPrintWithFifteenDigitsAndThePlayersExponentBounds) {
     EXPECT_EQ(numberToString(999999999999999.9), "1e+15");  // rounding carries into the exponent
     EXPECT_EQ(numberToString(0.0000707239232724532), "0.0000707239232724532");
     EXPECT_EQ(numberToString(1e-7), "1e-7");
+    EXPECT_EQ(numberToString(0.000001), "1e-6");
+    EXPECT_EQ(numberToString(-8.2065098467865e-6), "-8.2065098467865e-6");
     EXPECT_EQ(numberToString(std::nan("")), "NaN");
     EXPECT_EQ(numberToString(-INFINITY), "-Infinity");
     EXPECT_EQ(numberToRadixString(255, 16), "ff");
     EXPECT_EQ(numberToRadixString(-10.75, 2), "-1010");
-}
-
-// For the script core: numberToString switches to the exponent form one decade too late on the
-// small side (the float samples of the corpus print 8.2e-6 in the exponent form and 7.1e-5 without).
-// Enable once conversion.cpp tests the exponent (< -5) rather than the digits before the point.
-TEST(NumberTextTest, DISABLED_MillionthsPrintInTheExponentForm) {
-    EXPECT_EQ(numberToString(-8.2065098467865e-6), "-8.2065098467865e-6");
-    EXPECT_EQ(numberToString(0.000001), "1e-6");
 }
 
 TEST(NumberTextTest, TextReadsAsNumberByTheMoviesVersion) {
