@@ -2,6 +2,7 @@
 // conversions by version, text cut by characters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -122,6 +123,32 @@ TEST(ArrayLibraryTest, UndefinedElementsPrintByVersion) {
     a.get("a").trace();
     EXPECT_EQ(runScript(a, 6), (Lines{"1,,null"}));
     EXPECT_EQ(runScript(a, 7), (Lines{"1,undefined,null"}));
+}
+
+TEST(ArrayLibraryTest, LengthsPastTheLimitStopTheScriptWithAReport) {
+    for (const char* grow : {"constructor", "join"}) {
+        Avm1Assembler a;
+        const std::string what = grow;
+        if (what == "constructor") {
+            a.newObject("Array", {1e9}).op(Action::Pop);
+        } else {
+            // [s, s, s, s].join() with s of 5 MB: past the 16 MB a text may hold
+            a.set("s", std::string(40000, 'x'));
+            for (int i = 0; i < 7; ++i) a.push({"s"}).get("s").get("s").op(Action::StringAdd).op(Action::SetVariable);
+            a.push({"a"}).get("s").get("s").get("s").get("s").push({PushInt{4}}).op(Action::InitArray)
+                .op(Action::SetVariable);
+            a.callMethod("a", "join", {}).op(Action::Pop);
+        }
+        a.trace(std::string("not reached"));
+        const auto messages = runScriptMessages(a);
+        EXPECT_TRUE(std::none_of(messages.begin(), messages.end(),
+                                 [](const std::string& m) { return m == "trace: not reached"; }))
+            << what;
+        EXPECT_TRUE(std::any_of(messages.begin(), messages.end(),
+                                [](const std::string& m) { return m.find("longer than") != std::string::npos ||
+                                                                  m.find("grew past") != std::string::npos; }))
+            << what << ": " << (messages.empty() ? "" : messages.back());
+    }
 }
 
 TEST(StringLibraryTest, MethodsCountCharactersNotBytes) {
