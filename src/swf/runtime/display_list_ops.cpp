@@ -174,6 +174,36 @@ void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity)
     if (changed) clip.movie().noteChange();
 }
 
+bool duplicateClip(Clip& source, const std::string& name, uint16_t depth) {
+    Clip* parent = source.parent();
+    const DisplayObject* self = source.displayObject();
+    if (!parent || !self || !self->character) return false;
+    Placement p = placementOf(*self);
+    p.name = name;
+    p.clipActions = self->clipActions;
+    DisplayList& list = parent->displayList();
+    if (const auto it = list.find(depth); it != list.end()) {
+        if (it->second.get() == self) return false;
+        removeObject(*parent, it);
+    }
+    build(*parent, depth, std::move(p));
+    parent->movie().noteChange();
+    return true;
+}
+
+bool removeScriptClip(Clip& clip) {
+    Clip* parent = clip.parent();
+    const DisplayObject* self = clip.displayObject();
+    constexpr uint16_t kFirstScriptDepth = 16384;
+    if (!parent || !self || self->depth < kFirstScriptDepth) return false;
+    DisplayList& list = parent->displayList();
+    const auto it = list.find(self->depth);
+    if (it == list.end() || it->second.get() != self) return false;
+    removeObject(*parent, it);
+    parent->movie().noteChange();
+    return true;
+}
+
 void clearDisplayList(Clip& clip) {
     DisplayList& list = clip.displayList();
     while (!list.empty()) removeObject(clip, list.begin());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
 
@@ -34,6 +35,11 @@ void MovieInstance::tick() {
     ++ticks_;
     tickClip(*root_);
     runPendingActions();
+    // Timers fire between frames, on the movie's own clock.
+    if (runsScripts()) {
+        vm_->runTimers(movieClockMilliseconds());
+        runPendingActions();
+    }
 }
 
 // Depth first, the clip before its children, children in ascending depth: the order in which

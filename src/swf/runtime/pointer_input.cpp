@@ -68,8 +68,7 @@ bool actsAsButton(const DisplayObject& object) {
         if (handler.events & kClipButtonEvents) return true;
     }
     for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut"}) {
-        const auto it = object.clip->variables().find(name);
-        if (it != object.clip->variables().end() && it->second.asFunction()) return true;
+        if (object.clip->movie().hasHandler(*object.clip, name)) return true;
     }
     return false;
 }
