@@ -177,7 +177,7 @@ public:
     // A script's trace() output: recorded in messages() as "trace: text" and passed to the trace
     // sink, if any. The movie's own debugging output, not a diagnostic.
     void trace(std::string text);
-    void setTraceSink(std::function<void(const std::string&)> sink) { options_.trace = std::move(sink); }
+    void setTraceSink(std::function<void(const std::string&)> sink) { options_.traceSink = std::move(sink); }
 
     // The recent log: trace lines ("trace: ...") and the text of each diagnostic as it is first
     // reported, oldest first, at most limits().maxMessages (the oldest are dropped).
