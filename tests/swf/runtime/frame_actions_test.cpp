@@ -158,7 +158,7 @@ TEST(FrameActions, MalformedByteCodeStopsItsBlockOnly) {
         {0x96, 0x02, 0x00, 0x00, 'x'},           // a text without its end
         {0x96, 0x01, 0x00, 0x0F},                // an unknown value type
         {0x99, 0x02, 0x00, 0x00, 0x40},          // a jump far outside
-        {0x81, 0x01, 0x00},                      // a frame number cut short
+        {0x81, 0x01, 0x00, 0x05},                // a frame number cut short
     };
     for (const auto& code : broken) swf.doAction(code);
     swf.doAction(Asm().pushString("still here").trace()).showFrame();
