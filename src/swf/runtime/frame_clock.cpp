@@ -54,6 +54,12 @@ void MovieInstance::tickClip(Clip& clip) {
     std::vector<ClipHandle> children;
     for (auto& [depth, object] : clip.displayList()) {
         if (object->clip) children.push_back(object->clip->handle());
+        // The sprites a button shows step in the button's place.
+        if (object->buttonParts) {
+            for (const auto& [key, part] : object->buttonParts->list()) {
+                if (part->clip) children.push_back(part->clip->handle());
+            }
+        }
     }
     for (const ClipHandle& child : children) {
         if (Clip* c = child.get()) tickClip(*c);

@@ -62,6 +62,10 @@ enum class Continuity {
 // past the nesting or object limits the sprite stands empty and the movie notes why.
 void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity);
 
+// Tells the sound system that every stream in clip's subtree (the sprites its buttons show
+// included) falls silent.
+void silenceStreams(const Clip& clip);
+
 // Removes every object of list, telling the sound system about each clip's stream that stops.
 void clearDisplayList(Clip& clip);
 

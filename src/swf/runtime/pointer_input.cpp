@@ -5,6 +5,7 @@
 #include "swf/format/button.h"
 #include "swf/format/shape.h"
 #include "swf/format/text.h"
+#include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
 
@@ -128,7 +129,7 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
     DisplayObject* object = liveObject(hit);
     Clip* owner = hit.owner.get();
     if (!object || !owner) return;
-    object->buttonState = state;
+    showButtonState(*owner, *object, state);
     movie_.noteChange();
     if (object->clip) {
         clipTransition(*object->clip, conditionBit, state);
