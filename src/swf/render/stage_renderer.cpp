@@ -225,7 +225,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             }
             break;
         case CharacterKind::Button:
-            drawButton(painter, character, object ? object->buttonState : ButtonState::Up, ctx);
+            drawButton(painter, character, object, ctx);
             break;
         case CharacterKind::VideoStream:
             drawVideo(painter, static_cast<const VideoStreamCharacter&>(character), object ? object->ratio : 0, ctx);
@@ -254,8 +254,15 @@ void StageRenderer::drawVideo(QPainter& painter, const VideoStreamCharacter& vid
     painter.restore();
 }
 
-void StageRenderer::drawButton(QPainter& painter, const Character& character, ButtonState state, const Context& ctx) {
+void StageRenderer::drawButton(QPainter& painter, const Character& character, const DisplayObject* object,
+                               const Context& ctx) {
     const auto& button = static_cast<const ButtonCharacter&>(character);
+    if (const DisplayList* parts = object && !ctx.stillPicture ? children_(*object) : nullptr) {
+        const std::optional<NineSlice> slice = sliceFor(button.id, *parts, ctx);
+        drawListAt(painter, *parts, contentContext(ctx, slice));
+        return;
+    }
+    const ButtonState state = object ? object->buttonState : ButtonState::Up;
     std::vector<const ButtonRecord*> records;
     for (const ButtonRecord& r : button.records) {
         const bool shown = state == ButtonState::Up ? r.up : state == ButtonState::Over ? r.over : r.down;
@@ -465,6 +472,23 @@ QPainterPath StageRenderer::characterOutline(const Character& character, const D
             QPainterPath box;
             box.addRect(0, 0, video.width * kTwipsPerPixel, video.height * kTwipsPerPixel);
             uniteInto(result, world.map(box));
+            break;
+        }
+        case CharacterKind::Button: {
+            // The parts of the button's state; without them, the records of its up state.
+            if (const DisplayList* parts = object && !stillPicture ? children_(*object) : nullptr) {
+                for (const auto& [key, part] : *parts) {
+                    if (!part || !part->character) continue;
+                    uniteInto(result, characterOutline(*part->character, part.get(), toQt(part->matrix) * world,
+                                                       nesting + 1, false));
+                }
+                break;
+            }
+            for (const ButtonRecord& r : static_cast<const ButtonCharacter&>(character).records) {
+                const Character* c = r.up ? resources_.character(r.characterId) : nullptr;
+                if (!c || c == &character) continue;
+                uniteInto(result, characterOutline(*c, nullptr, toQt(r.matrix) * world, nesting + 1, true));
+            }
             break;
         }
         case CharacterKind::Sprite: {

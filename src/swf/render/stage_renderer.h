@@ -15,16 +15,18 @@
 
 namespace velmora::swf {
 
-// Finds the display list of a sprite instance (its DisplayObject::clip), or nullptr when it has
-// none yet. The runtime owns clips; the renderer only reads through this.
+// Finds the display list of a sprite instance (its DisplayObject::clip) or of a button instance
+// (the parts its current state shows), or nullptr when it has none. The runtime owns both; the
+// renderer only reads through this.
 using ChildListLookup = std::function<const DisplayList*(const DisplayObject&)>;
 
-// The runtime's own way of reaching a sprite instance's display list.
+// The runtime's own way of reaching a sprite's or button's display list.
 const DisplayList* clipDisplayList(const DisplayObject& object);
 
 // Draws display lists: the stage of a movie, through its sprites, onto a painter. Shapes, morph
-// shapes, static and edit texts, bitmaps, buttons (the records of their current state; sprites
-// among them, having no live instance, show their first frame) and sprites; matrices and colour
+// shapes, static and edit texts, bitmaps, buttons (the parts the runtime built for their current
+// state, sprites among them animating; a button without parts shows the records of its state,
+// sprites among them at their first frame) and sprites; matrices and colour
 // transforms compose from parent to child; clip layers mask the depths they cover; blend modes and
 // filters are drawn on offscreen layers; video streams show the frame their placement's ratio
 // names. Antialiased, bitmaps smoothed where the movie allows it.
@@ -86,7 +88,7 @@ private:
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& parent);
     void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
                        const Context& ctx);
-    void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
+    void drawButton(QPainter& painter, const Character& button, const DisplayObject* object, const Context& ctx);
     // Draws the frame of a video stream the ratio names; nothing before its first frame.
     void drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio, const Context& ctx);
     // The display list a sprite's first frame sets up, its sprites without instances of their own;

@@ -240,6 +240,25 @@ TEST(StageRenderer, SpriteMaskInsideAButtonMasksWithItsFirstFrame) {
     EXPECT_EQ(pixel(image, 10, 30), kYellow.rgb());
 }
 
+TEST(StageRenderer, AButtonAsAMaskShowsWhatItsUpStateCovers) {
+    Scene scene;
+    scene.add(test::rectangleShape(1, {0, 400, 0, 400}, test::solidFill({0, 0, 0, 255})));
+    auto red = scene.add(test::rectangleShape(2, {0, 2000, 0, 1000}, test::solidFill({255, 0, 0, 255})));
+    auto button = std::make_shared<ButtonCharacter>(3);
+    ButtonRecord record;
+    record.up = true;
+    record.characterId = 1;
+    button->records = {record};
+    scene.add(button);
+    auto mask = place(button, 1);
+    mask->clipDepth = 2;
+    scene.put(std::move(mask));
+    scene.put(place(red, 2));
+    const QImage image = scene.render();
+    EXPECT_EQ(pixel(image, 10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(image, 30, 10), kYellow.rgb());
+}
+
 TEST(StageRenderer, BlendModesOnLayers) {
     Scene scene;
     auto grey = scene.add(test::rectangleShape(1, {0, 2000, 0, 1000}, test::solidFill({200, 200, 200, 255})));
