@@ -15,6 +15,10 @@ constexpr ProbeCommand kCommands[] = {
     {"render", "FILE --frame N --out PNG [--width W --height H] [--background RRGGBB]",
      "frame N (from 0, played from the start) as a PNG, scaled to fit as the player shows it (default: stage size)",
      runRenderCommand},
+    {"trace", "FILE --frames N [--warnings]",
+     "runs N frames on a virtual clock (or until fscommand(\"quit\")), printing trace() lines; "
+     "--warnings adds the reference player's debug lines",
+     runTraceCommand},
 };
 
 }  // namespace

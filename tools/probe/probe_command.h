@@ -34,5 +34,12 @@ void runInfoCommand(std::span<const std::string> args, std::ostream& out);
 void runTagsCommand(std::span<const std::string> args, std::ostream& out);
 void runAudioCommand(std::span<const std::string> args, std::ostream& out);
 void runRenderCommand(std::span<const std::string> args, std::ostream& out);
+void runTraceCommand(std::span<const std::string> args, std::ostream& out);
+
+// Plays file for `frames` frames (the first included) on a virtual clock, or until the movie
+// calls fscommand("quit"), writing each trace() line to out; with `warnings`, also the reference
+// player's own debug lines, where it prints them. Diagnostics go to `diagnostics`. Throws when
+// the file cannot be loaded.
+void traceMovie(const std::string& file, int frames, bool warnings, std::ostream& out, std::ostream& diagnostics);
 
 }  // namespace velmora::probe

@@ -109,7 +109,7 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer(), movie);
         state_->sound->diagnostics().setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
         options.sound = state_->sound.get();
-        options.trace = [this](const std::string& text) {
+        options.traceSink = [this](const std::string& text) {
             if (state_->traceSink) state_->traceSink(text);
         };
         state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);

@@ -1,10 +1,13 @@
 #include "swf/render/stage_renderer.h"
+#include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip.h"
 
 namespace velmora::swf {
 
 const DisplayList* clipDisplayList(const DisplayObject& object) {
-    return object.clip ? &object.clip->displayList() : nullptr;
+    if (object.clip) return &object.clip->displayList();
+    if (object.buttonParts) return &object.buttonParts->list();
+    return nullptr;
 }
 
 }  // namespace velmora::swf

@@ -12,8 +12,8 @@ namespace velmora::swf {
 // twips to device pixels; stageScale is the device pixels per movie pixel of the stage alone, which
 // strokes that do not scale with their object keep. Hairlines and strokes thinner than one device
 // pixel are drawn one pixel wide so that they never vanish. Repeating bitmap fills tile; clipped
-// ones show the picture once and its edge pixels beyond it. Fills naming a missing or undecodable
-// bitmap are skipped with a warning.
+// ones show the picture once and its edge pixels beyond it, in fills and strokes alike. Fills
+// naming a missing or undecodable bitmap are skipped with a warning.
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTransform& colorTransform,
                 double stageScale, RenderResources& resources);
 

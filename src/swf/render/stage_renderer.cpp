@@ -111,7 +111,7 @@ void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const
         std::erase_if(masks, [depth = depth](const Mask& m) { return depth > m.lastDepth; });
         if (object->clipDepth > 0) {
             // A mask is not drawn: its outline clips the depths above it up to clipDepth.
-            if (object->clipDepth > depth) masks.push_back({object->clipDepth, maskOutline(*object, ctx, ctx.nesting)});
+            if (object->clipDepth > depth) masks.push_back({object->clipDepth, maskOutline(*object, ctx)});
             continue;
         }
         if (masks.empty()) {
@@ -218,16 +218,15 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             break;
         }
         case CharacterKind::Sprite:
-            if (!object || ctx.stillPicture)
+            if (!object || ctx.stillPicture) {
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
-            else if (const DisplayList* children = children_(*object))
-                {
+            } else if (const DisplayList* children = children_(*object)) {
                 const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx);
                 drawListAt(painter, *children, contentContext(ctx, slice));
             }
             break;
         case CharacterKind::Button:
-            drawButton(painter, character, object ? object->buttonState : ButtonState::Up, ctx);
+            drawButton(painter, character, object, ctx);
             break;
         case CharacterKind::VideoStream:
             drawVideo(painter, static_cast<const VideoStreamCharacter&>(character), object ? object->ratio : 0, ctx);
@@ -256,8 +255,15 @@ void StageRenderer::drawVideo(QPainter& painter, const VideoStreamCharacter& vid
     painter.restore();
 }
 
-void StageRenderer::drawButton(QPainter& painter, const Character& character, ButtonState state, const Context& ctx) {
+void StageRenderer::drawButton(QPainter& painter, const Character& character, const DisplayObject* object,
+                               const Context& ctx) {
     const auto& button = static_cast<const ButtonCharacter&>(character);
+    if (const DisplayList* parts = object && !ctx.stillPicture ? children_(*object) : nullptr) {
+        const std::optional<NineSlice> slice = sliceFor(button.id, *parts, ctx);
+        drawListAt(painter, *parts, contentContext(ctx, slice));
+        return;
+    }
+    const ButtonState state = object ? object->buttonState : ButtonState::Up;
     std::vector<const ButtonRecord*> records;
     for (const ButtonRecord& r : button.records) {
         const bool shown = state == ButtonState::Up ? r.up : state == ButtonState::Over ? r.over : r.down;
@@ -291,16 +297,16 @@ void StageRenderer::drawButton(QPainter& painter, const Character& character, Bu
     }
 }
 
-void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx) {
+std::optional<DisplayList> StageRenderer::firstFrame(const SpriteCharacter& sprite) {
     const Movie* movie = resources_.movie();
-    if (!movie || sprite.timeline.frames.empty()) return;
+    if (!movie || sprite.timeline.frames.empty()) return std::nullopt;
     PlacementPlan plan;
     applyFrameToPlan(plan, sprite.timeline.frames.front(), *movie);
     stillObjects_ += int(plan.size());
     if (stillObjects_ > kMaxStillObjects) {
         resources_.warnings.add("sprite " + std::to_string(sprite.id) +
                                 " shown as a still picture places too many objects: not drawn");
-        return;
+        return std::nullopt;
     }
     DisplayList list;
     for (auto& [depth, p] : plan) {
@@ -316,10 +322,16 @@ void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& spr
         object->visible = p.visible;
         list.emplace(depth, std::move(object));
     }
-    const std::optional<NineSlice> slice = sliceFor(sprite.id, list, ctx);
+    return list;
+}
+
+void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx) {
+    const std::optional<DisplayList> list = firstFrame(sprite);
+    if (!list) return;
+    const std::optional<NineSlice> slice = sliceFor(sprite.id, *list, ctx);
     Context still = contentContext(ctx, slice);
     still.stillPicture = true;
-    drawListAt(painter, list, still);
+    drawListAt(painter, *list, still);
 }
 
 std::optional<NineSlice> StageRenderer::sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const {
@@ -421,13 +433,14 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
     return true;
 }
 
-QPainterPath StageRenderer::maskOutline(const DisplayObject& object, const Context& parent, int nesting) {
+QPainterPath StageRenderer::maskOutline(const DisplayObject& object, const Context& parent) {
     if (!object.character) return {};
-    return characterOutline(*object.character, &object, toQt(object.matrix) * parent.world, nesting + 1);
+    return characterOutline(*object.character, &object, toQt(object.matrix) * parent.world, parent.nesting + 1,
+                            parent.stillPicture);
 }
 
 QPainterPath StageRenderer::characterOutline(const Character& character, const DisplayObject* object,
-                                             const QTransform& world, int nesting) {
+                                             const QTransform& world, int nesting, bool stillPicture) {
     QPainterPath result;
     if (nesting > kMaxNesting) return result;
     auto addGeometry = [&](const ShapeGeometry& geometry) {
@@ -463,13 +476,34 @@ QPainterPath StageRenderer::characterOutline(const Character& character, const D
             uniteInto(result, world.map(box));
             break;
         }
+        case CharacterKind::Button: {
+            // The parts of the button's state; without them, the records of its up state.
+            if (const DisplayList* parts = object && !stillPicture ? children_(*object) : nullptr) {
+                for (const auto& [key, part] : *parts) {
+                    if (!part || !part->character) continue;
+                    uniteInto(result, characterOutline(*part->character, part.get(), toQt(part->matrix) * world,
+                                                       nesting + 1, false));
+                }
+                break;
+            }
+            for (const ButtonRecord& r : static_cast<const ButtonCharacter&>(character).records) {
+                const Character* c = r.up ? resources_.character(r.characterId) : nullptr;
+                if (!c || c == &character) continue;
+                uniteInto(result, characterOutline(*c, nullptr, toQt(r.matrix) * world, nesting + 1, true));
+            }
+            break;
+        }
         case CharacterKind::Sprite: {
-            const DisplayList* children = object ? children_(*object) : nullptr;
+            // A sprite drawn as a still picture masks with the outline of its first frame.
+            std::optional<DisplayList> still;
+            const DisplayList* children = nullptr;
+            if (object && !stillPicture) children = children_(*object);
+            else if ((still = firstFrame(static_cast<const SpriteCharacter&>(character)))) children = &*still;
             if (!children) break;
             for (const auto& [depth, child] : *children) {
                 if (!child || !child->character || child->clipDepth > 0) continue;
                 uniteInto(result, characterOutline(*child->character, child.get(), toQt(child->matrix) * world,
-                                                   nesting + 1));
+                                                   nesting + 1, stillPicture || still.has_value()));
             }
             break;
         }

@@ -15,16 +15,18 @@
 
 namespace velmora::swf {
 
-// Finds the display list of a sprite instance (its DisplayObject::clip), or nullptr when it has
-// none yet. The runtime owns clips; the renderer only reads through this.
+// Finds the display list of a sprite instance (its DisplayObject::clip) or of a button instance
+// (the parts its current state shows), or nullptr when it has none. The runtime owns both; the
+// renderer only reads through this.
 using ChildListLookup = std::function<const DisplayList*(const DisplayObject&)>;
 
-// The runtime's own way of reaching a sprite instance's display list.
+// The runtime's own way of reaching a sprite's or button's display list.
 const DisplayList* clipDisplayList(const DisplayObject& object);
 
 // Draws display lists: the stage of a movie, through its sprites, onto a painter. Shapes, morph
-// shapes, static and edit texts, bitmaps, buttons (the records of their current state; sprites
-// among them, having no live instance, show their first frame) and sprites; matrices and colour
+// shapes, static and edit texts, bitmaps, buttons (the parts the runtime built for their current
+// state, sprites among them animating; a button without parts shows the records of its state,
+// sprites among them at their first frame) and sprites; matrices and colour
 // transforms compose from parent to child; clip layers mask the depths they cover; blend modes and
 // filters are drawn on offscreen layers; video streams show the frame their placement's ratio
 // names. Antialiased, bitmaps smoothed where the movie allows it.
@@ -86,10 +88,13 @@ private:
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& parent);
     void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
                        const Context& ctx);
-    void drawButton(QPainter& painter, const Character& button, ButtonState state, const Context& ctx);
+    void drawButton(QPainter& painter, const Character& button, const DisplayObject* object, const Context& ctx);
     // Draws the frame of a video stream the ratio names; nothing before its first frame.
     void drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio, const Context& ctx);
-    // Draws the display list a sprite's first frame sets up.
+    // The display list a sprite's first frame sets up, its sprites without instances of their own;
+    // nullopt when the sprite has no frames or the frame drawn has built too many such objects.
+    std::optional<DisplayList> firstFrame(const SpriteCharacter& sprite);
+    // Draws that display list.
     void drawFirstFrame(QPainter& painter, const SpriteCharacter& sprite, const Context& ctx);
     void drawWithEffects(QPainter& painter, const DisplayObject& object, const Context& ctx);
     // Draws through the picture cache; returns false when the picture is not kept (too large, or
@@ -108,9 +113,11 @@ private:
     // ctx for the content of a sprite or button: sliced by slice, which must outlive its use, when
     // there is one.
     static Context contentContext(const Context& ctx, const std::optional<NineSlice>& slice);
-    QPainterPath maskOutline(const DisplayObject& object, const Context& parent, int nesting);
+    QPainterPath maskOutline(const DisplayObject& object, const Context& parent);
+    // The area a character covers, through world. Sprites of a still picture (stillPicture) give
+    // the outline of their first frame.
     QPainterPath characterOutline(const Character& character, const DisplayObject* object, const QTransform& world,
-                                  int nesting);
+                                  int nesting, bool stillPicture);
 
     RenderResources& resources_;
     ChildListLookup children_;

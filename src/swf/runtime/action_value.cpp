@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "swf/runtime/target_path.h"
 
 namespace velmora::swf {
 
@@ -36,25 +35,9 @@ ActionValue ActionValue::string(std::string value) {
     return v;
 }
 
-ActionValue ActionValue::clip(ClipHandle clip) {
-    ActionValue v;
-    v.kind_ = Kind::Clip;
-    v.clip_ = std::move(clip);
-    return v;
-}
-
-ActionValue ActionValue::function(std::shared_ptr<const ScriptFunction> function) {
-    ActionValue v;
-    v.kind_ = Kind::Function;
-    v.function_ = std::move(function);
-    return v;
-}
 
 double ActionValue::toNumber(int swfVersion) const {
     switch (kind_) {
-    case Kind::Function:
-    case Kind::Clip:
-        return std::nan("");
     case Kind::Undefined:
     case Kind::Null:
         return swfVersion >= 7 ? std::nan("") : 0.0;
@@ -70,11 +53,6 @@ double ActionValue::toNumber(int swfVersion) const {
 
 std::string ActionValue::toString(int swfVersion) const {
     switch (kind_) {
-    case Kind::Function:
-        return "[type Function]";
-    case Kind::Clip:
-        if (const Clip* c = clip_.get()) return dotPath(*c);
-        return swfVersion >= 7 ? "undefined" : "";
     case Kind::Undefined:
         return swfVersion >= 7 ? "undefined" : "";
     case Kind::Null:
@@ -91,10 +69,6 @@ std::string ActionValue::toString(int swfVersion) const {
 
 bool ActionValue::toBoolean(int swfVersion) const {
     switch (kind_) {
-    case Kind::Function:
-        return true;
-    case Kind::Clip:
-        return clip_.get() != nullptr;
     case Kind::Undefined:
     case Kind::Null:
         return false;

@@ -8,13 +8,15 @@
 #include <string>
 
 #include "swf/format/timeline.h"
-#include "swf/runtime/action_value.h"
 #include "swf/runtime/clip_handle.h"
 #include "swf/runtime/display_object.h"
 
 namespace velmora::swf {
 
 class MovieInstance;
+namespace script {
+class ClipObject;
+}
 
 // One instance of a timeline: the movie's main timeline (the root) or a placed sprite. It owns its
 // display list, knows its current frame and whether it plays, and moves between frames by the
@@ -92,9 +94,10 @@ public:
     // Called by the MovieInstance for a freshly built clip: shows its first frame.
     void enterFirstFrame();
 
-    // Script variables of this clip's timeline.
-    std::map<std::string, ActionValue>& variables() { return variables_; }
-    const std::map<std::string, ActionValue>& variables() const { return variables_; }
+    // The clip's object in the movie's script engine (its timeline variables), made by the engine
+    // on first use; nullptr before. It lives on the engine's heap.
+    script::ClipObject* scriptObject() const { return scriptObject_; }
+    void setScriptObject(script::ClipObject* object) { scriptObject_ = object; }
 
     // The tick in which the clip was made; it first moves on the tick after.
     uint64_t bornTick() const { return bornTick_; }
@@ -115,7 +118,7 @@ private:
     DisplayList displayList_;
     size_t currentFrame_ = 0;
     bool playing_ = true;
-    std::map<std::string, ActionValue> variables_;
+    script::ClipObject* scriptObject_ = nullptr;
 };
 
 }  // namespace velmora::swf

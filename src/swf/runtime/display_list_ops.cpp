@@ -2,6 +2,7 @@
 #include <variant>
 
 #include "swf/format/sprite.h"
+#include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
@@ -9,6 +10,14 @@
 namespace velmora::swf {
 
 namespace {
+
+// The streams of the sprites a button shows fall silent with it.
+void silenceButtonStreams(const DisplayObject& object) {
+    if (!object.buttonParts) return;
+    for (const auto& [key, part] : object.buttonParts->list()) {
+        if (part->clip) silenceStreams(*part->clip);
+    }
+}
 
 Placement placementOf(const DisplayObject& object) {
     Placement p;
@@ -77,18 +86,9 @@ void assign(DisplayObject& object, const Placement& p) {
     object.cacheAsBitmap = p.cacheAsBitmap;
 }
 
-// Tells the sound system that every stream in the clip's subtree falls silent.
-void silenceStreams(const Clip& clip) {
-    SoundEvents* sound = clip.movie().sound();
-    if (!sound) return;
-    if (clip.timeline().streamHead) sound->streamStop(clip);
-    for (const auto& [depth, object] : clip.displayList()) {
-        if (object->clip) silenceStreams(*object->clip);
-    }
-}
-
 void removeObject(Clip& clip, DisplayList::iterator it) {
     if (it->second->clip) silenceStreams(*it->second->clip);
+    silenceButtonStreams(*it->second);
     clip.displayList().erase(it);  // the child clip's destructor releases its own objects
     clip.movie().releaseDisplayObjects(1);
 }
@@ -109,6 +109,7 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
     DisplayObject& placed = *object;
     clip.displayList()[depth] = std::move(object);
 
+    if (placed.character->kind == CharacterKind::Button) showButtonState(clip, placed, ButtonState::Up);
     if (placed.character->kind != CharacterKind::Sprite) return;
     if (clip.nesting() + 1 > movie.limits().maxClipNesting) {
         movie.report(DiagnosticRoom::Movie,
@@ -124,6 +125,16 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
 }
 
 }  // namespace
+
+void silenceStreams(const Clip& clip) {
+    SoundEvents* sound = clip.movie().sound();
+    if (!sound) return;
+    if (clip.timeline().streamHead) sound->streamStop(clip);
+    for (const auto& [depth, object] : clip.displayList()) {
+        if (object->clip) silenceStreams(*object->clip);
+        silenceButtonStreams(*object);
+    }
+}
 
 PlacementPlan planFromDisplayList(const DisplayList& list) {
     PlacementPlan plan;
@@ -172,6 +183,36 @@ void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity)
         changed = true;
     }
     if (changed) clip.movie().noteChange();
+}
+
+bool duplicateClip(Clip& source, const std::string& name, uint16_t depth) {
+    Clip* parent = source.parent();
+    const DisplayObject* self = source.displayObject();
+    if (!parent || !self || !self->character) return false;
+    Placement p = placementOf(*self);
+    p.name = name;
+    p.clipActions = self->clipActions;
+    DisplayList& list = parent->displayList();
+    if (const auto it = list.find(depth); it != list.end()) {
+        if (it->second.get() == self) return false;
+        removeObject(*parent, it);
+    }
+    build(*parent, depth, std::move(p));
+    parent->movie().noteChange();
+    return true;
+}
+
+bool removeScriptClip(Clip& clip) {
+    Clip* parent = clip.parent();
+    const DisplayObject* self = clip.displayObject();
+    constexpr uint16_t kFirstScriptDepth = 16384;
+    if (!parent || !self || self->depth < kFirstScriptDepth) return false;
+    DisplayList& list = parent->displayList();
+    const auto it = list.find(self->depth);
+    if (it == list.end() || it->second.get() != self) return false;
+    removeObject(*parent, it);
+    parent->movie().noteChange();
+    return true;
 }
 
 void clearDisplayList(Clip& clip) {

@@ -14,6 +14,7 @@
 namespace velmora::swf {
 
 class Clip;
+class ButtonParts;
 
 enum class ButtonState : uint8_t { Up, Over, Down };
 
@@ -35,6 +36,7 @@ struct DisplayObject {
     std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
     std::vector<ClipAction> clipActions;     // sprites: event handlers given where it was placed
     ButtonState buttonState = ButtonState::Up;  // buttons
+    std::unique_ptr<ButtonParts> buttonParts;   // buttons placed by a clip: what their state shows
     std::string text;                        // edit texts: current content, UTF-8 (HTML if the field is)
 };
 
@@ -43,5 +45,7 @@ using DisplayList = std::map<uint16_t, std::unique_ptr<DisplayObject>>;
 
 }  // namespace velmora::swf
 
-// Destroying a display object destroys its clip, so whoever holds a DisplayList needs Clip whole.
+// Destroying a display object destroys its clip and a button's parts, so whoever holds a
+// DisplayList needs both whole.
+#include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip.h"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
 
@@ -57,6 +58,11 @@ void MovieInstance::tick() {
     ++ticks_;
     tickClip(*root_);
     runPendingActions();
+    // Timers fire between frames, on the movie's own clock.
+    if (runsScripts()) {
+        vm_->runTimers(movieClockMilliseconds());
+        runPendingActions();
+    }
 }
 
 // Depth first, the clip before its children, children in ascending depth: the order in which
@@ -71,6 +77,12 @@ void MovieInstance::tickClip(Clip& clip) {
     std::vector<ClipHandle> children;
     for (auto& [depth, object] : clip.displayList()) {
         if (object->clip) children.push_back(object->clip->handle());
+        // The sprites a button shows step in the button's place.
+        if (object->buttonParts) {
+            for (const auto& [key, part] : object->buttonParts->list()) {
+                if (part->clip) children.push_back(part->clip->handle());
+            }
+        }
     }
     for (const ClipHandle& child : children) {
         if (Clip* c = child.get()) tickClip(*c);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "swf/runtime/placement_plan.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
 
@@ -17,6 +18,21 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
     if (movie_->hasAbc) {
         report(DiagnosticRoom::Script, "unsupported ActionScript 3: the movie's scripts are not run; its timelines play without them");
     }
+    const RuntimeLimits& bounds = options_.limits;
+    script::ScriptLimits limits;
+    // The movie's own time-out (0 in the tag means the default) and recursion bound.
+    if (movie_->scriptTimeoutSeconds > 0) limits.timeoutSeconds = movie_->scriptTimeoutSeconds;
+    if (bounds.scriptTimeoutSeconds > 0) limits.timeoutSeconds = bounds.scriptTimeoutSeconds;
+    limits.maxCallDepth = bounds.maxCallDepth;
+    if (movie_->maxRecursionDepth > 0) limits.maxCallDepth = std::min<int>(movie_->maxRecursionDepth, bounds.maxCallDepth);
+    limits.maxHeapBytes = bounds.maxScriptHeapBytes;
+    limits.maxStringBytes = bounds.maxStringBytes;
+    limits.maxArrayLength = bounds.maxArrayLength;
+    limits.maxStackSize = bounds.maxStackSize;
+    limits.maxActions = bounds.maxActionSteps;
+    vm_ = std::make_unique<script::Vm>(*this, movie_->version, limits);
+    vm_->traceSink = [this](const std::string& text) { trace(text); };
+    vm_->warningSink = options_.warningSink;
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();
@@ -27,10 +43,14 @@ MovieInstance::~MovieInstance() {
     // Queued handles would only expire; drop them first so nothing refers to a dying clip.
     initScripts_.clear();
     frameScripts_.clear();
+    vm_->clearTimers();
     root_.reset();
 }
 
+double MovieInstance::movieClockMilliseconds() const { return static_cast<double>(ticks_) * 1000.0 / frameRate(); }
+
 double MovieInstance::elapsedMilliseconds() const {
+    if (options_.virtualClock) return movieClockMilliseconds();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
 }
 
@@ -43,6 +63,57 @@ uint32_t MovieInstance::nextRandom(uint32_t bound) {
 void MovieInstance::setMousePosition(double xTwips, double yTwips) {
     mouseX_ = xTwips;
     mouseY_ = yTwips;
+    followPointer();
+}
+
+namespace {
+
+// The pointer in the parent's coordinates (twips), or false when the parent's matrix is flat.
+bool pointerInParent(const Clip& clip, double x, double y, double& px, double& py) {
+    Matrix m;
+    for (const Clip* p = clip.parent(); p && p->displayObject(); p = p->parent()) m = p->displayObject()->matrix * m;
+    const double det = m.a * m.d - m.b * m.c;
+    if (det == 0.0) return false;
+    const double dx = x - m.tx, dy = y - m.ty;
+    px = (m.d * dx - m.c * dy) / det;
+    py = (-m.b * dx + m.a * dy) / det;
+    return true;
+}
+
+}  // namespace
+
+void MovieInstance::startDrag(Clip& clip, bool lockCenter, std::optional<DragBox> box) {
+    DisplayObject* self = clip.displayObject();
+    if (!self) return;
+    dragged_ = clip.handle();
+    dragLockCenter_ = lockCenter;
+    dragBox_ = box;
+    dragOffsetX_ = dragOffsetY_ = 0;
+    double px = 0, py = 0;
+    if (!lockCenter && pointerInParent(clip, mouseX_, mouseY_, px, py)) {
+        dragOffsetX_ = self->matrix.tx - px;
+        dragOffsetY_ = self->matrix.ty - py;
+    }
+    followPointer();
+}
+
+void MovieInstance::followPointer() {
+    Clip* clip = dragged_.get();
+    DisplayObject* self = clip ? clip->displayObject() : nullptr;
+    if (!self) return;
+    double px = 0, py = 0;
+    if (!pointerInParent(*clip, mouseX_, mouseY_, px, py)) return;
+    double x = px + dragOffsetX_, y = py + dragOffsetY_;
+    if (dragBox_) {
+        // The box is in pixels; positions are in twips.
+        x = std::clamp(x, std::min(dragBox_->left, dragBox_->right) * 20, std::max(dragBox_->left, dragBox_->right) * 20);
+        y = std::clamp(y, std::min(dragBox_->top, dragBox_->bottom) * 20, std::max(dragBox_->top, dragBox_->bottom) * 20);
+    }
+    if (x != self->matrix.tx || y != self->matrix.ty) {
+        self->matrix.tx = x;
+        self->matrix.ty = y;
+        noteChange();
+    }
 }
 
 void MovieInstance::report(DiagnosticRoom room, std::string text, std::string_view kind) {
@@ -53,7 +124,7 @@ void MovieInstance::report(DiagnosticRoom room, std::string text, std::string_vi
 }
 
 void MovieInstance::trace(std::string text) {
-    if (options_.trace) options_.trace(text);
+    if (options_.traceSink) options_.traceSink(text);
     log("trace: " + text);
 }
 

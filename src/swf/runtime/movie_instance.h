@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,7 +18,17 @@
 
 namespace velmora::swf {
 
-struct ScriptFunction;
+namespace script {
+class Vm;
+}
+
+// Where a dragged clip may go: its registration point stays inside, in the parent's pixels.
+struct DragBox {
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+};
 
 // One playing copy of a movie: its root clip with every clip inside, the frame clock, the queue
 // of frame scripts and the hooks to the sound system. Several instances may play the same Movie.
@@ -34,8 +45,11 @@ struct ScriptFunction;
 // tick (then the clip's onEnterFrame function, if a script gave it one). Unload handlers are not
 // run: the clip they would address is already gone.
 //
-// Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs. Nor does
-// any script of a movie once its scripts have run away (see runsScripts()).
+// Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs. A script
+// that runs away (past the movie's script time-out, or another limit of the engine) is stopped
+// with a message; the movie's other scripts and later frames run on.
+//
+// Timers (setInterval, setTimeout) run on the movie's own clock, between frames.
 class MovieInstance {
 public:
     struct Options {
@@ -50,8 +64,12 @@ public:
         SoundEvents* sound = nullptr;
         // Where the movie came from (the _url property), known to the first frame's scripts.
         std::string url;
-        // Where trace() output goes from the first frame on (see trace()); may be empty.
-        std::function<void(const std::string&)> trace;
+        // getTimer and the movie clock count ticks instead of real time (the probe, tests).
+        bool virtualClock = false;
+        // Where trace() lines go as well as into messages() as "trace: ..."; may be empty.
+        std::function<void(const std::string&)> traceSink;
+        // The reference player's own debug lines ("Warning: ..."); unset: dropped.
+        std::function<void(const std::string&)> warningSink;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
@@ -71,10 +89,10 @@ public:
     void setLoop(bool loop) { options_.loop = loop; }
     SoundEvents* sound() const { return options_.sound; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
-    // Whether scripts run at all: not for ActionScript 3 movies, and no more once a run of scripts
-    // has spent its whole step budget (as the format's players offer to abort a script that makes
-    // the movie run slowly), so that a runaway script cannot hold the player back every frame.
-    bool runsScripts() const { return !movie_->hasAbc && !scriptsStopped_; }
+    // Whether scripts run at all: not for ActionScript 3 movies.
+    bool runsScripts() const { return !movie_->hasAbc; }
+    // The movie's script engine.
+    script::Vm& vm() { return *vm_; }
 
     // Frames a second the clock steps at: the movie's rate, or the frame cap for a rate of 0.
     double frameRate() const;
@@ -92,8 +110,7 @@ public:
     void tick();
     uint64_t tickCount() const { return ticks_; }
 
-    // Runs the queued scripts (and those they queue) until none is left or the step budget of
-    // limits() is spent; then the rest is dropped with an error message. Call after every
+    // Runs the queued scripts (and those they queue) until none is left. Call after every
     // operation from outside that moves a timeline, so that its frame scripts run at once.
     void runPendingActions();
 
@@ -108,6 +125,13 @@ public:
     // Queues the function a script stored in clip's variable `name` (onEnterFrame, onRelease, ...),
     // if there is one, to run with clip as `this`. Returns whether there was.
     bool queueHandler(Clip& clip, const std::string& name);
+    // Whether clip's variable `name` holds a function.
+    bool hasHandler(Clip& clip, const std::string& name);
+    // A timeline variable of clip as text (as a text field bound to it shows it), or nullopt when
+    // it is not set. Case follows the movie's version.
+    std::optional<std::string> variableText(Clip& clip, const std::string& name);
+    // Sets a timeline variable of clip to a text.
+    void setVariableText(Clip& clip, const std::string& name, const std::string& text);
     // Queues any block to run with clip as its target (button actions, for one).
     void queueScript(Clip& clip, const ActionBytes& actions);
     // Queues the handlers of every clip on stage for an input event (kClipEventMouseDown, ...Up,
@@ -119,8 +143,19 @@ public:
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool high) { highQuality_ = high; }
 
-    // Milliseconds since the movie started, for getTimer.
+    // Milliseconds since the movie started, for getTimer: real time, or the movie clock's with
+    // Options::virtualClock.
     double elapsedMilliseconds() const;
+    // The movie's own clock in milliseconds: ticks passed at the frame rate. Timers run on it.
+    double movieClockMilliseconds() const;
+
+    // fscommand("quit"): the movie asks to end. The probe stops there; the player ignores it.
+    void requestQuit() { quitRequested_ = true; }
+    bool quitRequested() const { return quitRequested_; }
+
+    // startDrag / stopDrag: the clip follows the pointer (its centre on it with lockCenter).
+    void startDrag(Clip& clip, bool lockCenter, std::optional<DragBox> box);
+    void endDrag() { dragged_ = {}; }
     // The next number of the movie's random sequence, below `bound` (at least 1), for random().
     uint32_t nextRandom(uint32_t bound);
 
@@ -147,7 +182,7 @@ public:
     // A script's trace() output: recorded in messages() as "trace: text" and passed to the trace
     // sink, if any. The movie's own debugging output, not a diagnostic.
     void trace(std::string text);
-    void setTraceSink(std::function<void(const std::string&)> sink) { options_.trace = std::move(sink); }
+    void setTraceSink(std::function<void(const std::string&)> sink) { options_.traceSink = std::move(sink); }
 
     // The recent log: trace lines ("trace: ...") and the text of each diagnostic as it is first
     // reported, oldest first, at most limits().maxMessages (the oldest are dropped).
@@ -169,8 +204,9 @@ private:
     struct QueuedScript {
         ClipHandle target;
         ActionBytes actions;
-        std::shared_ptr<const ScriptFunction> function;  // instead of actions: a handler to call
+        std::string handler;  // instead of actions: the name of a handler to call on target
     };
+    void followPointer();
     void tickClip(Clip& clip);
     void queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions);
 
@@ -194,7 +230,13 @@ private:
     Diagnostics diagnostics_{DiagnosticRoom::Script};
     std::deque<std::string> messages_;
     bool runningScripts_ = false;
-    bool scriptsStopped_ = false;
+    bool quitRequested_ = false;
+    ClipHandle dragged_;
+    bool dragLockCenter_ = false;
+    std::optional<DragBox> dragBox_;
+    double dragOffsetX_ = 0;
+    double dragOffsetY_ = 0;
+    std::unique_ptr<script::Vm> vm_;  // before root_: clips' script objects live on its heap
     std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives
 };
 

@@ -62,7 +62,19 @@ enum class Continuity {
 // past the nesting or object limits the sprite stands empty and the movie notes why.
 void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity);
 
+// Tells the sound system that every stream in clip's subtree (the sprites its buttons show
+// included) falls silent.
+void silenceStreams(const Clip& clip);
+
 // Removes every object of list, telling the sound system about each clip's stream that stops.
 void clearDisplayList(Clip& clip);
+
+// Places a copy of source (its character, placement and clip events; a fresh timeline at its
+// first frame) named `name` at `depth` of source's parent, replacing what stood there (as
+// duplicateMovieClip does). Returns false, changing nothing, for the root or past the limits.
+bool duplicateClip(Clip& source, const std::string& name, uint16_t depth);
+// Removes a clip a script made (duplicated or attached: depths from 16384 on), as
+// removeMovieClip does; clips the timeline placed stay. Returns whether it was removed.
+bool removeScriptClip(Clip& clip);
 
 }  // namespace velmora::swf

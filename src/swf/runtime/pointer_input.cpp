@@ -5,6 +5,7 @@
 #include "swf/format/button.h"
 #include "swf/format/shape.h"
 #include "swf/format/text.h"
+#include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
 
@@ -68,8 +69,7 @@ bool actsAsButton(const DisplayObject& object) {
         if (handler.events & kClipButtonEvents) return true;
     }
     for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut"}) {
-        const auto it = object.clip->variables().find(name);
-        if (it != object.clip->variables().end() && it->second.asFunction()) return true;
+        if (object.clip->movie().hasHandler(*object.clip, name)) return true;
     }
     return false;
 }
@@ -129,7 +129,7 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
     DisplayObject* object = liveObject(hit);
     Clip* owner = hit.owner.get();
     if (!object || !owner) return;
-    object->buttonState = state;
+    showButtonState(*owner, *object, state);
     movie_.noteChange();
     if (object->clip) {
         clipTransition(*object->clip, conditionBit, state);

@@ -14,20 +14,28 @@ struct RuntimeLimits {
     size_t maxDisplayObjects = 100'000;
     // Clips inside clips. A sprite that places itself stops growing here.
     int maxClipNesting = 64;
-    // Action steps of one run of the queued scripts (one frame tick, or one operation of the
-    // component). A script that loops is stopped with an error when the budget is spent.
-    uint64_t maxActionSteps = 200'000;
+    // Seconds one script (a frame script, a handler, a timer's call) may run before it is stopped:
+    // 0 takes the movie's own time-out (its ScriptLimits tag, 15 s when absent).
+    double scriptTimeoutSeconds = 0;
+    // Actions one script may run before it is stopped, on top of the time-out; 0 counts none.
+    // Tests set it to stop runaway scripts quickly; honest movies need no count.
+    uint64_t maxActionSteps = 0;
+    // Scripts one drain of the queue may run (frame scripts that keep queueing each other); the
+    // rest of that frame's scripts are dropped.
+    size_t maxScriptsPerDrain = 100'000;
     // Script blocks waiting to run in one tick; frame scripts that keep jumping between frames
     // add one each time.
     size_t maxQueuedScripts = 10'000;
-    // Nested Call actions (a frame script calling another frame's script).
-    int maxCallDepth = 64;
+    // Nested calls (functions, and Call actions running another frame's script); the movie's
+    // ScriptLimits tag may lower it.
+    int maxCallDepth = 256;
     // Values on one script's stack.
     size_t maxStackSize = 65'536;
-    // Length of any text a script builds.
-    size_t maxStringBytes = 1u << 20;
-    // Variables a single clip may hold.
-    size_t maxVariablesPerClip = 65'536;
+    // Length of any text a script builds, and elements of one array.
+    size_t maxStringBytes = size_t{16} << 20;
+    size_t maxArrayLength = size_t{1} << 24;
+    // Bytes of every string and object of the movie's scripts together.
+    size_t maxScriptHeapBytes = size_t{256} << 20;
     // Frames a clock step may run to catch up after a stall; the rest of the backlog is dropped.
     int maxCatchUpFrames = 5;
     // Messages (script errors, trace output, refused requests) kept for the probe and the log.

@@ -2,9 +2,9 @@
 #include <string>
 #include <variant>
 
-#include "swf/runtime/action_interpreter.h"
 #include "swf/runtime/movie_instance.h"
-#include "swf/runtime/script_function.h"
+#include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/vm.h"
 #include "swf/runtime/text_field_binding.h"
 
 namespace velmora::swf {
@@ -15,7 +15,7 @@ void MovieInstance::queue(std::deque<QueuedScript>& into, Clip& target, const Ac
         report(DiagnosticRoom::Script, "too many frame scripts waiting: a script was dropped");
         return;
     }
-    into.push_back({target.handle(), actions});
+    into.push_back({target.handle(), actions, {}});
 }
 
 void MovieInstance::queueFrameActions(Clip& clip, const Frame& frame) {
@@ -40,13 +40,33 @@ void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
 
 void MovieInstance::queueScript(Clip& clip, const ActionBytes& actions) { queue(frameScripts_, clip, actions); }
 
+bool MovieInstance::hasHandler(Clip& clip, const std::string& name) {
+    if (!runsScripts() || !clip.scriptObject()) return false;
+    script::Vm& vm = *vm_;
+    script::Value handler;
+    if (!vm.lookup(script::Value::object(clip.scriptObject()), vm.key(name), handler)) return false;
+    return handler.isObject() && handler.asObject()->asFunction();
+}
+
 bool MovieInstance::queueHandler(Clip& clip, const std::string& name) {
-    if (!runsScripts() || clip.variables().empty()) return false;
-    const auto it = clip.variables().find(name);
-    if (it == clip.variables().end() || !it->second.asFunction()) return false;
+    if (!hasHandler(clip, name)) return false;
     if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return false;
-    frameScripts_.push_back({clip.handle(), nullptr, it->second.asFunction()});
+    frameScripts_.push_back({clip.handle(), nullptr, name});
     return true;
+}
+
+std::optional<std::string> MovieInstance::variableText(Clip& clip, const std::string& name) {
+    script::Vm& vm = *vm_;
+    script::ClipObject* object = vm.clipObject(clip);
+    script::String* key = vm.key(name);
+    if (!object->findOwn(key)) return std::nullopt;
+    return vm.toString(object->findOwn(key)->value)->text();
+}
+
+void MovieInstance::setVariableText(Clip& clip, const std::string& name, const std::string& text) {
+    script::Vm& vm = *vm_;
+    vm.setMember(script::Value::object(vm.clipObject(clip)), vm.key(name),
+                 script::Value::string(vm.heap().string(text)), vm.name(name));
 }
 
 namespace {
@@ -81,22 +101,27 @@ void MovieInstance::runPendingActions() {
     // what it queued.
     if (runningScripts_) return;
     runningScripts_ = true;
-    ScriptBudget budget{options_.limits.maxActionSteps, 0};
+    size_t ran = 0;
     while (!initScripts_.empty() || !frameScripts_.empty()) {
+        if (++ran > options_.limits.maxScriptsPerDrain) {
+            addMessage("scripts stopped: the frame scripts keep queueing each other and do not come to an end; "
+                       "this frame's remaining scripts were dropped");
+            initScripts_.clear();
+            frameScripts_.clear();
+            break;
+        }
         auto& from = !initScripts_.empty() ? initScripts_ : frameScripts_;
         QueuedScript script = std::move(from.front());
         from.pop_front();
         Clip* clip = script.target.get();
         if (!clip) continue;  // removed by an earlier script's goto
-        const ScriptOutcome outcome = script.function ? runFunction(*script.function, *clip, budget)
-                                                      : runActions(script.actions, *clip, budget);
-        if (outcome == ScriptOutcome::OutOfSteps) {
-            report(DiagnosticRoom::Script, "scripts stopped after " + std::to_string(options_.limits.maxActionSteps) +
-                       " steps: the movie's scripts do not come to an end; the movie plays on without them");
-            scriptsStopped_ = true;
-            initScripts_.clear();
-            frameScripts_.clear();
+        // Each queued script is a run of its own: one that runs away is stopped alone.
+        if (script.handler.empty()) {
+            vm_->runBlock(script.actions, *clip);
+        } else {
+            vm_->callHandler(*clip, script.handler);
         }
+        vm_->safePoint();
     }
     runningScripts_ = false;
     // Scripts may have changed what bound text fields show (and new fields may have appeared).

@@ -32,13 +32,14 @@ void syncList(Clip& clip, int version) {
         if (field.variableName.empty()) continue;
         auto [holder, name] = owner(clip, field.variableName);
         if (!holder || name.empty()) continue;
-        auto& vars = holder->variables();
-        auto it = vars.find(name);
-        if (it == vars.end()) {
-            if (vars.size() >= clip.movie().limits().maxVariablesPerClip) continue;
-            it = vars.emplace(name, ActionValue::string(field.initialText)).first;
+        MovieInstance& movie = clip.movie();
+        std::optional<std::string> value = movie.variableText(*holder, name);
+        if (!value) {
+            // The field's first text is the variable's first value, in the engine's UTF-8.
+            value = toUtf8(field.initialText, static_cast<uint8_t>(version));
+            movie.setVariableText(*holder, name, *value);
         }
-        std::string text = toUtf8(it->second.toString(version), static_cast<uint8_t>(version));
+        std::string text = std::move(*value);
         if (text != object->text) {
             object->text = std::move(text);
             clip.movie().noteChange();

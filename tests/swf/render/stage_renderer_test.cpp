@@ -209,6 +209,56 @@ TEST(StageRenderer, ButtonShowsTheFirstFrameOfItsSprites) {
     EXPECT_FALSE(scene.resources.warnings.empty());
 }
 
+TEST(StageRenderer, SpriteMaskInsideAButtonMasksWithItsFirstFrame) {
+    Scene scene;
+    scene.add(test::rectangleShape(1, {0, 400, 0, 400}, test::solidFill({0, 0, 0, 255})));
+    scene.add(test::rectangleShape(2, {0, 2000, 0, 1000}, test::solidFill({255, 0, 0, 255})));
+    auto placeTag = [](uint16_t depth, uint16_t characterId, std::optional<uint16_t> clipDepth = {}) {
+        PlaceObject p;
+        p.depth = depth;
+        p.characterId = characterId;
+        p.clipDepth = clipDepth;
+        return p;
+    };
+    // Sprite 4 holds the 20-pixel square; sprite 5 masks the red stage-wide rectangle with it.
+    auto mask = scene.add(std::make_shared<SpriteCharacter>(4));
+    mask->timeline.frames.resize(1);
+    mask->timeline.frames[0].tags.push_back(placeTag(1, 1));
+    auto masked = scene.add(std::make_shared<SpriteCharacter>(5));
+    masked->timeline.frames.resize(1);
+    masked->timeline.frames[0].tags = {placeTag(1, 4, 3), placeTag(2, 2)};
+    auto button = std::make_shared<ButtonCharacter>(3);
+    ButtonRecord record;
+    record.up = true;
+    record.characterId = 5;
+    button->records = {record};
+    scene.add(button);
+    scene.put(place(button, 1));
+    const QImage image = scene.render();
+    EXPECT_EQ(pixel(image, 10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(image, 30, 10), kYellow.rgb());
+    EXPECT_EQ(pixel(image, 10, 30), kYellow.rgb());
+}
+
+TEST(StageRenderer, AButtonAsAMaskShowsWhatItsUpStateCovers) {
+    Scene scene;
+    scene.add(test::rectangleShape(1, {0, 400, 0, 400}, test::solidFill({0, 0, 0, 255})));
+    auto red = scene.add(test::rectangleShape(2, {0, 2000, 0, 1000}, test::solidFill({255, 0, 0, 255})));
+    auto button = std::make_shared<ButtonCharacter>(3);
+    ButtonRecord record;
+    record.up = true;
+    record.characterId = 1;
+    button->records = {record};
+    scene.add(button);
+    auto mask = place(button, 1);
+    mask->clipDepth = 2;
+    scene.put(std::move(mask));
+    scene.put(place(red, 2));
+    const QImage image = scene.render();
+    EXPECT_EQ(pixel(image, 10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(image, 30, 10), kYellow.rgb());
+}
+
 TEST(StageRenderer, BlendModesOnLayers) {
     Scene scene;
     auto grey = scene.add(test::rectangleShape(1, {0, 2000, 0, 1000}, test::solidFill({200, 200, 200, 255})));

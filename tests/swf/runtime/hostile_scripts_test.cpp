@@ -42,6 +42,7 @@ TEST(HostileScripts, RandomByteCodeAlwaysComesToAnEnd) {
         for (int f = 0; f < 4; ++f) swf.doAction(randomScript(rng)).showFrame();
         swf::MovieInstance::Options options;
         options.limits.maxActionSteps = 20'000;
+        options.limits.maxScriptsPerDrain = 2'000;
         auto movie = play(swf, options);
         for (int t = 0; t < 6; ++t) movie->tick();
         movie->root().gotoFrame(0);

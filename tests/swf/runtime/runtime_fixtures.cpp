@@ -78,4 +78,11 @@ SwfTagList framesOnly(int frames) {
     return t;
 }
 
+bool hasMessageContaining(const swf::MovieInstance& movie, const std::string& part) {
+    for (const auto& m : movie.messages()) {
+        if (m.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
+
 }  // namespace velmora::test

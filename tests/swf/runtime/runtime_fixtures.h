@@ -60,6 +60,9 @@ std::vector<uint16_t> characterIds(const swf::Clip& clip);
 // The trace output among the movie's messages, in order ("trace: " removed).
 std::vector<std::string> traces(const swf::MovieInstance& movie);
 
+// Whether any of the movie's messages contains part.
+bool hasMessageContaining(const swf::MovieInstance& movie, const std::string& part);
+
 // A sprite of `frames` frames, each holding nothing but its ShowFrame (and the actions given for
 // frame 0, if any).
 SwfTagList framesOnly(int frames);

@@ -45,6 +45,28 @@ TEST(RuntimeLimits, ATreeThatMultipliesStopsAtTheObjectLimitAndFreesItsRoomOnRem
     EXPECT_EQ(movie->displayObjectCount(), 0u);
 }
 
+TEST(RuntimeLimits, ButtonsShowingTheirOwnSpritesStopAtTheNestingLimitAndFreeTheirRoom) {
+    // Button 20 shows itself and sprite 10 in its up state; sprite 10 places button 20 again.
+    SwfWriter swf;
+    SwfTagList inner;
+    inner.placeObject2({.depth = 1, .characterId = 20}).showFrame();
+    swf.defineSprite(10, inner);
+    swf.rawTag(34, {20, 0, 0, 0, 0,              // DefineButton2 20, no actions
+                    0x01, 10, 0, 1, 0, 0x00, 0x00,  // up: sprite 10 at depth 1
+                    0x01, 20, 0, 2, 0, 0x00, 0x00,  // up: the button itself at depth 2
+                    0x00});
+    swf.placeObject2({.depth = 1, .characterId = 20}).showFrame();
+    swf.removeObject2(1).showFrame();
+    swf::MovieInstance::Options options;
+    options.limits.maxClipNesting = 8;
+    auto movie = play(swf, options);
+    EXPECT_TRUE(noted(*movie, "nested too deeply"));
+    // Nine buttons, each with its sprite's part; the ninth sprite stands empty.
+    EXPECT_EQ(movie->displayObjectCount(), 18u);
+    movie->tick();
+    EXPECT_EQ(movie->displayObjectCount(), 0u);
+}
+
 TEST(RuntimeLimits, MessagesAreKeptToTheirBound) {
     SwfWriter swf;
     Asm many;

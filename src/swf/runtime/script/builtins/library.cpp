@@ -1,0 +1,28 @@
+#include "swf/runtime/script/builtins/library.h"
+
+#include <cstring>
+
+#include "swf/runtime/script/builtins/library_classes.h"
+
+namespace velmora::swf::script {
+
+void installLibrary(Vm& vm) {
+    installNumber(vm);
+    installBoolean(vm);
+    installString(vm);
+    installMath(vm);
+    installArray(vm);
+    installDate(vm);
+    installError(vm);
+    installGlobalFunctions(vm);
+}
+
+Value primitiveOf(const Value& self, const char* className) {
+    Object* o = self.objectOrNull();
+    if (!o) return self;
+    if (o->kind() != ObjectKind::Host || std::strcmp(o->className(), className) != 0) return Value();
+    auto* boxed = dynamic_cast<BoxedValue*>(o);
+    return boxed ? boxed->primitive : Value();
+}
+
+}  // namespace velmora::swf::script

@@ -1,0 +1,127 @@
+// The timeline methods of MovieClip.prototype; the rest of the movie's API builds on these.
+#include <cmath>
+
+#include "swf/runtime/clip.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/builtins/core.h"
+#include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/native.h"
+
+namespace velmora::swf::script {
+
+namespace {
+
+Clip* clipOf(CallContext& cx, const Value& self) {
+    Object* o = self.objectOrNull();
+    if (!o || o->kind() != ObjectKind::Clip) return nullptr;
+    return static_cast<ClipObject*>(o)->clip(cx.vm);
+}
+
+// A frame as a script gives it: a number counted from 1, or a label.
+void gotoValue(CallContext& cx, Clip& clip, const Value& frame) {
+    const double n = frame.isString() ? stringToNumber(frame.asString()->view(), cx.version()) : cx.toNumber(frame);
+    if (std::isfinite(n)) {
+        if (n >= 1) clip.gotoFrame(static_cast<size_t>(std::min(n, 1e9)) - 1);
+    } else {
+        clip.gotoLabel(cx.toStdString(frame));
+    }
+}
+
+Value play(CallContext& cx, const Value& self, std::span<const Value>) {
+    if (Clip* c = clipOf(cx, self)) c->play();
+    return Value();
+}
+
+Value stop(CallContext& cx, const Value& self, std::span<const Value>) {
+    if (Clip* c = clipOf(cx, self)) c->stop();
+    return Value();
+}
+
+Value nextFrame(CallContext& cx, const Value& self, std::span<const Value>) {
+    if (Clip* c = clipOf(cx, self)) c->nextFrame();
+    return Value();
+}
+
+Value prevFrame(CallContext& cx, const Value& self, std::span<const Value>) {
+    if (Clip* c = clipOf(cx, self)) c->prevFrame();
+    return Value();
+}
+
+Value gotoAndPlay(CallContext& cx, const Value& self, std::span<const Value> args) {
+    Clip* c = clipOf(cx, self);
+    if (!c || args.empty()) return Value();
+    gotoValue(cx, *c, args[0]);
+    c->play();
+    return Value();
+}
+
+Value gotoAndStop(CallContext& cx, const Value& self, std::span<const Value> args) {
+    Clip* c = clipOf(cx, self);
+    if (!c || args.empty()) return Value();
+    gotoValue(cx, *c, args[0]);
+    c->stop();
+    return Value();
+}
+
+// The whole file is loaded before the movie starts: preloaders see it complete.
+Value bytesTotal(CallContext& cx, const Value& self, std::span<const Value>) {
+    if (!clipOf(cx, self)) return Value();
+    return Value::number(static_cast<double>(cx.vm.movie().movie().declaredFileLength));
+}
+
+Value duplicateMovieClip(CallContext& cx, const Value& self, std::span<const Value> args) {
+    Clip* c = clipOf(cx, self);
+    if (!c || args.size() < 2) return Value();
+    const std::string name = cx.toStdString(args[0]);
+    // Script depths start at -16384 below the display list's own numbering.
+    cx.vm.cloneSprite(c, name, cx.toNumber(args[1]) + 16384);
+    Clip* parent = c->parent();
+    if (!parent) return Value();
+    return cx.get(Value::object(cx.vm.clipObject(*parent)), name);
+}
+
+Value removeMovieClip(CallContext& cx, const Value& self, std::span<const Value>) {
+    cx.vm.removeSprite(clipOf(cx, self));
+    return Value();
+}
+
+Value startDrag(CallContext& cx, const Value& self, std::span<const Value> args) {
+    Clip* c = clipOf(cx, self);
+    if (!c) return Value();
+    double box[4];
+    const bool constrain = args.size() >= 5;
+    if (constrain) {
+        for (int i = 0; i < 4; ++i) box[i] = cx.toNumber(args[static_cast<size_t>(i) + 1]);
+    }
+    cx.vm.startDrag(c, cx.toBoolean(arg(args, 0)), constrain ? box : nullptr);
+    return Value();
+}
+
+Value stopDrag(CallContext& cx, const Value&, std::span<const Value>) {
+    cx.vm.endDrag();
+    return Value();
+}
+
+Value clipConstruct(CallContext&, const Value& self, std::span<const Value>) { return self; }
+
+}  // namespace
+
+void installMovieClipBuiltins(Vm& vm) {
+    Realm& r = vm.realm();
+    defineConstructor(vm, "MovieClip", clipConstruct, r.movieClipPrototype);
+    defineMethods(vm, r.movieClipPrototype,
+                  {{"play", play},
+                   {"stop", stop},
+                   {"nextFrame", nextFrame},
+                   {"prevFrame", prevFrame},
+                   {"gotoAndPlay", gotoAndPlay, 1},
+                   {"gotoAndStop", gotoAndStop, 1},
+                   {"getBytesLoaded", bytesTotal},
+                   {"getBytesTotal", bytesTotal},
+                   {"duplicateMovieClip", duplicateMovieClip, 2},
+                   {"removeMovieClip", removeMovieClip},
+                   {"startDrag", startDrag},
+                   {"stopDrag", stopDrag}});
+}
+
+}  // namespace velmora::swf::script

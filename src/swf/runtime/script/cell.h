@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "swf/runtime/script/value.h"
+
+namespace velmora::swf::script {
+
+class Cell;
+
+// Handed to Cell::trace during marking: a cell reports every value and cell it refers to.
+class Tracer {
+public:
+    virtual ~Tracer() = default;
+    virtual void mark(Cell* cell) = 0;  // null is ignored
+    void mark(const Value& value);
+};
+
+// Everything the Heap owns: strings, objects, scopes. The Heap allocates cells (Heap::make), links
+// them in its list and deletes those it finds unreachable. Never delete a cell yourself and never
+// keep one in a C++ member the collector cannot see (report it from trace, or root it).
+class Cell {
+public:
+    virtual ~Cell() = default;
+    Cell() = default;
+    Cell(const Cell&) = delete;
+    Cell& operator=(const Cell&) = delete;
+
+    // Reports every cell this one refers to. Subclasses that hold values or cells override it and
+    // call their base.
+    virtual void trace(Tracer&) {}
+    // Bytes this cell holds beyond sizeof, for the heap's size limit (text, element vectors).
+    virtual size_t extraBytes() const { return 0; }
+
+private:
+    friend class Heap;
+    friend class Tracer;
+    Cell* next_ = nullptr;
+    size_t accounted_ = 0;
+    bool marked_ = false;
+};
+
+// Immutable UTF-8 text. Strings the engine uses as names (identifiers, constants, property keys)
+// are interned: one String per text, so names compare by pointer (Heap::intern). Other strings
+// (the result of a concatenation) are not; intern them before using them as a key.
+class String final : public Cell {
+public:
+    const std::string& text() const { return text_; }
+    std::string_view view() const { return text_; }
+    size_t size() const { return text_.size(); }
+    bool empty() const { return text_.empty(); }
+    bool interned() const { return interned_; }
+    size_t extraBytes() const override { return text_.capacity(); }
+
+private:
+    friend class Heap;
+    explicit String(std::string text) : text_(std::move(text)) {}
+    std::string text_;
+    bool interned_ = false;
+    // The interned lowercase twin, made on first use; keys of case-insensitive (SWF 6 and
+    // earlier) lookups. Kept alive by the intern table as long as this string is.
+    String* folded_ = nullptr;
+};
+
+}  // namespace velmora::swf::script

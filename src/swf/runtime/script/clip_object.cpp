@@ -1,0 +1,122 @@
+#include "swf/runtime/script/clip_object.h"
+
+#include "swf/runtime/clip.h"
+#include "swf/runtime/clip_properties.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/vm.h"
+#include "swf/runtime/target_path.h"
+
+namespace velmora::swf::script {
+
+ClipObject::ClipObject(Object* proto, Clip& clip) : Object(proto, ObjectKind::Clip), handle_(clip.handle()), path_(dotPath(clip)) {}
+
+Clip* ClipObject::clip(Vm& vm) const {
+    if (Clip* c = handle_.get()) return c;
+    return resolveTarget(vm.movie().root(), path_);
+}
+
+ClipObject* ClipObject::current(Vm& vm) {
+    if (handle_.get()) return this;
+    Clip* c = resolveTarget(vm.movie().root(), path_);
+    return c ? vm.clipObject(*c) : nullptr;
+}
+
+namespace {
+
+const char* blendModeName(BlendMode mode) {
+    static const char* const kNames[] = {"normal", "normal", "layer", "multiply", "screen", "lighten", "darken",
+                                         "difference", "add", "subtract", "invert", "alpha", "erase", "overlay",
+                                         "hardlight"};
+    const auto i = static_cast<size_t>(mode);
+    return i < std::size(kNames) ? kNames[i] : "normal";
+}
+
+bool sameName(Vm& vm, const std::string& a, std::string_view b) {
+    if (vm.caseSensitive()) return a == b;
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
+    Clip* c = handle_.get();
+    if (!c) return false;
+    const std::string_view name = key->view();
+    if (!name.empty() && name[0] == '_') {
+        if (key == vm.names().parent) {
+            out = c->parent() ? Value::object(vm.clipObject(*c->parent())) : Value();
+            return true;
+        }
+        if (key == vm.names().root || sameName(vm, "_level0", name)) {
+            out = Value::object(vm.clipObject(vm.movie().root()));
+            return true;
+        }
+        if (const auto index = clipPropertyIndex(name)) {
+            if (const auto value = clipProperty(*c, *index)) {
+                out = fromPropertyValue(vm, *value);
+                return true;
+            }
+        }
+    }
+    if (sameName(vm, "blendMode", name) || sameName(vm, "cacheAsBitmap", name)) {
+        const DisplayObject* self = c->displayObject();
+        if (sameName(vm, "cacheAsBitmap", name)) {
+            out = Value::boolean(self && self->cacheAsBitmap);
+        } else {
+            out = Value::string(vm.name(self ? blendModeName(self->blendMode) : "normal"));
+        }
+        return true;
+    }
+    // Child clips by instance name; the lowest depth wins among namesakes.
+    for (auto& [depth, object] : c->displayList()) {
+        if (object->clip && !object->name.empty() && sameName(vm, object->name, name)) {
+            out = Value::object(vm.clipObject(*object->clip));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ClipObject::setSpecial(Vm& vm, String* key, const Value& value) {
+    Clip* c = handle_.get();
+    if (!c) return true;
+    const std::string_view name = key->view();
+    if (name.empty() || name[0] != '_') return false;
+    const auto index = clipPropertyIndex(name);
+    if (!index) return false;
+    setClipProperty(*c, *index, toPropertyValue(vm, value));
+    return true;
+}
+
+void ClipObject::specialNames(Vm& vm, std::vector<Value>& out) {
+    Clip* c = handle_.get();
+    if (!c) return;
+    for (auto& [depth, object] : c->displayList()) {
+        if (object->clip && !object->name.empty()) out.push_back(Value::string(vm.name(object->name)));
+    }
+}
+
+Value fromPropertyValue(Vm& vm, const ActionValue& value) {
+    switch (value.kind()) {
+    case ActionValue::Kind::Number: return Value::number(value.toNumber(vm.version()));
+    case ActionValue::Kind::String: return Value::string(vm.heap().string(value.toString(vm.version())));
+    case ActionValue::Kind::Boolean: return Value::boolean(value.toBoolean(vm.version()));
+    default: return Value();
+    }
+}
+
+ActionValue toPropertyValue(Vm& vm, const Value& value) {
+    switch (value.type()) {
+    case Type::Number: return ActionValue::number(value.asNumber());
+    case Type::Boolean: return ActionValue::boolean(value.asBoolean());
+    case Type::String: return ActionValue::string(value.asString()->text());
+    case Type::Object: return ActionValue::string(vm.toString(value)->text());
+    default: return ActionValue::undefined();
+    }
+}
+
+}  // namespace velmora::swf::script

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "swf/format/action_bytes.h"
+#include "swf/runtime/script/function.h"
+#include "swf/runtime/script/vm.h"
+
+namespace velmora::swf::script {
+
+class ClipObject;
+
+// A Try action in force: where its three parts lie and which part runs.
+struct TryBlock {
+    size_t tryStart = 0;
+    size_t tryEnd = 0;
+    size_t catchEnd = 0;
+    size_t finallyEnd = 0;  // also the end of the whole statement
+    bool hasCatch = false;
+    bool hasFinally = false;
+    bool catchInRegister = false;
+    uint8_t catchRegister = 0;
+    String* catchName = nullptr;
+    enum class Part { Try, Catch, Finally } part = Part::Try;
+    // What the finally part must do once it ends: go on, rethrow, or return.
+    enum class Then { Continue, Rethrow, Return } then = Then::Continue;
+    Value pending;          // the exception to rethrow / the value to return
+    size_t stackDepth = 0;  // the stack as the Try found it
+    size_t withDepth = 0;
+};
+
+// A `with` in force: the scope it pushed ends at `end`.
+struct WithBlock {
+    size_t end = 0;
+    Scope* saved = nullptr;
+};
+
+// One piece of running code: a top-level block or a function body. Everything in it is a root of
+// the collector while it runs (Vm::frames_).
+struct Frame {
+    ActionBytes owner;               // keeps the bytes alive
+    std::span<const uint8_t> code;   // the whole block
+    size_t pc = 0;
+    size_t end = 0;                  // where this code ends within the block
+    std::vector<Value> stack;
+    std::vector<Value> registers;
+    Scope* scope = nullptr;          // innermost first: with objects, activation, timeline, _global
+    Object* activation = nullptr;    // function locals; null at top level
+    Value thisValue;
+    Object* superHolder = nullptr;   // the object on the prototype chain the method came from
+    FunctionObject* callee = nullptr;
+    ClipObject* timeline = nullptr;  // the timeline the code belongs to
+    ClipObject* target = nullptr;    // SetTarget's clip; the timeline when none
+    bool targetValid = true;
+    std::shared_ptr<const ConstantPool> pool;
+    std::vector<WithBlock> withs;
+    std::vector<TryBlock> tries;
+    Value result;
+    bool returning = false;
+    // The name the value on top of the stack was read from, for the player's debug lines.
+    String* lastVariable = nullptr;
+    size_t lastVariableDepth = SIZE_MAX;
+};
+
+// Runs frames. Stateless apart from the Vm: one is made per call.
+class Interpreter {
+public:
+    explicit Interpreter(Vm& vm) : vm_(vm), version_(vm.version()) {}
+
+    // Runs frame to its end (or a Return); returns the result. Raises ScriptException for an
+    // uncaught throw, LimitExceeded and ActionError.
+    Value run(Frame& frame);
+
+    // Calls a function with the language's rules. holder: where a method was found (for super).
+    Value callFunction(FunctionObject& fn, const Value& self, std::span<const Value> args, Object* holder,
+                       bool constructing = false);
+    Value construct(const Value& constructor, std::span<const Value> args);
+
+private:
+    // dispatch.cpp
+    void step(Frame& f, uint8_t code, std::span<const uint8_t> payload, size_t next);
+    void push(Frame& f, const Value& v);
+    Value pop(Frame& f);
+    void pushPayload(Frame& f, std::span<const uint8_t> payload);
+    void checkLimits();
+    // try_block.cpp
+    void beginTry(Frame& f, std::span<const uint8_t> payload, size_t next);
+    bool leaveTryParts(Frame& f);  // true when the pc was moved
+    bool handleThrow(Frame& f, const Value& thrown);
+    bool returnThroughFinally(Frame& f);
+    // scope_chain.cpp
+    Value getVariable(Frame& f, String* name);
+    void setVariable(Frame& f, String* name, const Value& value);
+    void defineLocal(Frame& f, String* name, const Value& value, bool keepExisting);
+    bool deleteVariable(Frame& f, String* name);
+    Value resolvePath(Frame& f, std::string_view path, bool& found);
+    Clip* targetClip(Frame& f);
+    void setTarget(Frame& f, std::string_view path);
+    bool specialName(Frame& f, String* name, Value& out);
+    Clip* clipOfValue(Frame& f, const Value& v);
+    void retarget(Frame& f);
+    // function_call.cpp
+    size_t defineFunction(Frame& f, bool v2, std::span<const uint8_t> payload, size_t next);
+    void callFunctionAction(Frame& f);
+    void callMethodAction(Frame& f);
+    void newObjectAction(Frame& f);
+    void newMethodAction(Frame& f);
+    std::vector<Value> popArgs(Frame& f);
+    // clip_actions.cpp
+    void gotoFrame2(Frame& f, std::span<const uint8_t> payload);
+    void callFrame(Frame& f, const Value& frame);
+    bool frameLoaded(Frame& f, const Value& frame);
+
+    Vm& vm_;
+    const int version_;
+};
+
+}  // namespace velmora::swf::script
