@@ -1,6 +1,6 @@
 // The script engine: a million-iteration summing loop as the authoring tool compiles it, property
-// reads and writes, method calls on a class instance and string building, each as a movie's
-// first-frame script.
+// reads and writes, method calls on a class instance, string building, and 100,000 objects built
+// and sorted, each as a movie's first-frame script.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -132,10 +132,69 @@ void BM_StringBuilding(benchmark::State& state) {
     runScript(state, c, 1e5 * 17);
 }
 
+// --- arrays: building 100,000 objects and sorting them ---
+
+// a = []; for (i...) a.push({name: "n" + (i * 7919) % 100000, age: i % 97});  then `after`.
+// The names come in a scrambled order, the ages with many ties.
+template <typename After>
+Code objectsThen(After after) {
+    Code c;
+    c.pool({"a", "i", "name", "n", "age", "push", "sortOn"});
+    c.c(0).i(0).op(0x42).op(0x1D);
+    loop(c, 1, 100'000, [&] {
+        c.c(2).c(3).c(1).op(0x1C).i(7919).op(0x0C).i(100'000).op(0x3F).op(0x47);
+        c.c(4).c(1).op(0x1C).i(97).op(0x3F);
+        c.i(2).op(0x43).i(1).c(0).op(0x1C).c(5).op(0x52).op(0x17);
+    });
+    after(c);
+    return c;
+}
+
+void BM_ObjectsBuilt(benchmark::State& state) {
+    runScript(state, objectsThen([](Code&) {}), 1e5 * 30);
+}
+
+void BM_ObjectsBuiltAndSortedOnName(benchmark::State& state) {
+    // ...; a.sortOn("name");
+    runScript(state, objectsThen([](Code& c) { c.c(2).i(1).c(0).op(0x1C).c(6).op(0x52).op(0x17); }), 1e5 * 30);
+}
+
+void BM_ObjectsBuiltAndSortedOnAgeThenName(benchmark::State& state) {
+    // ...; a.sortOn(["age", "name"], Array.NUMERIC);   ties of age broken by name
+    runScript(state, objectsThen([](Code& c) {
+        c.i(16).c(2).c(4).i(2).op(0x42).i(2).c(0).op(0x1C).c(6).op(0x52).op(0x17);
+    }), 1e5 * 30);
+}
+
+void BM_NumbersSorted(benchmark::State& state) {
+    // a = []; for (i...) a.push((i * 7919) % 100000); a.sort(Array.NUMERIC);
+    Code c;
+    c.pool({"a", "i", "push", "sort"});
+    c.c(0).i(0).op(0x42).op(0x1D);
+    loop(c, 1, 100'000, [&] { c.c(1).op(0x1C).i(7919).op(0x0C).i(100'000).op(0x3F).i(1).c(0).op(0x1C).c(2).op(0x52).op(0x17); });
+    c.i(16).i(1).c(0).op(0x1C).c(3).op(0x52).op(0x17);
+    runScript(state, c, 1e5 * 20);
+}
+
+void BM_StringJoined(benchmark::State& state) {
+    // parts = []; for (i...) parts.push("x"); s = parts.join("");   (100,000 characters)
+    Code c;
+    c.pool({"parts", "i", "push", "x", "s", "join", ""});
+    c.c(0).i(0).op(0x42).op(0x1D);
+    loop(c, 1, 100'000, [&] { c.c(3).i(1).c(0).op(0x1C).c(2).op(0x52).op(0x17); });
+    c.c(4).c(6).i(1).c(0).op(0x1C).c(5).op(0x52).op(0x1D);
+    runScript(state, c, 1e5 * 17);
+}
+
 }  // namespace
 
 BENCHMARK(BM_SumLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PropertyReadWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MethodCalls)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StringBuilding)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ObjectsBuilt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ObjectsBuiltAndSortedOnName)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ObjectsBuiltAndSortedOnAgeThenName)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NumbersSorted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StringJoined)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
