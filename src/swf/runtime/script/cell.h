@@ -53,6 +53,11 @@ public:
     size_t size() const { return text_.size(); }
     bool empty() const { return text_.empty(); }
     bool interned() const { return interned_; }
+    // Whether the text holds ':', '/' or '.', which make a variable name a target path.
+    bool looksLikePath() const {
+        if (pathChars_ < 0) pathChars_ = text_.find_first_of(":/.") != std::string::npos;
+        return pathChars_ > 0;
+    }
     size_t extraBytes() const override { return text_.capacity(); }
 
 private:
@@ -60,6 +65,7 @@ private:
     explicit String(std::string text) : text_(std::move(text)) {}
     std::string text_;
     bool interned_ = false;
+    mutable int8_t pathChars_ = -1;  // not yet known
     // The interned lowercase twin, made on first use; keys of case-insensitive (SWF 6 and
     // earlier) lookups. Kept alive by the intern table as long as this string is.
     String* folded_ = nullptr;

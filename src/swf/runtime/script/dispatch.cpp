@@ -73,6 +73,11 @@ Value Interpreter::run(Frame& f) {
             step(f, r.code, r.payload, r.next);
             // A backward jump is a safe point: every live value sits in a frame.
             if (f.pc <= before && vm_.heap().wantsCollection()) vm_.heap().collect();
+            // A with block ends where its body does.
+            while (!f.withs.empty() && (f.pc >= f.withs.back().end || f.pc < f.withs.back().start)) {
+                f.scope = f.withs.back().saved;
+                f.withs.pop_back();
+            }
             // A Return goes through the finally parts before anything else.
             if (!f.returning && !f.tries.empty()) leaveTryParts(f);
         } catch (const ScriptException& e) {
@@ -92,6 +97,7 @@ Value Interpreter::pop(Frame& f) {
     if (f.stack.empty()) return {};
     const Value v = f.stack.back();
     f.stack.pop_back();
+    f.recent[f.recentAt++ & 7] = v;
     return v;
 }
 
@@ -485,7 +491,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
         const Value value = pop(f);
         String* name = vm_.toString(pop(f));
         const Value object = pop(f);
-        vm_.setMember(object, vm_.key(name), value);
+        vm_.setMember(object, vm_.key(name), value, name);
         break;
     }
     case op::kGetProperty: {
@@ -528,7 +534,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
         for (size_t i = 0; i < n && !f.stack.empty(); ++i) {
             const Value value = pop(f);
             String* name = vm_.toString(pop(f));
-            vm_.setMember(Value::object(o), vm_.key(name), value);
+            vm_.setMember(Value::object(o), vm_.key(name), value, name);
         }
         push(f, Value::object(o));
         break;
@@ -577,7 +583,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
             f.pc = next + size;
             break;
         }
-        f.withs.push_back({next + size, f.scope});
+        f.withs.push_back({next, next + size, f.scope});
         f.scope = heap.make<Scope>(f.scope, o);
         break;
     }
@@ -624,7 +630,8 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
         vm_.unsupported("action 0x" + hexByte(code));
         throw LimitExceeded{};
     }
-    f.lastVariable = nullptr;
+    // The name stays with its value only while names are pushed above it ("foo.bar").
+    if (code != op::kPush) f.lastVariable = nullptr;
 }
 
 }  // namespace velmora::swf::script

@@ -33,8 +33,8 @@ struct LimitExceeded {
 // intervals and watches), plus every live Rooted.
 class Heap {
 public:
-    // maxBytes: the size limit; an allocation that would pass it raises LimitExceeded (a
-    // collection is tried first).
+    // maxBytes: the size limit; an allocation that would pass it raises LimitExceeded (the Vm
+    // collects once the script that ran out has been stopped).
     explicit Heap(size_t maxBytes);
     ~Heap();  // deletes every cell
     Heap(const Heap&) = delete;

@@ -23,6 +23,9 @@ struct TryBlock {
     bool hasCatch = false;
     bool hasFinally = false;
     bool catchInRegister = false;
+    // The finally part claimed more than the script holds: the script's end ends it, and what it
+    // would rethrow is dropped, as in the reference player.
+    bool finallyCut = false;
     uint8_t catchRegister = 0;
     String* catchName = nullptr;
     enum class Part { Try, Catch, Finally } part = Part::Try;
@@ -35,6 +38,7 @@ struct TryBlock {
 
 // A `with` in force: the scope it pushed ends at `end`.
 struct WithBlock {
+    size_t start = 0;
     size_t end = 0;
     Scope* saved = nullptr;
 };
@@ -61,6 +65,10 @@ struct Frame {
     std::vector<TryBlock> tries;
     Value result;
     bool returning = false;
+    // The last values popped: an action may still hold them while a conversion runs script (a
+    // valueOf), so the collector keeps them.
+    Value recent[8];
+    uint8_t recentAt = 0;
     // The name the value on top of the stack was read from, for the player's debug lines.
     String* lastVariable = nullptr;
     size_t lastVariableDepth = SIZE_MAX;

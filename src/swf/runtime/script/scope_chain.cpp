@@ -23,10 +23,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool isPath(std::string_view name) {
-    return name.find_first_of(":/.") != std::string_view::npos;
-}
-
 }  // namespace
 
 Clip* Interpreter::targetClip(Frame& f) {
@@ -146,7 +142,7 @@ Value Interpreter::resolvePath(Frame& f, std::string_view path, bool& found) {
 
 Value Interpreter::getVariable(Frame& f, String* name) {
     const std::string_view n = name->view();
-    if (isPath(n) && n != "." && n != "..") {
+    if (name->looksLikePath() && n != "." && n != "..") {
         bool found = false;
         const size_t colon = n.rfind(':');
         if (colon != std::string_view::npos) {
@@ -168,7 +164,7 @@ Value Interpreter::getVariable(Frame& f, String* name) {
 
 void Interpreter::setVariable(Frame& f, String* name, const Value& value) {
     const std::string_view n = name->view();
-    if (isPath(n)) {
+    if (name->looksLikePath()) {
         bool found = false;
         size_t split = n.rfind(':');
         if (split == std::string_view::npos) split = n.rfind('.');
@@ -182,8 +178,8 @@ void Interpreter::setVariable(Frame& f, String* name, const Value& value) {
     // The innermost object that has the variable takes it; _global only through "_global.".
     for (Scope* s = f.scope; s && s->parent(); s = s->parent()) {
         Object* o = s->object();
-        if (auto* c = dynamic_cast<ClipObject*>(o)) {
-            o = c->current(vm_);
+        if (o->kind() == ObjectKind::Clip) {
+            o = static_cast<ClipObject*>(o)->current(vm_);
             if (!o) continue;
         }
         if (vm_.hasProperty(o, key)) {
@@ -193,7 +189,7 @@ void Interpreter::setVariable(Frame& f, String* name, const Value& value) {
     }
     ClipObject* home = f.activation ? f.timeline : (f.target ? f.target : f.timeline);
     if (!f.targetValid && !f.activation) return;
-    if (home) vm_.setMember(Value::object(home), key, value);
+    if (home) vm_.setMember(Value::object(home), key, value, name);
 }
 
 void Interpreter::defineLocal(Frame& f, String* name, const Value& value, bool keepExisting) {
@@ -206,15 +202,15 @@ void Interpreter::defineLocal(Frame& f, String* name, const Value& value, bool k
     ClipObject* home = f.target ? f.target : f.timeline;
     if (!home || !f.targetValid) return;
     if (keepExisting && vm_.hasProperty(home, key)) return;
-    vm_.setMember(Value::object(home), key, value);
+    vm_.setMember(Value::object(home), key, value, name);
 }
 
 bool Interpreter::deleteVariable(Frame& f, String* name) {
     String* key = vm_.key(name);
     for (Scope* s = f.scope; s; s = s->parent()) {
         Object* o = s->object();
-        if (auto* c = dynamic_cast<ClipObject*>(o)) {
-            o = c->current(vm_);
+        if (o->kind() == ObjectKind::Clip) {
+            o = static_cast<ClipObject*>(o)->current(vm_);
             if (!o) continue;
         }
         if (o->findOwn(key)) return vm_.deleteMember(Value::object(o), key);

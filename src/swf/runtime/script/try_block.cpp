@@ -29,6 +29,7 @@ void Interpreter::beginTry(Frame& f, std::span<const uint8_t> payload, size_t ne
     // Parts that claim more than the script holds end with it, as the reference player reads them.
     t.tryEnd = std::min(t.tryEnd, f.end);
     t.catchEnd = std::min(t.catchEnd, f.end);
+    t.finallyCut = t.finallyEnd > f.end;
     t.finallyEnd = std::min(t.finallyEnd, f.end);
     t.stackDepth = f.stack.size();
     t.withDepth = f.withs.size();
@@ -74,7 +75,7 @@ bool Interpreter::leaveTryParts(Frame& f) {
             if (pc == t.finallyEnd) {
                 const TryBlock done = t;
                 f.tries.pop_back();
-                if (done.then == TryBlock::Then::Rethrow) throw ScriptException{done.pending};
+                if (done.then == TryBlock::Then::Rethrow && !done.finallyCut) throw ScriptException{done.pending};
                 if (done.then == TryBlock::Then::Return) {
                     f.result = done.pending;
                     f.returning = true;

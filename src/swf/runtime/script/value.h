@@ -18,38 +18,54 @@ enum class Type : uint8_t { Undefined, Null, Boolean, Number, String, Object };
 // code, a property of a reachable object, a Rooted) whenever a collection may run (see heap.h).
 class Value {
 public:
-    Value() : type_(Type::Undefined), number_(0.0) {}
+    Value() : tag_(0), raw_(0) {}
     static Value undefined() { return {}; }
-    static Value null() { Value v; v.type_ = Type::Null; return v; }
-    static Value boolean(bool b) { Value v; v.type_ = Type::Boolean; v.boolean_ = b; return v; }
-    static Value number(double n) { Value v; v.type_ = Type::Number; v.number_ = n; return v; }
+    static Value null() { return Value(Type::Null, 0); }
+    static Value boolean(bool b) { return Value(Type::Boolean, b ? 1 : 0); }
+    static Value number(double n) {
+        Value v(Type::Number, 0);
+        v.number_ = n;
+        return v;
+    }
     // s must not be null.
-    static Value string(String* s) { Value v; v.type_ = Type::String; v.string_ = s; return v; }
+    static Value string(String* s) {
+        Value v(Type::String, 0);
+        v.string_ = s;
+        return v;
+    }
     // o must not be null; a null object is Value::null().
-    static Value object(Object* o) { Value v; v.type_ = Type::Object; v.object_ = o; return v; }
+    static Value object(Object* o) {
+        Value v(Type::Object, 0);
+        v.object_ = o;
+        return v;
+    }
 
-    Type type() const { return type_; }
-    bool isUndefined() const { return type_ == Type::Undefined; }
-    bool isNull() const { return type_ == Type::Null; }
+    Type type() const { return static_cast<Type>(tag_); }
+    bool isUndefined() const { return type() == Type::Undefined; }
+    bool isNull() const { return type() == Type::Null; }
     // undefined or null: the values that have no properties.
-    bool isNullish() const { return type_ <= Type::Null; }
-    bool isBoolean() const { return type_ == Type::Boolean; }
-    bool isNumber() const { return type_ == Type::Number; }
-    bool isString() const { return type_ == Type::String; }
-    bool isObject() const { return type_ == Type::Object; }
+    bool isNullish() const { return type() <= Type::Null; }
+    bool isBoolean() const { return type() == Type::Boolean; }
+    bool isNumber() const { return type() == Type::Number; }
+    bool isString() const { return type() == Type::String; }
+    bool isObject() const { return type() == Type::Object; }
 
     // The payload; only valid for a value of that type.
-    bool asBoolean() const { return boolean_; }
+    bool asBoolean() const { return raw_ != 0; }
     double asNumber() const { return number_; }
     String* asString() const { return string_; }
     Object* asObject() const { return object_; }
     // The object of an object value, nullptr for any other value.
-    Object* objectOrNull() const { return type_ == Type::Object ? object_ : nullptr; }
+    Object* objectOrNull() const { return type() == Type::Object ? object_ : nullptr; }
 
 private:
-    Type type_;
+    Value(Type type, uint64_t raw) : tag_(static_cast<uint64_t>(type)), raw_(raw) {}
+
+    // Both halves are whole 64-bit words, written whole: a value copied right after it was made
+    // is then read back from the store buffer instead of stalling on a partial write.
+    uint64_t tag_;
     union {
-        bool boolean_;
+        uint64_t raw_;
         double number_;
         String* string_;
         Object* object_;

@@ -196,10 +196,13 @@ RunOutcome Vm::guarded(Body&& body) {
     } catch (const LimitExceeded& e) {
         restore();
         if (!e.what.empty()) diagnostic("script: " + e.what);
+        // What the stopped script built is garbage now, if nothing else reaches it.
+        if (frames_.empty()) heap_.collect();
         return RunOutcome::LimitReached;
     } catch (const ActionError& e) {
         restore();
         diagnostic(std::string("script error: ") + e.what());
+        warning("Warning: Failed to parse corrupt data.");
         return RunOutcome::Failed;
     }
 }
@@ -274,6 +277,7 @@ void Vm::traceRoots(Tracer& t) {
     for (Frame* f : frames_) {
         for (const Value& v : f->stack) t.mark(v);
         for (const Value& v : f->registers) t.mark(v);
+        for (const Value& v : f->recent) t.mark(v);
         t.mark(f->scope);
         t.mark(f->activation);
         t.mark(f->thisValue);
