@@ -33,14 +33,16 @@ void MovieInstance::advance(double seconds) {
 
 double MovieInstance::secondsToNextTick() const { return std::max(0.0, 1.0 / frameRate() - clockBacklog_); }
 
-namespace {
-
-bool clipNeedsTicks(const Clip& clip) {
+bool MovieInstance::clipNeedsTicks(Clip& clip) {
     if (clip.isPlaying() && clip.frameCount() > 1) return true;
-    if (const auto it = clip.variables().find("onEnterFrame"); it != clip.variables().end() && it->second.asFunction()) {
-        return true;
-    }
+    if (hasHandler(clip, "onEnterFrame")) return true;
     for (const auto& [depth, object] : clip.displayList()) {
+        if (object->buttonParts) {
+            // Sprites inside a button's current state step with the clock as well.
+            for (const auto& [key, part] : object->buttonParts->list()) {
+                if (part->clip && clipNeedsTicks(*part->clip)) return true;
+            }
+        }
         if (!object->clip) continue;
         for (const ClipAction& handler : object->clipActions) {
             if (handler.events & kClipEventEnterFrame) return true;
@@ -50,9 +52,11 @@ bool clipNeedsTicks(const Clip& clip) {
     return false;
 }
 
-}  // namespace
-
-bool MovieInstance::needsTicks() const { return clipNeedsTicks(*root_); }
+bool MovieInstance::needsTicks() {
+    // Intervals and timeouts fire between frames, so a movie waiting on one needs its clock too.
+    if (runsScripts() && vm_->hasTimers()) return true;
+    return clipNeedsTicks(*root_);
+}
 
 void MovieInstance::tick() {
     ++ticks_;

@@ -103,8 +103,9 @@ public:
     // Seconds of advance() still to go before the next tick.
     double secondsToNextTick() const;
     // Whether a tick can change anything: some timeline with more than one frame plays, or some
-    // clip has an enterFrame handler. While not, the player's clock need not wake for the movie.
-    bool needsTicks() const;
+    // clip has an enterFrame handler, or a script waits on an interval or a timeout. While not, the
+    // player's clock need not wake for the movie.
+    bool needsTicks();
     // One frame of the whole movie: every playing timeline steps (sprites run on while the root is
     // stopped), then the queued scripts run.
     void tick();
@@ -207,6 +208,7 @@ private:
         std::string handler;  // instead of actions: the name of a handler to call on target
     };
     void followPointer();
+    bool clipNeedsTicks(Clip& clip);
     void tickClip(Clip& clip);
     void queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions);
 

@@ -224,6 +224,8 @@ public:
     void runTimers(double nowMs);
     // Drops every timer (the movie is replaced or unloaded).
     void clearTimers();
+    // Whether an interval or a timeout is waiting to fire.
+    bool hasTimers() const { return !timers_.empty(); }
     // Classes scripts registered for library symbols (Object.registerClass), by symbol name.
     std::map<std::string, Value>& registeredClasses() { return registeredClasses_; }
     // A safe point between scripts: collects when the heap asks for it.
