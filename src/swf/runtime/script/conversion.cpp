@@ -1,4 +1,7 @@
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <system_error>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +18,12 @@ std::string numberToString(double value) {
     // 15 significant digits, then laid out as ECMAScript lays out its shortest digits, except that
     // the player switches to the exponent form from 1e15 on (ECMAScript: 1e21) and below 1e-5
     // (ECMAScript: 1e-6).
+    // to_chars, unlike printf, ignores the process locale (Qt sets the user's, whose decimal mark
+    // may be a comma).
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    const auto printed = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                                       std::chars_format::scientific, 14);
+    *printed.ptr = '\0';
     const char* e = std::strchr(buffer, 'e');
     std::string digits;
     for (const char* p = buffer; p != e; ++p) {
@@ -109,7 +116,19 @@ double stringToNumber(std::string_view text, int swfVersion) {
         if (expDigits == 0) return std::nan("");
     }
     if (i != body.size()) return std::nan("");
-    return std::strtod(body.c_str(), nullptr);
+    // from_chars reads the same text as strtod whatever the process locale; it takes no '+'.
+    const char* first = body.data();
+    if (*first == '+') ++first;
+    double result = 0.0;
+    const auto read = std::from_chars(first, body.data() + body.size(), result);
+    if (read.ec == std::errc::result_out_of_range) {
+        // Too large is an infinity, too small a zero, as strtod gives them.
+        const size_t e = body.find_first_of("eE");
+        const bool tiny = e != std::string::npos && body[e + 1] == '-';
+        return tiny ? (body[0] == '-' ? -0.0 : 0.0)
+                    : (body[0] == '-' ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity());
+    }
+    return result;
 }
 
 uint32_t toUint32(double value) {
