@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "swf/format/text_encoding.h"
+#include "swf/runtime/script/text_units.h"
 
 namespace velmora::swf::script {
 
@@ -25,19 +26,6 @@ void appendEscaped(std::string& out, unsigned char byte) {
     out += '%';
     out += kHex[byte >> 4];
     out += kHex[byte & 15];
-}
-
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 }  // namespace
@@ -70,9 +58,10 @@ std::string unescapeText(std::string_view text, int swfVersion) {
                 const int a = hexValue(text[i + 2]), b = hexValue(text[i + 3]);
                 const int c = hexValue(text[i + 4]), d = hexValue(text[i + 5]);
                 if (a >= 0 && b >= 0 && c >= 0 && d >= 0) {
-                    const auto cp = static_cast<uint32_t>((a << 12) | (b << 8) | (c << 4) | d);
-                    // A lone surrogate half cannot stand in UTF-8.
-                    appendUtf8(bytes, cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp);
+                    auto cp = static_cast<uint32_t>((a << 12) | (b << 8) | (c << 4) | d);
+                    // A lone surrogate half cannot stand in UTF-8: it reads as the replacement character.
+                    if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
+                    bytes += cp == 0 ? std::string(1, '\0') : codePointToUtf8(cp);
                     i += 5;
                     continue;
                 }
