@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "swf/format/movie_loader.h"
+#include "fuzz_movie.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
@@ -28,17 +28,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace velmora::swf;
-    // Tighter than the defaults, as in the loading fuzzer, so that one input cannot spend the
-    // fuzzer's memory limit legitimately.
-    ParseLimits limits;
-    limits.maxUncompressedBytes = 16u << 20;
-    limits.maxModelBytes = 128u << 20;
-    std::shared_ptr<const Movie> movie;
-    try {
-        movie = parseMovie({data, size}, limits);
-    } catch (const ParseError&) {
-        return 0;  // refusing a file is a correct answer
-    }
+    const std::shared_ptr<const Movie> movie = velmora::fuzz::loadMovie(data, size);
+    if (!movie) return 0;
     MovieInstance instance(movie);
     RenderResources resources;
     resources.setMovie(movie);

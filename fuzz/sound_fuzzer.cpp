@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "fuzz_movie.h"
 #include "swf/format/control_tags.h"
-#include "swf/format/movie_loader.h"
 #include "swf/format/sound.h"
 #include "swf/format/sprite.h"
 #include "swf/sound/mixer.h"
@@ -16,15 +16,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace velmora::swf;
-    ParseLimits limits;
-    limits.maxUncompressedBytes = 16u << 20;
-    limits.maxModelBytes = 128u << 20;
-    std::shared_ptr<const Movie> movie;
-    try {
-        movie = parseMovie({data, size}, limits);
-    } catch (const ParseError&) {
-        return 0;  // refusing a file is a correct answer
-    }
+    const std::shared_ptr<const Movie> movie = velmora::fuzz::loadMovie(data, size);
+    if (!movie) return 0;
     Mixer mixer;
     {
         SoundChannel channel(mixer, movie);
