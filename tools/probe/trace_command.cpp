@@ -13,11 +13,11 @@ void traceMovie(const std::string& file, int frames, bool warnings, std::ostream
     options.virtualClock = true;
     options.traceSink = [&out](const std::string& line) { out << line << "\n"; };
     if (warnings) options.warningSink = [&out](const std::string& line) { out << line << "\n"; };
-    for (const auto& warning : movie->warnings) diagnostics << "warning: " << warning << "\n";
     swf::MovieInstance instance(std::move(movie), std::move(options));
     // The first frame ran as the instance was made; fscommand("quit") ends the run where it is.
     for (int frame = 1; frame < frames && !instance.quitRequested(); ++frame) instance.tick();
-    for (const auto& message : instance.messages()) diagnostics << message << "\n";
+    // The file's and the scripts' problems; trace output has gone to `out` already.
+    for (const swf::Diagnostic& d : instance.diagnostics().entries()) diagnostics << d.line() << "\n";
 }
 
 void runTraceCommand(std::span<const std::string> args, std::ostream& out) {
