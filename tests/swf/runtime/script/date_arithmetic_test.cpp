@@ -1,5 +1,7 @@
 #include "swf/runtime/script/date_arithmetic.h"
 
+#include "support/time_zone.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,23 +13,8 @@
 namespace velmora::swf::script {
 namespace {
 
-// Sets the process's time zone for one test and puts the old one back.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (old_) setenv("TZ", old_->c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
+using test::TimeZone;
 
-private:
-    std::optional<std::string> old_;
-};
 
 double utcDate(double y, double m, double d, double h = 0, double min = 0) {
     return timeClip(makeDate(makeDay(y, m, d), makeTime(h, min, 0, 0)));

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <optional>
 
+#include "support/time_zone.h"
 #include "library_fixture.h"
 
 namespace velmora::test {
@@ -215,23 +216,6 @@ TEST(MathLibraryTest, EdgeValuesFollowTheLanguage) {
                                    "3.14159265358979", "3.14159265358979", "true"}));
 }
 
-// Sets the process's time zone for one test and puts the old one back.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (old_) setenv("TZ", old_->c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 TEST(DateLibraryTest, FieldsOverflowAndPrintInLocalTime) {
     TimeZone berlin("Europe/Berlin");
