@@ -81,6 +81,11 @@ private:
     // can hold the loop.
     void parse(std::span<const uint8_t> bytes, Resampler& resampler, std::vector<int16_t>& out) {
         const bool drain = bytes.empty();
+        // The parser, like the decoder, reads up to a padding's length past what it is given:
+        // the stream's own bytes end exactly at the sound's end, so it gets a padded copy.
+        parseInput_.assign(bytes.begin(), bytes.end());
+        parseInput_.resize(bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        bytes = std::span<const uint8_t>(parseInput_.data(), bytes.size());
         for (int idle = 0; idle < 4;) {
             uint8_t* data = nullptr;
             int size = 0;
@@ -138,6 +143,7 @@ private:
     AVFrame* frame_;
     std::span<const uint8_t> rest_;
     std::vector<uint8_t> padded_;
+    std::vector<uint8_t> parseInput_;
     std::vector<int16_t> silence_;
     bool lastFrameFailed_ = false;
 };

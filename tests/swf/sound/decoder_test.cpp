@@ -267,6 +267,26 @@ TEST(HostileSoundData, CutShortGarbageAndEmptyDataDecodeToABoundedResult) {
     EXPECT_EQ(decodeWithOurs({SoundFormat::PcmLittleEndian, 44100, true, false}, {{1, 0, 2, 0, 3}}).size(), 4u);
 }
 
+// The sound's bytes end exactly where its data ends. The parser is fed in steps; a frame that
+// straddles two steps and ends near the end of the sound is completed by a copy that reaches a
+// padding's length further, which must not be past the end (the address sanitizer tells).
+TEST(HostileSoundData, Mp3IsNotReadPastTheSoundsEnd) {
+    VELMORA_REQUIRE_FFMPEG();
+    const auto wav = makeChirpWav("cut.wav", 22050, 1, 2.0);
+    const auto frames = mp3Frames(readBytes(encode(wav, "cut.mp3", "-c:a libmp3lame -b:a 48k -write_xing 0 -id3v2_version 0")));
+    for (size_t steps : {1u, 2u, 3u}) {
+        std::vector<uint8_t> sound;
+        for (size_t f = 0; f < frames.size() && sound.size() <= steps * 4096; ++f) {
+            sound.insert(sound.end(), frames[f].begin(), frames[f].end());
+        }
+        for (size_t extra : {0u, 3u, 40u}) {
+            std::vector<uint8_t> cut(sound);
+            cut.resize(sound.size() + extra, 0x55);
+            EXPECT_GE(decodeWithOurs({SoundFormat::Mp3, 22050, true, false}, {cut}).size(), steps * 4096);
+        }
+    }
+}
+
 TEST(HostileSoundData, RandomBytesInEveryFormatNeverCrashAndStayBounded) {
     uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
