@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace velmora::swf;
     const std::shared_ptr<const Movie> movie = velmora::fuzz::loadMovie(data, size);
     if (!movie) return 0;
-    MovieInstance instance(movie);
+    MovieInstance instance(movie, velmora::fuzz::instanceOptions());
     for (int i = 0; i < kFramesToPlay; ++i) instance.tick();
     return 0;
 }
