@@ -70,7 +70,9 @@ void Vm::openUrl(const std::string& url, const std::string& window, uint8_t flag
         return;
     }
     if ((flags & kTargetIsClip) || levelOf(window) >= 0) {
-        unsupported(levelOf(window) >= 0 ? "loadMovieNum" : "loadMovie");
+        // An empty address unloads what is there.
+        const bool level = levelOf(window) >= 0;
+        unsupported(url.empty() ? (level ? "unloadMovieNum" : "unloadMovie") : (level ? "loadMovieNum" : "loadMovie"));
         return;
     }
     diagnostic("refused to open \"" + url + "\"" + (window.empty() ? "" : " in \"" + window + "\""));

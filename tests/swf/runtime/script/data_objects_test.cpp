@@ -13,6 +13,7 @@
 #include "swf/format/movie_loader.h"
 #include "swf/runtime/key_input.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/file_loads.h"
 
 namespace velmora::test {
 namespace {
@@ -181,6 +182,17 @@ TEST(KeyTest, ScriptsSeeKeysAndListenersHearThem) {
     swf::pressKey(movie, swf::kSwfKeyLeft);
     swf::releaseKey(movie);
     EXPECT_EQ(traces, (Lines{"37", "down 65 97 true", "up false", "down 37 0 false", "up false"}));
+}
+
+TEST(LoadedTextTest, CodePageDecidesOnlyWhereTheBytesAllowBoth) {
+    const auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    const std::string gbk = "\xD6\xD0\xCE\xC4";                // "Chinese" in the Chinese code page
+    const std::string utf8 = "\xE4\xB8\xAD\xE6\x96\x87";     // the same in UTF-8
+    EXPECT_EQ(swf::script::FileLoads::decodeText(bytes(gbk), true), utf8);
+    EXPECT_EQ(swf::script::FileLoads::decodeText(bytes(gbk), false), utf8);  // not UTF-8: read as the code page still
+    EXPECT_EQ(swf::script::FileLoads::decodeText(bytes(utf8), false), utf8);
+    EXPECT_EQ(swf::script::FileLoads::decodeText(bytes("\xEF\xBB\xBF" + utf8), true), utf8);
+    EXPECT_EQ(swf::script::FileLoads::decodeText(bytes(""), true), "");
 }
 
 // A movie in a folder of its own, with files beside it and a link and a file outside it.
