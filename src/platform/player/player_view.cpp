@@ -170,12 +170,27 @@ uint8_t swfKeyOf(const QKeyEvent& event) {
     return 0;
 }
 
+// What the movie's Key object reports for a key: the keys the format has no code for (Shift,
+// Control, Caps Lock, the function keys) by their key codes, the others as their format code.
+swf::KeyStroke strokeOf(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Shift: return {16, 0};
+    case Qt::Key_Control: return {17, 0};
+    case Qt::Key_Alt: return {18, 0};
+    case Qt::Key_CapsLock: return {20, 0};
+    case Qt::Key_NumLock: return {144, 0};
+    default: break;
+    }
+    if (event.key() >= Qt::Key_F1 && event.key() <= Qt::Key_F12) return {static_cast<uint16_t>(112 + event.key() - Qt::Key_F1), 0};
+    return swf::strokeOf(swfKeyOf(event));
+}
+
 }  // namespace
 
 void SwfPlayerWidget::keyPressEvent(QKeyEvent* event) {
     bool used = false;
     if (swf::MovieInstance* movie = state_->instance.get()) {
-        used = swf::pressKey(*movie, swfKeyOf(*event));
+        used = swf::pressKey(*movie, swfKeyOf(*event), strokeOf(*event));
         afterPointer();
     }
     if (used) {
@@ -187,7 +202,7 @@ void SwfPlayerWidget::keyPressEvent(QKeyEvent* event) {
 
 void SwfPlayerWidget::keyReleaseEvent(QKeyEvent* event) {
     if (swf::MovieInstance* movie = state_->instance.get()) {
-        swf::releaseKey(*movie);
+        swf::releaseKey(*movie, strokeOf(*event));
         afterPointer();
     }
     QWidget::keyReleaseEvent(event);

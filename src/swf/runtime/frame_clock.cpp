@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -54,7 +55,7 @@ bool MovieInstance::clipNeedsTicks(Clip& clip) {
 
 bool MovieInstance::needsTicks() {
     // Intervals and timeouts fire between frames, so a movie waiting on one needs its clock too.
-    if (runsScripts() && vm_->hasTimers()) return true;
+    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending())) return true;
     return clipNeedsTicks(*root_);
 }
 
@@ -66,6 +67,11 @@ void MovieInstance::tick() {
     if (runsScripts()) {
         vm_->runTimers(movieClockMilliseconds());
         runPendingActions();
+        // Files asked for during the last frame arrive between frames, as loaded files do.
+        if (fileLoads_->pending()) {
+            fileLoads_->deliver();
+            runPendingActions();
+        }
     }
 }
 

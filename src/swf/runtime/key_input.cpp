@@ -4,6 +4,7 @@
 
 #include "swf/format/button.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
 
@@ -34,18 +35,100 @@ void collect(Clip& clip, uint8_t key, std::vector<KeyHandler>& out) {
     }
 }
 
+uint16_t codeOfCharacter(uint8_t c) {
+    if (c >= 'a' && c <= 'z') return static_cast<uint16_t>(c - 'a' + 'A');
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
+    // The shifted digits of a US keyboard, then its punctuation keys.
+    static constexpr char kShiftedDigits[] = ")!@#$%^&*(";
+    for (int i = 0; i < 10; ++i) {
+        if (kShiftedDigits[i] == c) return static_cast<uint16_t>('0' + i);
+    }
+    static constexpr struct {
+        char plain, shifted;
+        uint16_t code;
+    } kPunctuation[] = {{';', ':', 186}, {'=', '+', 187}, {',', '<', 188}, {'-', '_', 189}, {'.', '>', 190},
+                        {'/', '?', 191}, {'`', '~', 192}, {'[', '{', 219}, {'\\', '|', 220}, {']', '}', 221},
+                        {'\'', '"', 222}};
+    for (const auto& p : kPunctuation) {
+        if (p.plain == c || p.shifted == c) return p.code;
+    }
+    return 0;
+}
+
+// Tells the Key object's listeners, if a script left the Key object in place.
+void broadcastKey(MovieInstance& movie, const char* event) {
+    if (!movie.runsScripts()) return;
+    script::Vm& vm = movie.vm();
+    const script::Property* key = vm.global()->findOwn(vm.key("Key"));
+    if (!key || key->isAccessor() || !key->value.objectOrNull()) return;
+    const script::Property* method = key->value.objectOrNull()->findOwn(vm.key("broadcastMessage"));
+    if (!method || method->isAccessor()) return;
+    const script::Value broadcast = method->value;
+    const script::Value name = script::Value::string(vm.name(event));
+    vm.callTopLevel(broadcast, key->value, std::span<const script::Value>(&name, 1));
+    movie.runPendingActions();
+}
+
 }  // namespace
 
-bool pressKey(MovieInstance& movie, uint8_t swfKey) {
+KeyStroke strokeOf(uint8_t swfKey) {
+    switch (swfKey) {
+    case 0: return {};
+    case kSwfKeyLeft: return {37, 0};
+    case kSwfKeyRight: return {39, 0};
+    case kSwfKeyHome: return {36, 0};
+    case kSwfKeyEnd: return {35, 0};
+    case kSwfKeyInsert: return {45, 0};
+    case kSwfKeyDelete: return {46, 127};
+    case kSwfKeyBackspace: return {8, 8};
+    case kSwfKeyEnter: return {13, 13};
+    case kSwfKeyUp: return {38, 0};
+    case kSwfKeyDown: return {40, 0};
+    case kSwfKeyPageUp: return {33, 0};
+    case kSwfKeyPageDown: return {34, 0};
+    case kSwfKeyTab: return {9, 9};
+    case kSwfKeyEscape: return {27, 27};
+    default: break;
+    }
+    if (swfKey >= 32 && swfKey < 127) return {codeOfCharacter(swfKey), swfKey};
+    return {};
+}
+
+bool pressKey(MovieInstance& movie, uint8_t swfKey) { return pressKey(movie, swfKey, strokeOf(swfKey)); }
+
+bool pressKey(MovieInstance& movie, uint8_t swfKey, KeyStroke stroke) {
+    KeyboardState& keys = movie.keyboard();
+    if (stroke.code != 0) {
+        if (stroke.code < keys.down.size()) keys.down.set(stroke.code);
+        if (stroke.code == 20) keys.capsLock = !keys.capsLock;
+        if (stroke.code == 144) keys.numLock = !keys.numLock;
+        keys.lastCode = stroke.code;
+        keys.lastAscii = stroke.ascii;
+    }
     std::vector<KeyHandler> handlers;
     if (swfKey != 0) collect(movie.root(), swfKey, handlers);
     for (const KeyHandler& h : handlers) {
         if (Clip* c = h.clip.get()) movie.queueScript(*c, h.actions);
     }
     movie.dispatchInputEvent(kClipEventKeyDown);  // runs the queued handlers too
+    broadcastKey(movie, "onKeyDown");
     return !handlers.empty();
 }
 
-void releaseKey(MovieInstance& movie) { movie.dispatchInputEvent(kClipEventKeyUp); }
+void releaseKey(MovieInstance& movie) {
+    movie.keyboard().down.reset();
+    movie.dispatchInputEvent(kClipEventKeyUp);
+    broadcastKey(movie, "onKeyUp");
+}
+
+void releaseKey(MovieInstance& movie, KeyStroke stroke) {
+    if (stroke.code == 0) {
+        releaseKey(movie);
+        return;
+    }
+    if (stroke.code < movie.keyboard().down.size()) movie.keyboard().down.reset(stroke.code);
+    movie.dispatchInputEvent(kClipEventKeyUp);
+    broadcastKey(movie, "onKeyUp");
+}
 
 }  // namespace velmora::swf

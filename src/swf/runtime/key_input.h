@@ -26,13 +26,30 @@ enum SwfKey : uint8_t {
     kSwfKeyEscape = 19,
 };
 
+// A key as scripts see it (Key.getCode, Key.getAscii): its key code as the Windows players number
+// keys (37 the left arrow, 65 the A key, 16 Shift, 20 Caps Lock) and the character it typed (0 for
+// none).
+struct KeyStroke {
+    uint16_t code = 0;
+    uint16_t ascii = 0;
+};
+
+// The stroke a format key code stands for (a printable character gives its key on a US keyboard);
+// {0, 0} for 0.
+KeyStroke strokeOf(uint8_t swfKey);
+
 // A key went down: the actions of every button on stage that waits for this key, the clips'
 // on (keyPress "...") handlers for it, and every clip's keyDown handler, then the scripts run.
 // Returns whether the movie had a use for this very key (a button or a keyPress handler), so
 // that a view can let other keys go on to the window.
+// Then the Key object's listeners hear onKeyDown. stroke says what Key.getCode and Key.getAscii
+// answer; without it, what swfKey stands for.
 bool pressKey(MovieInstance& movie, uint8_t swfKey);
+bool pressKey(MovieInstance& movie, uint8_t swfKey, KeyStroke stroke);
 
-// A key came up: every clip's keyUp handler.
+// A key came up: every clip's keyUp handler, then the Key listeners' onKeyUp. Without a stroke,
+// every key counts as up (the movie cannot know which one it was).
 void releaseKey(MovieInstance& movie);
+void releaseKey(MovieInstance& movie, KeyStroke stroke);
 
 }  // namespace velmora::swf

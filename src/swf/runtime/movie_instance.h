@@ -13,6 +13,7 @@
 #include "swf/format/diagnostics.h"
 #include "swf/format/movie.h"
 #include "swf/runtime/clip.h"
+#include "swf/runtime/keyboard_state.h"
 #include "swf/runtime/runtime_limits.h"
 #include "swf/runtime/sound_events.h"
 
@@ -20,6 +21,7 @@ namespace velmora::swf {
 
 namespace script {
 class Vm;
+class FileLoads;
 }
 
 // Where a dragged clip may go: its registration point stays inside, in the parent's pixels.
@@ -93,6 +95,10 @@ public:
     bool runsScripts() const { return !movie_->hasAbc; }
     // The movie's script engine.
     script::Vm& vm() { return *vm_; }
+    // The files the movie's scripts asked to read, delivered at the start of each tick.
+    script::FileLoads& fileLoads() { return *fileLoads_; }
+    // Which keys are down and the last one pressed, for the Key object.
+    KeyboardState& keyboard() { return keyboard_; }
 
     // Frames a second the clock steps at: the movie's rate, or the frame cap for a rate of 0.
     double frameRate() const;
@@ -239,6 +245,8 @@ private:
     double dragOffsetX_ = 0;
     double dragOffsetY_ = 0;
     std::unique_ptr<script::Vm> vm_;  // before root_: clips' script objects live on its heap
+    std::unique_ptr<script::FileLoads> fileLoads_;  // after vm_: holds values on its heap
+    KeyboardState keyboard_;
     std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives
 };
 

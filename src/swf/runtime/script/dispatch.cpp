@@ -190,7 +190,9 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     case op::kGetUrl2: {
         const Value window = pop(f);
         const Value url = pop(f);
-        vm_.openUrl(vm_.toString(url)->text(), vm_.toString(window)->text());
+        PayloadReader in(payload);
+        const uint8_t flags = in.u8();
+        vm_.openUrl(vm_.toString(url)->text(), vm_.toString(window)->text(), flags, targetClip(f));
         break;
     }
     case op::kWaitForFrame: {

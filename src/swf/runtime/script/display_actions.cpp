@@ -1,5 +1,7 @@
 // The actions that reach the display list: clip properties by index, duplicating and removing
 // clips, dragging, and URL requests.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "swf/runtime/clip.h"
@@ -7,22 +9,70 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/file_loads.h"
+#include "swf/runtime/target_path.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf::script {
 
-void Vm::openUrl(const std::string& url, const std::string& window) {
+namespace {
+
+// GetURL2's flags: send the variables (GET 1, POST 2), the window is a clip, load variables.
+constexpr uint8_t kSendMethodMask = 0x03;
+constexpr uint8_t kTargetIsClip = 0x40;
+constexpr uint8_t kLoadVariables = 0x80;
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// N of "_levelN", or -1.
+int levelOf(std::string_view window) {
+    if (!startsWithIgnoringCase(window, "_level") || window.size() == 6 || window.size() > 11) return -1;
+    int n = 0;
+    for (char c : window.substr(6)) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+}  // namespace
+
+void Vm::openUrl(const std::string& url, const std::string& window, uint8_t flags, Clip* base) {
     constexpr std::string_view kCommand = "FSCommand:";
-    if (url.size() >= kCommand.size() && std::equal(kCommand.begin(), kCommand.end(), url.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        })) {
+    if (startsWithIgnoringCase(url, kCommand)) {
         const std::string command = url.substr(kCommand.size());
         if (command == "quit") {
             diagnostic("the movie asks to end (FSCommand:quit)");
             movie_.requestQuit();
         } else {
-            diagnostic("script: fscommand \"" + command + "\" ignored");
+            diagnostic("script: fscommand " + command + " " + window);
         }
+        return;
+    }
+    if (flags & kLoadVariables) {
+        Clip* target = nullptr;
+        if (flags & kTargetIsClip) {
+            target = base ? resolveTarget(*base, window) : nullptr;
+        } else if (levelOf(window) == 0) {
+            target = &movie_.root();
+        }
+        if (!target) {
+            diagnostic("script: loadVariables of \"" + url + "\" addresses no clip \"" + window + "\"");
+            return;
+        }
+        if (flags & kSendMethodMask) diagnostic("script: loadVariables sends nothing: \"" + url + "\" is only read");
+        movie_.fileLoads().request(FileLoads::Kind::Variables, Value::object(clipObject(*target)), url);
+        return;
+    }
+    if ((flags & kTargetIsClip) || levelOf(window) >= 0) {
+        // An empty address unloads what is there.
+        const bool level = levelOf(window) >= 0;
+        unsupported(url.empty() ? (level ? "unloadMovieNum" : "unloadMovie") : (level ? "loadMovieNum" : "loadMovie"));
         return;
     }
     diagnostic("refused to open \"" + url + "\"" + (window.empty() ? "" : " in \"" + window + "\""));

@@ -232,9 +232,11 @@ public:
     void safePoint();
 
     // --- the display list, for the actions and the MovieClip methods ---
-    // GetURL: a lesson player opens no browser, loads no other movie and runs no commands;
-    // fscommand("quit") ends the run (the probe stops there).
-    void openUrl(const std::string& url, const std::string& window);
+    // GetURL and GetURL2: a lesson player opens no browser and runs no commands; fscommand is
+    // reported ("quit" ends the run: the probe stops there). With GetURL2's load-variables flag
+    // (loadVariables, loadVariablesNum) the file beside the movie is read into the target clip
+    // (window: a path from `base` with the target flag, else "_levelN") at the next tick.
+    void openUrl(const std::string& url, const std::string& window, uint8_t flags = 0, Clip* base = nullptr);
     // Property `index` of a clip (GetProperty): undefined for no clip or an unknown index.
     Value clipPropertyByIndex(Clip* clip, int index);
     void setClipPropertyByIndex(Clip* clip, int index, const Value& value);

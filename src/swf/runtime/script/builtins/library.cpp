@@ -15,6 +15,11 @@ void installLibrary(Vm& vm) {
     installDate(vm);
     installError(vm);
     installGlobalFunctions(vm);
+    installKey(vm);
+    installXml(vm);
+    installLoadVars(vm);
+    installSystem(vm);
+    installLocalServices(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

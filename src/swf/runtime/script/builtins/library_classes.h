@@ -17,6 +17,11 @@ void installArray(Vm& vm);
 void installDate(Vm& vm);
 void installError(Vm& vm);
 void installGlobalFunctions(Vm& vm);
+void installKey(Vm& vm);
+void installXml(Vm& vm);
+void installLoadVars(Vm& vm);
+void installSystem(Vm& vm);
+void installLocalServices(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
