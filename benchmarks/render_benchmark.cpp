@@ -114,6 +114,14 @@ BENCHMARK(BM_ShapeCount)
     ->ArgsProduct({{10, 100, 300, 1000, 3000, 10000}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
+// N shapes as above, no two alike, so each needs a picture of its own: past the cache's budget,
+// keeping pictures must not cost more than drawing every object directly.
+void BM_DistinctPictures(benchmark::State& state) {
+    const BenchmarkScene scene = velmora::test::distinctPicturesScene(int(state.range(0)));
+    runScene(state, scene, state.range(1) != 0);
+}
+BENCHMARK(BM_DistinctPictures)->ArgsProduct({{100, 1000, 3000, 10000}, {0, 1}})->Unit(benchmark::kMillisecond);
+
 // The sample lesson at a frame with its picture, title and subtitle on show.
 void BM_SampleLessonFrame(benchmark::State& state) {
     const std::string path = std::string(VELMORA_SOURCE_DIR) + "/samples/swf/lesson1.swf";

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QThreadPool>
 #include <clocale>
 
 #include "app/main_window.h"
@@ -10,6 +11,12 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
+
+    // Qt's raster engine hands long runs of pixels (a line across a scroll bar, a tall image) to
+    // its shared thread pool and waits for them; each hand-over wakes pooled threads and the
+    // window thread. The player draws little per frame, and two pooled threads took more
+    // wake-ups than the frames themselves while a lesson played: one is enough.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
 
     velmora::MainWindow window;
     window.start();

@@ -375,4 +375,16 @@ BenchmarkScene shapeCountScene(int count) {
     return scene;
 }
 
+BenchmarkScene distinctPicturesScene(int count) {
+    BenchmarkScene scene;
+    for (int i = 0; i < 16; ++i)
+        scene.add(blob(uint16_t(i + 1), 16, solid(uint8_t(i * 16), 120, uint8_t(255 - i * 16))));
+    for (int i = 0; i < count; ++i) {
+        const double scale = 0.45 + 0.1 * i / count;
+        scene.place(uint16_t(i + 1), uint16_t(i % 16 + 1),
+                    Matrix{scale, 0, 0, scale, 500.0 + (i * 733) % 15000, 500.0 + (i * 397) % 11000});
+    }
+    return scene;
+}
+
 }  // namespace velmora::test

@@ -43,5 +43,8 @@ BenchmarkScene gradientHeavyScene();
 BenchmarkScene bitmapHeavyScene();
 // count outlined solid shapes of 16 curved edges, spread over the stage.
 BenchmarkScene shapeCountScene(int count);
+// count outlined solid shapes as above, each at a size of its own, so that no two objects share a
+// picture: a steady frame that needs count different pictures.
+BenchmarkScene distinctPicturesScene(int count);
 
 }  // namespace velmora::test

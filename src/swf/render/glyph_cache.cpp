@@ -35,6 +35,10 @@ const GlyphCache::DeviceGlyph& GlyphCache::deviceGlyph(const QFont& font, char32
     if (size_t(device_.size()) >= kMaxDeviceGlyphs) device_.clear();
     DeviceGlyph glyph;
     glyph.path.addText(0, 0, font, text);
+    // Installed fonts draw their strokes as contours that cross one another (most Chinese fonts
+    // do), meant to be filled by winding; even-odd, the path's default, leaves holes where they
+    // cross.
+    glyph.path.setFillRule(Qt::WindingFill);
     glyph.advance = QFontMetricsF(font).horizontalAdvance(text);
     return device_.insert(key, glyph).value();
 }

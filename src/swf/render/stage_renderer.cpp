@@ -400,6 +400,10 @@ bool StageRenderer::drawPicture(QPainter& painter, const void* character, uint32
     auto blit = [&](const RasterCache::Picture& picture) {
         painter.save();
         painter.resetTransform();
+        // The picture lands on whole pixels untransformed, so smoothing changes nothing; with it
+        // on, Qt takes its general image path, which also splits tall pictures over its thread
+        // pool and wakes those threads on every frame.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.setOpacity(painter.opacity() * opacity);
         painter.drawImage(QPointF(picture.origin + shift) / dpr, picture.image);
         painter.restore();

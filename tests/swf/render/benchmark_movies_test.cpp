@@ -50,6 +50,7 @@ TEST(BenchmarkMovies, ScenesDrawWithoutWarnings) {
     scenes.push_back(bench::gradientHeavyScene());
     scenes.push_back(bench::bitmapHeavyScene());
     scenes.push_back(bench::shapeCountScene(100));
+    scenes.push_back(bench::distinctPicturesScene(100));
     for (size_t i = 0; i < scenes.size(); ++i) {
         RenderResources resources;
         resources.setMovie(scenes[i].movie);

@@ -70,10 +70,12 @@ TEST(GlyphPictures, LookLikeFillingEachOutline) {
                 RenderResources resources;
                 const QImage copied = drawPage(scene, resources, m, cx);
                 EXPECT_GT(resources.glyphMasks.size(), 50u);
-                // Within 4 levels where the page is in an embedded font at one scale both ways.
-                // Installed fonts' glyphs and text stretched unevenly still differ by up to a
-                // sixth at a few edge pixels (not yet understood; see docs/benchmarks.md).
-                const int tolerance = embedded && m.a == m.d ? 4 : 40;
+                // Within 4 levels for an embedded font at one scale both ways; text stretched
+                // unevenly within 8. An installed font's glyphs differ by up to 33 levels at a few
+                // pixels where curved strokes meet, and as much when each glyph is filled on its
+                // own at the page's place, its x rounded to the copies' sub-pixel steps: Qt fills
+                // one outline a little differently at two places (see docs/benchmarks.md).
+                const int tolerance = m.a != m.d ? 8 : embedded ? 4 : 34;
                 EXPECT_LE(test::worstDifference(copied, fillPage(scene, m, cx)), tolerance)
                     << "embedded " << embedded << " scale " << m.a;
             }

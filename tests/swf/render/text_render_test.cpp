@@ -183,6 +183,8 @@ TEST(EditText, ChineseInADeviceFontIsDrawnWithRealGlyphs) {
         EXPECT_FALSE(zhong.isEmpty()) << face;
         EXPECT_NE(zhong.boundingRect(), ding.boundingRect()) << face;
         EXPECT_GT(cache.deviceGlyph(font, U'中').advance, 0.0) << face;
+        // Fonts draw strokes as contours that cross; even-odd filling would cut holes there.
+        EXPECT_EQ(zhong.fillRule(), Qt::WindingFill) << face;
     }
     EXPECT_TRUE(deviceFontFamilies("宋体").contains("WenQuanYi Micro Hei"));
     EXPECT_TRUE(deviceFontFamilies("_typewriter").join(",").contains("Mono"));
