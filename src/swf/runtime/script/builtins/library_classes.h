@@ -17,6 +17,8 @@ void installArray(Vm& vm);
 void installDate(Vm& vm);
 void installError(Vm& vm);
 void installGlobalFunctions(Vm& vm);
+// Color, flash.geom, flash.filters, the clip's effect properties, Stage, ContextMenu.
+void installHostObjects(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
