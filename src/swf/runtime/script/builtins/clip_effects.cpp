@@ -154,10 +154,11 @@ Value setTransform(CallContext& cx, const Value& self, std::span<const Value> ar
     if (!from.isObject() || !objectOf(cx, self)) return Value();
     Rooted mine(cx.heap(), makeTransform(cx, self));
     if (!mine.get().isObject()) return Value();
-    const Value matrix = cx.get(from, "matrix");
-    if (matrix.isObject()) cx.set(mine.get(), "matrix", matrix);
-    const Value colour = cx.get(from, "colorTransform");
-    if (colour.isObject()) cx.set(mine.get(), "colorTransform", colour);
+    // Fresh copies, held while the setters read them (a script's getter may run meanwhile).
+    Rooted matrix(cx.heap(), cx.get(from, "matrix"));
+    if (matrix.get().isObject()) cx.set(mine.get(), "matrix", matrix.get());
+    Rooted colour(cx.heap(), cx.get(from, "colorTransform"));
+    if (colour.get().isObject()) cx.set(mine.get(), "colorTransform", colour.get());
     return Value();
 }
 
