@@ -1,4 +1,5 @@
-// What the player shows: the stage background and the movie's frame, "ShowAll" with zoom.
+// What the player shows: the stage background and the movie's frame, placed as the movie's
+// scale mode asks ("ShowAll" unless its scripts change it) with the view's zoom.
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,6 +8,7 @@
 #include "platform/player/player_state.h"
 #include "swf/render/stage_viewport.h"
 #include "swf/runtime/key_input.h"
+#include "swf/runtime/script/stage_host.h"
 
 namespace velmora {
 
@@ -17,10 +19,11 @@ const swf::DisplayList* childList(const swf::DisplayObject& object) {
     return object.clip ? &object.clip->displayList() : nullptr;
 }
 
-// The stage in device pixels and the transform from movie twips, with the view's zoom about the
-// centre of the area.
-swf::StageViewport zoomedViewport(const swf::Rect& stage, QSize area, double zoom) {
-    swf::StageViewport vp = swf::StageViewport::showAll(stage, area);
+// The stage in device pixels and the transform from movie twips, placed as the movie's scale
+// mode and alignment ask, with the view's zoom about the centre of the area.
+swf::StageViewport zoomedViewport(const swf::MovieInstance& movie, QSize area, double zoom) {
+    const swf::StageSettings& settings = movie.stageSettings();
+    swf::StageViewport vp = swf::StageViewport::place(movie.movie().stage, area, settings.scaleMode, settings.align);
     if (zoom == 1.0) return vp;
     const QPointF centre(area.width() / 2.0, area.height() / 2.0);
     QTransform z;
@@ -92,24 +95,47 @@ void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& bac
     swf::MovieInstance& movie = *state_->instance;
     const swf::DisplayList& list = movie.root().displayList();
     const swf::Rect& stage = movie.movie().stage;
-    if (state_->zoom == 1.0) {
+    const swf::StageSettings& settings = movie.stageSettings();
+    const bool showAll = settings.scaleMode == swf::StageSettings::ScaleMode::ShowAll && settings.align == 0;
+    if (state_->zoom == 1.0 && showAll) {
         state_->renderer->render(painter, list, stage, area, background);
         return;
     }
     painter.fillRect(QRect(QPoint(0, 0), area), background);
-    const swf::StageViewport vp = zoomedViewport(stage, area, state_->zoom);
-    if (vp.scale <= 0.0) return;
+    // Placed against the widget (an unscaled stage keeps its size in widget pixels), then brought
+    // to the area drawn into, which the low quality makes smaller.
+    swf::StageViewport vp = zoomedViewport(movie, size(), state_->zoom);
+    if (vp.scale <= 0.0 || width() <= 0) return;
+    const double k = double(area.width()) / width();
+    if (k != 1.0) {
+        vp.toDevice = vp.toDevice * QTransform::fromScale(k, k);
+        vp.stageRect = QTransform::fromScale(k, k).mapRect(vp.stageRect);
+        vp.scale *= k;
+    }
     painter.save();
-    painter.setClipRect(vp.stageRect);
+    // Unscaled, the movie lays itself out for the whole area: what lies beyond its stage shows.
+    if (settings.scaleMode != swf::StageSettings::ScaleMode::NoScale) painter.setClipRect(vp.stageRect);
     state_->renderer->drawList(painter, list, vp.toDevice, swf::ColorTransform{}, vp.scale);
     painter.restore();
 }
 
-void SwfPlayerWidget::mouseMoveEvent(QMouseEvent* event) {
+QTransform SwfPlayerWidget::viewTransform() const {
+    if (!state_->instance) return {};
+    return zoomedViewport(*state_->instance, size(), state_->zoom).toDevice;
+}
+
+void SwfPlayerWidget::resizeEvent(QResizeEvent* event) {
     if (swf::MovieInstance* movie = state_->instance.get()) {
-        const swf::StageViewport vp = zoomedViewport(movie->movie().stage, size(), state_->zoom);
+        swf::script::resizeStage(*movie, width(), height());
+        afterPointer();
+    }
+    QWidget::resizeEvent(event);
+}
+
+void SwfPlayerWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (state_->instance) {
         bool invertible = false;
-        const QPointF twips = vp.toDevice.inverted(&invertible).map(event->position());
+        const QPointF twips = viewTransform().inverted(&invertible).map(event->position());
         if (invertible) {
             state_->pointer->move(twips.x(), twips.y());
             afterPointer();

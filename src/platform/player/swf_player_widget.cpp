@@ -9,6 +9,7 @@
 
 #include "platform/core/failure.h"
 #include "platform/player/player_state.h"
+#include "swf/runtime/script/stage_host.h"
 #include "swf/format/movie_loader.h"
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
@@ -116,6 +117,7 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         // Set once the first frame has run; the sink hears what the file and that frame reported.
         state_->instance->setDiagnosticSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
         state_->pointer = std::make_unique<swf::PointerInput>(*state_->instance);
+        swf::script::resizeStage(*state_->instance, width(), height());
     } catch (const std::exception& e) {
         unload();
         const std::string reason = dynamic_cast<const std::bad_alloc*>(&e) ? "not enough memory" : e.what();

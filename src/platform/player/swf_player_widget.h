@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointF>
+#include <QTransform>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -74,6 +76,10 @@ public:
     // The right-button menu as it would open now: Zoom In, Zoom Out, Show All, Quality, Play,
     // Loop, Rewind, Forward, Back, with the entries that cannot apply disabled. The caller owns it.
     std::unique_ptr<QMenu> makeContextMenu();
+    // The menu opened at a point of the widget: the movie's own entries first (those of the menu
+    // of the clip under the point, or of the root), then the player's, less those the movie hides
+    // (ContextMenu.hideBuiltInItems, Stage.showMenu). Opening it runs the movie's onSelect.
+    std::unique_ptr<QMenu> makeContextMenu(std::optional<QPointF> at);
 
     // Where the movie's diagnostics go, one line each ("script: ...", "render: ..."): what its
     // file, scripts, drawing and sound could not do, each kind once per movie. Unset, they are
@@ -94,6 +100,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The movie hears of its new size (Stage.width, onResize).
+    void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -114,6 +122,8 @@ private:
     void settle();
     // Draws the current frame, scaled "ShowAll" (and zoomed) into an area of the given size.
     void drawFrame(QPainter& painter, QSize area, const QColor& background);
+    // Twips of the movie to widget pixels, as the frame is drawn now.
+    QTransform viewTransform() const;
     // After pointer input: the cursor over buttons, and a repaint if the movie changed.
     void afterPointer();
     // The target's clip, or a Failure naming what is missing.

@@ -221,7 +221,8 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             if (!object || ctx.stillPicture) {
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
             } else if (const DisplayList* children = children_(*object)) {
-                const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx);
+                if (object->opaqueBackground) fillBackground(painter, *object->opaqueBackground, *children, ctx);
+                const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx, object->scale9Grid);
                 drawListAt(painter, *children, contentContext(ctx, slice));
             }
             break;
@@ -334,17 +335,30 @@ void StageRenderer::drawFirstFrame(QPainter& painter, const SpriteCharacter& spr
     drawListAt(painter, *list, still);
 }
 
-std::optional<NineSlice> StageRenderer::sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const {
+void StageRenderer::fillBackground(QPainter& painter, uint32_t rgb, const DisplayList& content, const Context& ctx) {
+    const Movie* movie = resources_.movie();
+    const std::optional<Rect> box = movie ? listBounds(content, *movie) : std::nullopt;
+    if (!box) return;
+    painter.save();
+    painter.setTransform(ctx.world);
+    painter.fillRect(QRectF(QPointF(box->xMin, box->yMin), QPointF(box->xMax, box->yMax)),
+                     QColor(int((rgb >> 16) & 0xFF), int((rgb >> 8) & 0xFF), int(rgb & 0xFF)));
+    painter.restore();
+}
+
+std::optional<NineSlice> StageRenderer::sliceFor(uint16_t id, const DisplayList& content, const Context& ctx,
+                                                 const std::optional<Rect>& ownGrid) const {
     const Movie* movie = resources_.movie();
     if (!movie) return std::nullopt;
-    const auto grid = movie->scalingGrids.find(id);
-    if (grid == movie->scalingGrids.end()) return std::nullopt;
+    const auto found = movie->scalingGrids.find(id);
+    if (!ownGrid && found == movie->scalingGrids.end()) return std::nullopt;
+    const Rect& grid = ownGrid ? *ownGrid : found->second;
     const std::optional<Rect> bounds = listBounds(content, *movie);
     if (!bounds) return std::nullopt;
     const std::optional<QPointF> scale = NineSlice::scaleAgainstStage(ctx.world, stageScale_ / kTwipsPerPixel);
     if (!scale) return std::nullopt;
     const QRectF box(QPointF(bounds->xMin, bounds->yMin), QPointF(bounds->xMax, bounds->yMax));
-    return NineSlice::make(grid->second, box, scale->x(), scale->y());
+    return NineSlice::make(grid, box, scale->x(), scale->y());
 }
 
 StageRenderer::Context StageRenderer::contentContext(const Context& ctx, const std::optional<NineSlice>& slice) {

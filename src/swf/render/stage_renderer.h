@@ -108,8 +108,12 @@ private:
                      const QRectF& localBounds, double marginPixels, const Context& ctx, bool fadesAsWhole,
                      const PictureDraw& draw);
     // The slice of the sprite or button id showing content, drawn with ctx's transform; nullopt
-    // when it has no scaling grid or the grid does not apply.
-    std::optional<NineSlice> sliceFor(uint16_t id, const DisplayList& content, const Context& ctx) const;
+    // when it has no scaling grid or the grid does not apply. ownGrid: the one a script gave the
+    // object, which comes before the character's.
+    std::optional<NineSlice> sliceFor(uint16_t id, const DisplayList& content, const Context& ctx,
+                                      const std::optional<Rect>& ownGrid = std::nullopt) const;
+    // A script's opaque background: the content's box filled with one colour, under the content.
+    void fillBackground(QPainter& painter, uint32_t rgb, const DisplayList& content, const Context& ctx);
     // ctx for the content of a sprite or button: sliced by slice, which must outlive its use, when
     // there is one.
     static Context contentContext(const Context& ctx, const std::optional<NineSlice>& slice);

@@ -5,6 +5,7 @@
 #include <QTransform>
 
 #include "swf/format/geometry.h"
+#include "swf/runtime/stage_settings.h"
 
 namespace velmora::swf {
 
@@ -17,6 +18,13 @@ struct StageViewport {
     QTransform toDevice; // twips of the movie to device pixels
 
     static StageViewport showAll(const Rect& stage, QSize viewport);
+    // The stage placed as a movie asks through Stage.scaleMode and Stage.align:
+    //   showAll   the whole stage visible, one factor both ways (the margins where align says);
+    //   noBorder  the area filled, one factor both ways, what overflows cut where align says;
+    //   exactFit  the area filled, each direction scaled on its own;
+    //   noScale   the stage at its own size, placed where align says (centred by default).
+    // scale is the smaller factor when the two differ.
+    static StageViewport place(const Rect& stage, QSize viewport, StageSettings::ScaleMode mode, uint8_t align);
 };
 
 }  // namespace velmora::swf

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct DisplayObject {
     std::vector<Filter> filters;
     bool visible = true;
     bool cacheAsBitmap = false;
+    // Given by scripts: a colour (0xRRGGBB) filling the object's box behind it, and a scaling grid
+    // (the object's own twips) used instead of the one its character may have.
+    std::optional<uint32_t> opaqueBackground;
+    std::optional<Rect> scale9Grid;
 
     std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
     std::vector<ClipAction> clipActions;     // sprites: event handlers given where it was placed

@@ -16,6 +16,7 @@
 #include "swf/runtime/keyboard_state.h"
 #include "swf/runtime/runtime_limits.h"
 #include "swf/runtime/sound_events.h"
+#include "swf/runtime/stage_settings.h"
 
 namespace velmora::swf {
 
@@ -146,6 +147,11 @@ public:
     // was queued before.
     void dispatchInputEvent(uint32_t event);
 
+    // The stage's scale mode, alignment and menu as the movie's scripts set them, and the view's
+    // size (see script::resizeStage).
+    StageSettings& stageSettings() { return stageSettings_; }
+    const StageSettings& stageSettings() const { return stageSettings_; }
+
     // Render quality, toggled by the ToggleQuality action and the context menu.
     bool highQuality() const { return highQuality_; }
     void setHighQuality(bool high) { highQuality_ = high; }
@@ -221,6 +227,7 @@ private:
     std::shared_ptr<const Movie> movie_;
     Options options_;
     bool highQuality_ = true;
+    StageSettings stageSettings_;
     std::string url_;
     double mouseX_ = 0.0;
     double mouseY_ = 0.0;

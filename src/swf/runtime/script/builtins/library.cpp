@@ -20,6 +20,7 @@ void installLibrary(Vm& vm) {
     installLoadVars(vm);
     installSystem(vm);
     installLocalServices(vm);
+    installHostObjects(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

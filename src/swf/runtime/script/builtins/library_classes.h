@@ -22,6 +22,8 @@ void installXml(Vm& vm);
 void installLoadVars(Vm& vm);
 void installSystem(Vm& vm);
 void installLocalServices(Vm& vm);
+// Color, flash.geom, flash.filters, the clip's effect properties, Stage, ContextMenu.
+void installHostObjects(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
