@@ -90,10 +90,9 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
 
 void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& background) {
     swf::MovieInstance& movie = *state_->instance;
-    const swf::DisplayList& list = movie.root().displayList();
     const swf::Rect& stage = movie.movie().stage;
     if (state_->zoom == 1.0) {
-        state_->renderer->render(painter, list, stage, area, background);
+        state_->renderer->render(painter, movie.root(), stage, area, background);
         return;
     }
     painter.fillRect(QRect(QPoint(0, 0), area), background);
@@ -101,7 +100,7 @@ void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& bac
     if (vp.scale <= 0.0) return;
     painter.save();
     painter.setClipRect(vp.stageRect);
-    state_->renderer->drawList(painter, list, vp.toDevice, swf::ColorTransform{}, vp.scale);
+    state_->renderer->drawClip(painter, movie.root(), vp.toDevice, swf::ColorTransform{}, vp.scale);
     painter.restore();
 }
 
