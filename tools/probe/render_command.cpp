@@ -11,6 +11,7 @@
 #include "probe_command.h"
 #include "swf/format/movie_loader.h"
 #include "swf/render/stage_renderer.h"
+#include "swf/render/bitmap_data_painter.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace velmora::probe {
@@ -88,7 +89,11 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
 
     // The frame is reached by playing from the start, so that sprites, scripts and removals
     // are where the player would have them.
-    swf::MovieInstance instance(movie);
+    // Scripts' pictures (BitmapData) are decoded and drawn by a painter of their own.
+    swf::BitmapDataPainter pictures(movie);
+    swf::MovieInstance::Options options;
+    options.pictures = &pictures;
+    swf::MovieInstance instance(movie, options);
     for (long i = 0; i < r.frame; ++i) instance.tick();
 
     const int width = r.width ? r.width : static_cast<int>(std::clamp<int64_t>(movie->stageWidthPixels(), 1, kMaxSide));
@@ -100,7 +105,7 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
     resources.setMovie(movie);
     swf::StageRenderer renderer(resources);
     const QImage image =
-        renderer.renderImage(instance.root().displayList(), movie->stage, QSize(width, height), background);
+        renderer.renderImage(instance.root(), movie->stage, QSize(width, height), background);
     if (image.isNull() || !image.convertToFormat(QImage::Format_RGB32).save(QString::fromStdString(r.out), "PNG"))
         throw std::runtime_error("cannot write " + r.out);
 
@@ -108,6 +113,7 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
         << height << " -> " << r.out << "\n";
     printDiagnostics(instance.diagnostics());  // the file's warnings among them
     printDiagnostics(resources.warnings);
+    printDiagnostics(pictures.warnings());
 }
 
 }  // namespace velmora::probe

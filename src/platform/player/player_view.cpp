@@ -93,12 +93,11 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
 
 void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& background) {
     swf::MovieInstance& movie = *state_->instance;
-    const swf::DisplayList& list = movie.root().displayList();
     const swf::Rect& stage = movie.movie().stage;
     const swf::StageSettings& settings = movie.stageSettings();
     const bool showAll = settings.scaleMode == swf::StageSettings::ScaleMode::ShowAll && settings.align == 0;
     if (state_->zoom == 1.0 && showAll) {
-        state_->renderer->render(painter, list, stage, area, background);
+        state_->renderer->render(painter, movie.root(), stage, area, background);
         return;
     }
     painter.fillRect(QRect(QPoint(0, 0), area), background);
@@ -115,7 +114,7 @@ void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& bac
     painter.save();
     // Unscaled, the movie lays itself out for the whole area: what lies beyond its stage shows.
     if (settings.scaleMode != swf::StageSettings::ScaleMode::NoScale) painter.setClipRect(vp.stageRect);
-    state_->renderer->drawList(painter, list, vp.toDevice, swf::ColorTransform{}, vp.scale);
+    state_->renderer->drawClip(painter, movie.root(), vp.toDevice, swf::ColorTransform{}, vp.scale);
     painter.restore();
 }
 

@@ -83,6 +83,7 @@ void SwfPlayerWidget::unload() {
     state_->pointer.reset();
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
+    state_->pictures.reset();
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
     state_->path.clear();
     wakeClock();
@@ -110,6 +111,8 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         state_->sound = std::make_unique<swf::SoundChannel>(state_->audio->mixer(), movie);
         state_->sound->diagnostics().setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
         options.sound = state_->sound.get();
+        state_->pictures = std::make_unique<swf::BitmapDataPainter>(movie);
+        options.pictures = state_->pictures.get();
         options.traceSink = [this](const std::string& text) {
             if (state_->traceSink) state_->traceSink(text);
         };

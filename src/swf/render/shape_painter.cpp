@@ -173,6 +173,32 @@ void strokeAsFill(QPainter& painter, const QPainterPath& path, const LineStyle& 
     painter.restore();
 }
 
+// The brush of a bitmap fill showing image (already framed for a clipped fill).
+QBrush imageBrush(const QImage& image, const FillStyle& fill, bool clipped) {
+    if (image.isNull()) return QBrush(Qt::NoBrush);
+    QBrush brush(image);
+    const Matrix& m = fill.matrix;
+    const QTransform matrix(m.a, m.b, m.c, m.d, m.tx, m.ty);
+    brush.setTransform(clipped ? QTransform::fromTranslate(-1, -1) * matrix : matrix);
+    return brush;
+}
+
+// The brush of a bitmap fill with a picture of its own.
+QBrush pictureBrush(const QImage& picture, const FillStyle& fill, const ColorTransform& colorTransform,
+                    double& opacity) {
+    opacity = 1.0;
+    if (std::abs(determinant(fill.matrix)) < 1e-12) return QBrush(Qt::NoBrush);
+    const bool clipped = isClippedBitmap(fill.type);
+    QImage image;
+    if (isAlphaFactorOnly(colorTransform)) {
+        image = picture;
+        opacity = std::min(1.0, colorTransform.aMult);
+    } else {
+        image = transformImage(picture, colorTransform);
+    }
+    return imageBrush(clipped ? BitmapCache::withEdgeFrame(image) : image, fill, clipped);
+}
+
 }  // namespace
 
 QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform, RenderResources& resources,
@@ -206,12 +232,7 @@ QBrush makeFillBrush(const FillStyle& fill, const ColorTransform& colorTransform
             image = resources.bitmaps.transformed(bitmap, colorTransform, resources.warnings);
             if (clipped) image = BitmapCache::withEdgeFrame(image);
         }
-        if (image.isNull()) return QBrush(Qt::NoBrush);
-        QBrush brush(image);
-        const Matrix& m = fill.matrix;
-        const QTransform matrix(m.a, m.b, m.c, m.d, m.tx, m.ty);
-        brush.setTransform(clipped ? QTransform::fromTranslate(-1, -1) * matrix : matrix);
-        return brush;
+        return imageBrush(image, fill, clipped);
     }
     return QBrush(transformColor(fill.color, colorTransform));
 }
@@ -223,7 +244,9 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const ColorTra
     for (const ShapeStyleGroup& group : geometry.groups) {
         for (const ShapeStyleGroup::Fill& fill : group.fills) {
             double opacity = 1.0;
-            const QBrush brush = makeFillBrush(fill.style, colorTransform, resources, opacity);
+            const QBrush brush = fill.picture.isNull()
+                                     ? makeFillBrush(fill.style, colorTransform, resources, opacity)
+                                     : pictureBrush(fill.picture, fill.style, colorTransform, opacity);
             if (brush.style() == Qt::NoBrush || opacity <= 0.0) continue;
             const bool smooth = fill.style.type == FillStyle::Type::RepeatingBitmap ||
                                 fill.style.type == FillStyle::Type::ClippedBitmap;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 #include <span>
 #include <vector>
@@ -15,6 +16,9 @@ struct ShapeStyleGroup {
     struct Fill {
         FillStyle style;
         QPainterPath path;  // closed contours in twips, with the shape's fill rule set
+        // A bitmap fill's own picture (a script's drawing fills with pictures it made), used
+        // instead of the bitmap the style names when set.
+        QImage picture;
     };
     struct Line {
         LineStyle style;

@@ -9,11 +9,13 @@
 #include "swf/format/video.h"
 #include "swf/render/blend_compositor.h"
 #include "swf/render/color_transform_apply.h"
+#include "swf/render/drawing_geometry.h"
 #include "swf/render/edit_text.h"
 #include "swf/render/filters.h"
 #include "swf/render/shape_painter.h"
 #include "swf/render/static_text.h"
 #include "swf/runtime/clip_bounds.h"
+#include "swf/runtime/clip_drawing.h"
 #include "swf/render/text_painter.h"
 #include "swf/runtime/placement_plan.h"
 
@@ -96,8 +98,37 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
     readsBelow_ = false;
     resources_.pictures.startFrame();
     painter.save();
-    drawListAt(painter, list, Context{toDevice, cx, 0, false});
+    const Context top{toDevice, cx, 0, false};
+    if (topDrawing_) drawDrawing(painter, *topDrawing_, top);
+    drawListAt(painter, list, top);
     painter.restore();
+}
+
+void StageRenderer::render(QPainter& painter, const Clip& root, const Rect& stage, QSize viewport,
+                           const QColor& background) {
+    topDrawing_ = root.drawingIfAny();
+    render(painter, root.displayList(), stage, viewport, background);
+    topDrawing_ = nullptr;
+}
+
+QImage StageRenderer::renderImage(const Clip& root, const Rect& stage, QSize viewport, const QColor& background) {
+    topDrawing_ = root.drawingIfAny();
+    QImage image = renderImage(root.displayList(), stage, viewport, background);
+    topDrawing_ = nullptr;
+    return image;
+}
+
+void StageRenderer::drawClip(QPainter& painter, const Clip& clip, const QTransform& toDevice,
+                             const ColorTransform& cx, double stageScale) {
+    topDrawing_ = clip.drawingIfAny();
+    drawList(painter, clip.displayList(), toDevice, cx, stageScale);
+    topDrawing_ = nullptr;
+}
+
+void StageRenderer::drawDrawing(QPainter& painter, const ClipDrawing& drawing, const Context& ctx) {
+    if (drawing.empty()) return;
+    painter.setTransform(ctx.world);
+    paintShape(painter, drawingGeometry(drawing), ctx.cx, stageScale_, resources_);
 }
 
 void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const Context& ctx) {
@@ -222,6 +253,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
             } else if (const DisplayList* children = children_(*object)) {
                 if (object->opaqueBackground) fillBackground(painter, *object->opaqueBackground, *children, ctx);
+                if (object->clip && object->clip->drawingIfAny()) drawDrawing(painter, *object->clip->drawingIfAny(), ctx);
                 const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx, object->scale9Grid);
                 drawListAt(painter, *children, contentContext(ctx, slice));
             }
@@ -517,6 +549,8 @@ QPainterPath StageRenderer::characterOutline(const Character& character, const D
             const DisplayList* children = nullptr;
             if (object && !stillPicture) children = children_(*object);
             else if ((still = firstFrame(static_cast<const SpriteCharacter&>(character)))) children = &*still;
+            if (object && !stillPicture && object->clip && object->clip->drawingIfAny())
+                addGeometry(drawingGeometry(*object->clip->drawingIfAny()));
             if (!children) break;
             for (const auto& [depth, child] : *children) {
                 if (!child || !child->character || child->clipDepth > 0) continue;

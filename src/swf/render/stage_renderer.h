@@ -54,6 +54,13 @@ public:
     void drawList(QPainter& painter, const DisplayList& list, const QTransform& toDevice, const ColorTransform& cx,
                   double stageScale);
 
+    // The same three for a clip (normally the movie's root) rather than a bare list: what its
+    // scripts drew with the drawing API shows beneath its display list.
+    void render(QPainter& painter, const Clip& root, const Rect& stage, QSize viewport, const QColor& background);
+    QImage renderImage(const Clip& root, const Rect& stage, QSize viewport, const QColor& background);
+    void drawClip(QPainter& painter, const Clip& clip, const QTransform& toDevice, const ColorTransform& cx,
+                  double stageScale);
+
     RenderResources& resources() { return resources_; }
 
     // Whether the frame drawn last holds blend modes that work on the pixels below them (subtract,
@@ -85,6 +92,8 @@ private:
     static constexpr int kMaxStillObjects = 4096;
 
     void drawListAt(QPainter& painter, const DisplayList& list, const Context& ctx);
+    // What a clip's scripts drew, through ctx.
+    void drawDrawing(QPainter& painter, const ClipDrawing& drawing, const Context& ctx);
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& parent);
     void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
                        const Context& ctx);
@@ -130,6 +139,7 @@ private:
     QSize deviceSize_;
     int stillObjects_ = 0;  // built for still pictures in the frame being drawn
     bool readsBelow_ = false;  // see lastFrameReadsBelow()
+    const ClipDrawing* topDrawing_ = nullptr;  // drawn beneath the list drawList draws, if set
 };
 
 }  // namespace velmora::swf

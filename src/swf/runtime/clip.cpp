@@ -1,5 +1,6 @@
 #include "swf/runtime/clip.h"
 
+#include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
 
@@ -18,6 +19,13 @@ Clip::Clip(MovieInstance& movie, const Timeline& timeline, Clip* parent, Display
 Clip::~Clip() {
     // The children's own clips release theirs as the list is destroyed after this body.
     movie_.releaseDisplayObjects(displayList_.size());
+}
+
+ClipDrawing& Clip::drawing() {
+    if (!drawing_)
+        drawing_ = std::make_unique<ClipDrawing>(movie_.limits().maxDrawingCommands, &movie_.drawingCommandTotal(),
+                                                 movie_.limits().maxDrawingCommandsPerMovie);
+    return *drawing_;
 }
 
 const std::string& Clip::name() const {

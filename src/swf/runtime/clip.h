@@ -14,6 +14,7 @@
 namespace velmora::swf {
 
 class MovieInstance;
+class ClipDrawing;
 namespace script {
 class ClipObject;
 }
@@ -102,6 +103,11 @@ public:
     // The tick in which the clip was made; it first moves on the tick after.
     uint64_t bornTick() const { return bornTick_; }
 
+    // What scripts drew on the clip with the drawing API, shown beneath its children; nullptr
+    // until a script first draws. drawing() makes it then.
+    const ClipDrawing* drawingIfAny() const { return drawing_.get(); }
+    ClipDrawing& drawing();
+
 private:
     void enterFrame(size_t frame, bool rebuildFromStart);
     void streamPlayIfAudible();
@@ -119,6 +125,7 @@ private:
     size_t currentFrame_ = 0;
     bool playing_ = true;
     script::ClipObject* scriptObject_ = nullptr;
+    std::unique_ptr<ClipDrawing> drawing_;
 };
 
 }  // namespace velmora::swf

@@ -9,6 +9,7 @@
 #include "swf/format/text.h"
 #include "swf/format/video.h"
 #include "swf/runtime/clip.h"
+#include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace velmora::swf {
@@ -97,6 +98,8 @@ std::optional<Rect> characterBounds(const DisplayObject& object, const Movie& mo
 
 std::optional<Rect> contentBounds(const Clip& clip) {
     std::optional<Rect> box;
+    // What scripts drew counts as content, for the clip's size and its hit area alike.
+    if (const ClipDrawing* drawing = clip.drawingIfAny()) box = drawing->bounds();
     for (const auto& [depth, object] : clip.displayList()) {
         if (auto b = objectBounds(*object, clip.movie().movie())) box = unite(box, *b);
     }

@@ -24,6 +24,7 @@ namespace script {
 class Vm;
 class FileLoads;
 }
+class PictureServices;
 
 // Where a dragged clip may go: its registration point stays inside, in the parent's pixels.
 struct DragBox {
@@ -73,6 +74,9 @@ public:
         std::function<void(const std::string&)> traceSink;
         // The reference player's own debug lines ("Warning: ..."); unset: dropped.
         std::function<void(const std::string&)> warningSink;
+        // Decoding and drawing for scripts' pictures (BitmapData); may be null. Must outlive the
+        // instance.
+        PictureServices* pictures = nullptr;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
@@ -91,6 +95,7 @@ public:
     bool loop() const { return options_.loop; }
     void setLoop(bool loop) { options_.loop = loop; }
     SoundEvents* sound() const { return options_.sound; }
+    PictureServices* pictures() const { return options_.pictures; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
     // Whether scripts run at all: not for ActionScript 3 movies.
     bool runsScripts() const { return !movie_->hasAbc; }
@@ -209,6 +214,10 @@ public:
     bool reserveDisplayObject();
     void releaseDisplayObjects(size_t count);
 
+    // Drawing-API commands every clip's drawing holds together, kept by the drawings (see
+    // RuntimeLimits::maxDrawingCommandsPerMovie).
+    size_t& drawingCommandTotal() { return drawingCommands_; }
+
     // Bumped whenever something on stage may have changed; a view repaints when it moves.
     uint64_t changeCount() const { return changes_; }
     void noteChange() { ++changes_; }
@@ -237,6 +246,7 @@ private:
     uint64_t ticks_ = 0;
     uint64_t changes_ = 0;
     size_t displayObjects_ = 0;
+    size_t drawingCommands_ = 0;
     std::deque<QueuedScript> initScripts_;
     std::deque<QueuedScript> frameScripts_;
     std::set<uint16_t> initActionsRun_;

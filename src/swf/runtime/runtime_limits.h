@@ -38,6 +38,11 @@ struct RuntimeLimits {
     size_t maxScriptHeapBytes = size_t{256} << 20;
     // Frames a clock step may run to catch up after a stall; the rest of the backlog is dropped.
     int maxCatchUpFrames = 5;
+    // Drawing-API commands (moves, lines, curves, style changes) one clip keeps until its
+    // drawing is cleared; later ones are refused.
+    size_t maxDrawingCommands = 250'000;
+    // The same for all clips of the movie together.
+    size_t maxDrawingCommandsPerMovie = 2'000'000;
     // Messages (script errors, trace output, refused requests) kept for the probe and the log.
     size_t maxMessages = 1'000;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "swf/runtime/script/builtins/bitmap_data_object.h"
 #include "swf/runtime/script/builtins/library_classes.h"
 
 namespace velmora::swf::script {
@@ -21,6 +22,8 @@ void installLibrary(Vm& vm) {
     installSystem(vm);
     installLocalServices(vm);
     installHostObjects(vm);
+    installDrawing(vm);
+    installBitmapData(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {
