@@ -15,6 +15,7 @@ void installLibrary(Vm& vm) {
     installDate(vm);
     installError(vm);
     installGlobalFunctions(vm);
+    installMouse(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

@@ -17,6 +17,7 @@ void installArray(Vm& vm);
 void installDate(Vm& vm);
 void installError(Vm& vm);
 void installGlobalFunctions(Vm& vm);
+void installMouse(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
