@@ -107,6 +107,25 @@ TEST(ClipEventOrder, GotosAndScriptsThatRemoveClipsRunTheirUnloadHandlers) {
     EXPECT_EQ(traces(*movie), (std::vector<std::string>{"unload mc", "removed", "unload copy"}));
 }
 
+TEST(ClipEventOrder, AnUnloadHandlerMayMoveTheTimelineThatRemovedItsClip) {
+    SwfWriter swf;
+    swf.defineSprite(10, framesOnly(1));
+    // on unload: _root.gotoAndStop(1), which places a new mc while the old one says goodbye.
+    A unload;
+    unload.push({"_root"}).op(Action::GetVariable).push({"going"}).op(Action::Trace);
+    unload.push({PushInt{1}, PushInt{1}, "_root"}).op(Action::GetVariable).push({"gotoAndStop"}).op(Action::CallMethod).op(Action::Pop);
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "mc",
+                      .clipActions = {{.events = swf::kClipEventUnload, .actions = unload.doActionBody()}}});
+    swf.showFrame();
+    swf.removeObject2(1).showFrame();
+    auto movie = play(swf);
+    movie->tick();
+    movie->tick();
+    ASSERT_NE(movie->root().childAt(1), nullptr);
+    EXPECT_EQ(movie->root().currentFrame(), 0u);
+    EXPECT_EQ(traces(*movie), std::vector<std::string>{"going"});
+}
+
 TEST(ClipEventOrder, MouseFunctionsReachEveryClipAndKeysOnlyTheFocusedOne) {
     SwfWriter swf;
     swf.defineSprite(10, framesOnly(1));
