@@ -9,6 +9,7 @@
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/mouse_object.h"
+#include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/vm.h"
 
@@ -74,16 +75,36 @@ constexpr uint32_t kClipButtonEvents = kClipEventPress | kClipEventRelease | kCl
                                        kClipEventRollOver | kClipEventRollOut | kClipEventDragOver |
                                        kClipEventDragOut;
 
-constexpr const char* kButtonFunctions[] = {"onPress",   "onRelease",  "onReleaseOutside", "onRollOver",
-                                            "onRollOut", "onDragOver", "onDragOut"};
+// The transitions, the clip events and the handler functions that hear of them.
+struct ButtonEvent {
+    uint16_t condition;
+    uint32_t clipEvent;
+    const char* handler;
+};
+constexpr ButtonEvent kButtonEvents[] = {
+    {kIdleToOverUp, kClipEventRollOver, "onRollOver"},
+    {kOverUpToIdle, kClipEventRollOut, "onRollOut"},
+    {kOverUpToOverDown, kClipEventPress, "onPress"},
+    {kOverDownToOverUp, kClipEventRelease, "onRelease"},
+    {kReleasedOutside, kClipEventReleaseOutside, "onReleaseOutside"},
+    {kOverDownToOutDown, kClipEventDragOut, "onDragOut"},
+    {kOutDownToOverDown, kClipEventDragOver, "onDragOver"},
+};
 
-// A variable of the clip's script object, if a script made one (and it is set); nullopt otherwise.
-std::optional<script::Value> scriptVariable(Clip& clip, const char* name) {
-    if (!clip.scriptObject() || !clip.movie().runsScripts()) return std::nullopt;
-    script::Vm& vm = clip.movie().vm();
+// The script object of a clip, or of a button (owner holds it), if a script has reached it.
+script::Object* scriptObjectOf(Clip& owner, DisplayObject& object) {
+    if (!owner.movie().runsScripts()) return nullptr;
+    if (object.clip) return object.clip->scriptObject();
+    return owner.movie().vm().buttonObject(owner, object, false);
+}
+
+// A variable of a script object, if it is set; nullopt otherwise (no object, undefined).
+std::optional<script::Value> scriptVariable(MovieInstance& movie, script::Object* object, const char* name) {
+    if (!object) return std::nullopt;
+    script::Vm& vm = movie.vm();
     script::Value value;
     try {
-        if (!vm.lookup(script::Value::object(clip.scriptObject()), vm.key(name), value)) return std::nullopt;
+        if (!vm.lookup(script::Value::object(object), vm.key(name), value)) return std::nullopt;
     } catch (const script::ScriptException&) {
         return std::nullopt;
     } catch (const script::LimitExceeded&) {
@@ -93,19 +114,25 @@ std::optional<script::Value> scriptVariable(Clip& clip, const char* name) {
     return value;
 }
 
-// A boolean setting of a clip in the role of a button (enabled, useHandCursor): true unless a
-// script set it to something false.
-bool clipSetting(Clip& clip, const char* name) {
-    const auto value = scriptVariable(clip, name);
-    return !value || clip.movie().vm().toBoolean(*value);
+std::optional<script::Value> scriptVariable(Clip& clip, const char* name) {
+    return scriptVariable(clip.movie(), clip.scriptObject(), name);
 }
+
+// A boolean setting of a button or a clip in its role (enabled, useHandCursor): true unless a
+// script set it to something false.
+bool setting(MovieInstance& movie, script::Object* object, const char* name) {
+    const auto value = scriptVariable(movie, object, name);
+    return !value || movie.vm().toBoolean(*value);
+}
+
+bool clipSetting(Clip& clip, const char* name) { return setting(clip.movie(), clip.scriptObject(), name); }
 
 bool actsAsButton(const DisplayObject& object) {
     bool handlers = false;
     for (const ClipAction& handler : object.clipActions) handlers = handlers || (handler.events & kClipButtonEvents);
-    for (const char* name : kButtonFunctions) {
+    for (const ButtonEvent& e : kButtonEvents) {
         if (handlers) break;
-        handlers = object.clip->movie().hasHandler(*object.clip, name);
+        handlers = object.clip->movie().hasHandler(*object.clip, e.handler);
     }
     return handlers && clipSetting(*object.clip, "enabled");
 }
@@ -163,7 +190,8 @@ bool search(Clip& clip, double x, double y, double stageX, double stageY, const 
                 return true;
             }
         } else if (object.character->kind == CharacterKind::Button &&
-                   buttonHit(static_cast<const ButtonCharacter&>(*object.character), movie, lx, ly)) {
+                   buttonHit(static_cast<const ButtonCharacter&>(*object.character), movie, lx, ly) &&
+                   setting(clip.movie(), scriptObjectOf(clip, object), "enabled")) {
             owner = clip.handle();
             found = &object;
             return true;
@@ -228,30 +256,29 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
     for (const ButtonCondAction& action : button.actions) {
         if (action.conditions & conditionBit) movie_.queueScript(*owner, action.actions);
     }
+    // Then the functions a script gave the button, after its own actions.
+    script::Object* self = scriptObjectOf(*owner, *object);
+    if (!self) return;
+    movie_.runPendingActions();
+    const script::Value selfValue = script::Value::object(self);
+    script::Rooted keep(movie_.vm().heap(), selfValue);
+    for (const ButtonEvent& e : kButtonEvents) {
+        if (!(e.condition & conditionBit)) continue;
+        const auto handler = scriptVariable(movie_, self, e.handler);
+        if (handler && handler->isObject() && handler->asObject()->asFunction()) {
+            movie_.vm().callTopLevel(*handler, selfValue, {});
+        }
+    }
 }
 
 // A clip in the role of a button: its handlers for the transition, and its state frames.
 void PointerInput::clipTransition(Clip& clip, uint16_t conditionBit, ButtonState state) {
-    struct Event {
-        uint16_t condition;
-        uint32_t clipEvent;
-        const char* handler;
-    };
-    static constexpr Event kEvents[] = {
-        {kIdleToOverUp, kClipEventRollOver, "onRollOver"},
-        {kOverUpToIdle, kClipEventRollOut, "onRollOut"},
-        {kOverUpToOverDown, kClipEventPress, "onPress"},
-        {kOverDownToOverUp, kClipEventRelease, "onRelease"},
-        {kReleasedOutside, kClipEventReleaseOutside, "onReleaseOutside"},
-        {kOverDownToOutDown, kClipEventDragOut, "onDragOut"},
-        {kOutDownToOverDown, kClipEventDragOver, "onDragOver"},
-    };
     const char* label = state == ButtonState::Down ? "_down" : state == ButtonState::Over ? "_over" : "_up";
     if (const auto frame = clip.frameOfLabel(label)) {
         clip.stop();
         clip.gotoFrame(*frame);
     }
-    for (const Event& e : kEvents) {
+    for (const ButtonEvent& e : kButtonEvents) {
         if (!(e.condition & conditionBit)) continue;
         movie_.queueClipEvent(clip, e.clipEvent);
         movie_.queueHandler(clip, e.handler);
@@ -336,8 +363,9 @@ bool PointerInput::overButton() const { return liveObject(over_) != nullptr; }
 
 bool PointerInput::showsHand() const {
     DisplayObject* object = liveObject(over_);
-    if (!object || (pressed_ && outside_)) return false;
-    return !object->clip || clipSetting(*object->clip, "useHandCursor");
+    Clip* owner = over_.owner.get();
+    if (!object || !owner || (pressed_ && outside_)) return false;
+    return setting(movie_, scriptObjectOf(*owner, *object), "useHandCursor");
 }
 
 }  // namespace velmora::swf

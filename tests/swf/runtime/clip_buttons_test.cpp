@@ -127,6 +127,45 @@ TEST(ClipButtons, AButtonInsideAClipButtonTakesThePointerFirst) {
     EXPECT_EQ(traces(*movie), (std::vector<std::string>{"inner", "outer"}));
 }
 
+TEST(ButtonObjects, NamedButtonsTakeHandlersSettingsAndPosition) {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    // DefineButton2 id 20 over rectangle 1, with no actions of its own.
+    swf.rawTag(34, {20, 0, 0, 0, 0, 0x0F, 1, 0, 1, 0, 0x00, 0x00, 0x00});
+    swf.placeObject2({.depth = 1, .characterId = 20, .matrix = WriterMatrix{.translateX = 1000, .translateY = 1000}, .name = "b"});
+    // b.onRelease = function () { trace(this._name + " " + this._x + " " + (this instanceof Button)); }
+    A body;
+    body.push({"this"}).op(Action::GetVariable).push({"_name"}).op(Action::GetMember).push({" "}).op(Action::Add2);
+    body.push({"this"}).op(Action::GetVariable).push({"_x"}).op(Action::GetMember).op(Action::Add2);
+    body.push({" "}).op(Action::Add2);
+    body.push({"this"}).op(Action::GetVariable).push({"Button"}).op(Action::GetVariable).op(Action::InstanceOf);
+    body.op(Action::Add2).trace();
+    A script;
+    script.push({"b"}).op(Action::GetVariable).push({"onRelease"}).defineFunction("", {}, body).op(Action::SetMember);
+    swf.doAction(script.doActionBody()).showFrame();
+    auto movie = play(swf);
+    swf::PointerInput pointer(*movie);
+    auto click = [&](double x, double y) {
+        pointer.move(x, y);
+        pointer.press();
+        pointer.release();
+    };
+    auto run = [&](const A& code) {
+        movie->queueScript(movie->root(), std::make_shared<const std::vector<uint8_t>>(code.bytes()));
+        movie->runPendingActions();
+    };
+    click(1100, 1100);
+    EXPECT_TRUE(pointer.showsHand());
+    run(setValue("b", "useHandCursor", false));
+    EXPECT_FALSE(pointer.showsHand());
+    run(setValue("b", "_x", 100.0));
+    EXPECT_EQ(movie->root().displayList().at(1)->matrix.tx, 2000);
+    click(2100, 1100);
+    run(setValue("b", "enabled", false));
+    click(2100, 1100);
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"b 50 true", "b 100 true"}));
+}
+
 TEST(MouseObject, ListenersHearThePointerAndTheWheelAndHideShowsTheCursorState) {
     // var l = {}; l.onMouseDown = ...; l.onMouseWheel = function (d, t) { trace(d + " " + t._name); }
     A script;

@@ -16,6 +16,7 @@ void installLibrary(Vm& vm) {
     installError(vm);
     installGlobalFunctions(vm);
     installMouse(vm);
+    installButton(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

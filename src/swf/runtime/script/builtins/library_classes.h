@@ -18,6 +18,7 @@ void installDate(Vm& vm);
 void installError(Vm& vm);
 void installGlobalFunctions(Vm& vm);
 void installMouse(Vm& vm);
+void installButton(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
