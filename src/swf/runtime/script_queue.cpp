@@ -152,7 +152,7 @@ void MovieInstance::runPendingActions() {
         // Each queued script is a run of its own: one that runs away is stopped alone.
         if (script.handler.empty()) {
             vm_->runBlock(script.actions, *clip);
-        } else if (hasHandler(*clip, script.handler)) {  // no script object, no handler: none made
+        } else if (clip->scriptObject()) {  // a clip no script has reached has no handler to call
             vm_->callHandler(*clip, script.handler);
         }
         vm_->safePoint();

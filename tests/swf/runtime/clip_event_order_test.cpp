@@ -150,11 +150,16 @@ TEST(ClipEventOrder, MouseFunctionsReachEveryClipAndKeysOnlyTheFocusedOne) {
     const size_t before = traces(*movie).size();
     swf::pressKey(*movie, 'x');  // nobody has the focus: no one hears it
     movie->setFocus(movie->root().childAt(1));
-    movie->setFocus(movie->root().childAt(2));
+    // Selection.setFocus("b"); trace(Selection.getFocus());
+    A focus;
+    focus.push({"b", PushInt{1}, "Selection"}).op(Action::GetVariable).push({"setFocus"}).op(Action::CallMethod).op(Action::Pop);
+    focus.push({PushInt{0}, "Selection"}).op(Action::GetVariable).push({"getFocus"}).op(Action::CallMethod).trace();
+    movie->queueScript(movie->root(), std::make_shared<const std::vector<uint8_t>>(focus.bytes()));
+    movie->runPendingActions();
     swf::pressKey(*movie, 'x');
     const auto all = traces(*movie);
     EXPECT_EQ(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
-              (std::vector<std::string>{"focus a", "blur a", "focus b", "key b"}));
+              (std::vector<std::string>{"focus a", "blur a", "focus b", "_level0.b", "key b"}));
 }
 
 }  // namespace

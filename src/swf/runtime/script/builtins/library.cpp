@@ -17,6 +17,7 @@ void installLibrary(Vm& vm) {
     installGlobalFunctions(vm);
     installMouse(vm);
     installButton(vm);
+    installSelection(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

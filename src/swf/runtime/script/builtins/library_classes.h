@@ -19,6 +19,7 @@ void installError(Vm& vm);
 void installGlobalFunctions(Vm& vm);
 void installMouse(Vm& vm);
 void installButton(Vm& vm);
+void installSelection(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
