@@ -29,6 +29,7 @@ struct SwfPlayerWidget::State {
     std::unique_ptr<swf::BitmapDataPainter> pictures;  // the current movie's scripts draw pictures with it
     std::unique_ptr<swf::MovieInstance> instance;
     std::unique_ptr<swf::PointerInput> pointer;  // the instance's mouse; goes before it
+    int wheelAngle = 0;  // wheel turns not yet a whole line (fine-grained wheels, touch pads)
     bool backgroundSet = false;
     int32_t background = 0xFFFFFF;  // 0x00RRGGBB
     bool loop = true;

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "platform/player/player_state.h"
 #include "swf/render/stage_viewport.h"
@@ -54,6 +55,8 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
         return;
     }
     state_->paintedChange = movie->changeCount();
+    // A frame's script may have hidden or shown the pointer (Mouse.hide).
+    updateCursor();
 
     // The frame itself comes from the renderer.
     state_->renderResources.setMovie(movie->sharedMovie());
@@ -233,9 +236,33 @@ void SwfPlayerWidget::keyReleaseEvent(QKeyEvent* event) {
     QWidget::keyReleaseEvent(event);
 }
 
+void SwfPlayerWidget::wheelEvent(QWheelEvent* event) {
+    if (state_->pointer) {
+        // 120 eighths of a degree a notch, which the movie hears as three lines.
+        state_->wheelAngle += event->angleDelta().y();
+        const int lines = state_->wheelAngle / 40;
+        state_->wheelAngle -= lines * 40;
+        if (lines != 0) {
+            state_->pointer->wheel(lines);
+            afterPointer();
+        }
+    }
+    event->accept();
+}
+
+void SwfPlayerWidget::updateCursor() {
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (state_->instance && state_->instance->pointerHidden()) {
+        shape = Qt::BlankCursor;
+    } else if (state_->pointer && state_->pointer->showsHand()) {
+        // Only the movie's own buttons show the pointing hand.
+        shape = Qt::PointingHandCursor;
+    }
+    if (cursor().shape() != shape) setCursor(shape);
+}
+
 void SwfPlayerWidget::afterPointer() {
-    // Only the movie's own buttons show the pointing hand.
-    setCursor(state_->pointer && state_->pointer->overButton() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    updateCursor();
     if (state_->instance && state_->instance->changeCount() != state_->paintedChange) update();
     // A button's script may have started a timeline.
     if (state_->instance) wakeClock();

@@ -106,6 +106,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // The wheel reaches the movie's Mouse listeners (three lines a notch), and goes no further.
+    void wheelEvent(QWheelEvent* event) override;
     // Keys go to the movie while the player has the focus; those it has no use for go on to the
     // window (so that Enter still reaches the window's default button).
     void keyPressEvent(QKeyEvent* event) override;
@@ -126,6 +128,8 @@ private:
     QTransform viewTransform() const;
     // After pointer input: the cursor over buttons, and a repaint if the movie changed.
     void afterPointer();
+    // The cursor the movie asks for: none while it hides the pointer, the hand over its buttons.
+    void updateCursor();
     // The target's clip, or a Failure naming what is missing.
     swf::Clip& clipFor(const std::string& target) const;
 

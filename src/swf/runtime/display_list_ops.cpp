@@ -89,8 +89,12 @@ void assign(DisplayObject& object, const Placement& p) {
 void removeObject(Clip& clip, DisplayList::iterator it) {
     if (it->second->clip) silenceStreams(*it->second->clip);
     silenceButtonStreams(*it->second);
-    clip.displayList().erase(it);  // the child clip's destructor releases its own objects
+    std::unique_ptr<DisplayObject> leaving = std::move(it->second);
+    clip.displayList().erase(it);
     clip.movie().releaseDisplayObjects(1);
+    // Destroyed here or, when it has unload handlers, once they have run; the child clip's
+    // destructor releases its own objects.
+    clip.movie().objectLeftStage(std::move(leaving));
 }
 
 void build(Clip& clip, uint16_t depth, Placement&& p) {
@@ -122,6 +126,7 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
     movie.queueInitActions(sprite.id);
     placed.clip->enterFirstFrame();
     movie.queueClipEvent(*placed.clip, kClipEventLoad);
+    movie.queueLoadHandler(*placed.clip);
 }
 
 }  // namespace

@@ -61,6 +61,10 @@ bool MovieInstance::needsTicks() {
 
 void MovieInstance::tick() {
     ++ticks_;
+    // Enter-frame handlers run before the scripts of the frames this tick enters, as the language
+    // reference describes both onClipEvent(enterFrame) and onEnterFrame: so they are all queued
+    // before any clip steps.
+    queueEnterFrame(*root_);
     tickClip(*root_);
     runPendingActions();
     // Timers fire between frames, on the movie's own clock.
@@ -75,15 +79,10 @@ void MovieInstance::tick() {
     }
 }
 
-// Depth first, the clip before its children, children in ascending depth: the order in which
-// frames are entered and therefore the order in which their scripts run. A clip placed during this
-// tick has just shown its first frame and moves on the next tick.
-void MovieInstance::tickClip(Clip& clip) {
-    if (clip.bornTick() != ticks_) {
-        clip.stepByClock();
-        queueClipEvent(clip, kClipEventEnterFrame);
-        queueHandler(clip, "onEnterFrame");
-    }
+namespace {
+
+// The clips a tick steps inside clip: its sprites and those its buttons show, in ascending depth.
+std::vector<ClipHandle> steppedChildren(Clip& clip) {
     std::vector<ClipHandle> children;
     for (auto& [depth, object] : clip.displayList()) {
         if (object->clip) children.push_back(object->clip->handle());
@@ -94,7 +93,28 @@ void MovieInstance::tickClip(Clip& clip) {
             }
         }
     }
-    for (const ClipHandle& child : children) {
+    return children;
+}
+
+}  // namespace
+
+// In the order frames run (below); each clip's onClipEvent handler, then its function.
+void MovieInstance::queueEnterFrame(Clip& clip) {
+    if (clip.bornTick() != ticks_) {
+        queueClipEvent(clip, kClipEventEnterFrame);
+        queueHandler(clip, "onEnterFrame");
+    }
+    for (const ClipHandle& child : steppedChildren(clip)) {
+        if (Clip* c = child.get()) queueEnterFrame(*c);
+    }
+}
+
+// Depth first, the clip before its children, children in ascending depth: the order in which
+// frames are entered and therefore the order in which their scripts run. A clip placed during this
+// tick has just shown its first frame and moves on the next tick.
+void MovieInstance::tickClip(Clip& clip) {
+    if (clip.bornTick() != ticks_) clip.stepByClock();
+    for (const ClipHandle& child : steppedChildren(clip)) {
         if (Clip* c = child.get()) tickClip(*c);
     }
 }

@@ -43,8 +43,12 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
 
 MovieInstance::~MovieInstance() {
     // Queued handles would only expire; drop them first so nothing refers to a dying clip.
+    unloadScripts_.clear();
     initScripts_.clear();
     frameScripts_.clear();
+    departedClips_.clear();
+    departed_.clear();
+    focus_ = {};
     vm_->clearTimers();
     root_.reset();
 }

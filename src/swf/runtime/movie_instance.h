@@ -45,9 +45,16 @@ struct DragBox {
 // the sprite. Scripts queued by a running script (a goto) run after those already waiting.
 //
 // Clip event handlers (onClipEvent) are queued with the scripts: load after the first-frame
-// scripts of the clip and of the clips inside it, enterFrame after the clip has stepped on each
-// tick (then the clip's onEnterFrame function, if a script gave it one). Unload handlers are not
-// run: the clip they would address is already gone.
+// scripts of the clip and of the clips inside it; enterFrame on each tick before the scripts of the
+// frames the tick enters, as the language reference has it (each clip's handler, then its
+// onEnterFrame function, clips in the order frames run); a clip's onLoad function
+// runs right after its load handler. A clip that leaves the stage (a frame removes it, a goto
+// rebuilds past it, a script removes it) runs its unload handlers, then its onUnload function,
+// before anything else still waiting, the clips inside it after it: the departing clip is kept
+// whole until the scripts have run, so `this`, its variables and its _parent still answer.
+// Input events reach clips in the same order: each clip's onClipEvent handler, then its function
+// (onMouseDown, ...); key events reach the functions of the focused clip only. The listeners of
+// the Mouse object hear of an event after the clips.
 //
 // Movies whose scripts are ActionScript 3 (DoABC) play their timelines; no script runs. A script
 // that runs away (past the movie's script time-out, or another limit of the engine) is stopped
@@ -138,6 +145,9 @@ public:
     // Queues the function a script stored in clip's variable `name` (onEnterFrame, onRelease, ...),
     // if there is one, to run with clip as `this`. Returns whether there was.
     bool queueHandler(Clip& clip, const std::string& name);
+    // Queues clip's onLoad function, looked up when its turn comes: a script that runs before it
+    // (the parent's frame script, a class's constructor) may still set it.
+    void queueLoadHandler(Clip& clip);
     // Whether clip's variable `name` holds a function.
     bool hasHandler(Clip& clip, const std::string& name);
     // A timeline variable of clip as text (as a text field bound to it shows it), or nullopt when
@@ -156,6 +166,23 @@ public:
     // size (see script::resizeStage).
     StageSettings& stageSettings() { return stageSettings_; }
     const StageSettings& stageSettings() const { return stageSettings_; }
+    // Takes over an object a display list let go of. A sprite with unload handlers (in it or in
+    // the clips inside it) stays alive, off stage, until they have run; anything else is
+    // destroyed at once. Used by the display-list operations.
+    void objectLeftStage(std::unique_ptr<DisplayObject> object);
+    // Whether clip, or a clip holding it, has left the stage and waits for its unload handlers.
+    bool hasLeftStage(const Clip& clip) const;
+    // Data arrived for clip (a load of variables finished): its data handler and onData function.
+    void dataArrived(Clip& clip);
+
+    // The clip that has the keyboard focus (its onKeyDown and onKeyUp functions hear the keys), or
+    // nullptr. setFocus runs the old one's onKillFocus(new) and the new one's onSetFocus(old).
+    Clip* focus() const;
+    void setFocus(Clip* clip);
+
+    // Mouse.hide / Mouse.show: whether the movie's view hides the pointer over the movie.
+    bool pointerHidden() const { return pointerHidden_; }
+    void setPointerHidden(bool hidden);
 
     // Render quality, toggled by the ToggleQuality action and the context menu.
     bool highQuality() const { return highQuality_; }
@@ -231,6 +258,7 @@ private:
     void followPointer();
     bool clipNeedsTicks(Clip& clip);
     void tickClip(Clip& clip);
+    void queueEnterFrame(Clip& clip);
     void queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions);
 
     std::shared_ptr<const Movie> movie_;
@@ -250,6 +278,13 @@ private:
     std::deque<QueuedScript> initScripts_;
     std::deque<QueuedScript> frameScripts_;
     std::set<uint16_t> initActionsRun_;
+    std::deque<QueuedScript> unloadScripts_;
+    // Sprites off stage until their unload handlers have run, and the clips among them.
+    std::vector<std::unique_ptr<DisplayObject>> departed_;
+    std::set<const Clip*> departedClips_;
+    ClipHandle focus_;
+    bool pointerHidden_ = false;
+    void queueUnload(Clip& clip);
     void log(std::string line);
 
     Diagnostics diagnostics_{DiagnosticRoom::Script};

@@ -8,6 +8,10 @@
 #include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/builtins/mouse_object.h"
+#include "swf/runtime/script/button_object.h"
+#include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
 
@@ -18,7 +22,13 @@ constexpr uint16_t kIdleToOverUp = 1u << 0;
 constexpr uint16_t kOverUpToIdle = 1u << 1;
 constexpr uint16_t kOverUpToOverDown = 1u << 2;
 constexpr uint16_t kOverDownToOverUp = 1u << 3;
+constexpr uint16_t kOverDownToOutDown = 1u << 4;
+constexpr uint16_t kOutDownToOverDown = 1u << 5;
+constexpr uint16_t kOutDownToIdle = 1u << 6;
 constexpr uint16_t kOverDownToIdle = 1u << 8;
+// A release away from the pressed button: after a drag out for most buttons, straight from the
+// pressed state for those that track as menu items. Either tells the button of it.
+constexpr uint16_t kReleasedOutside = kOutDownToIdle | kOverDownToIdle;
 
 // Indexes of ButtonCharacter::sounds.
 constexpr int kSoundOverUpToIdle = 0;
@@ -61,26 +71,111 @@ bool buttonHit(const ButtonCharacter& button, const Movie& movie, double x, doub
     return false;
 }
 
-constexpr uint32_t kClipButtonEvents =
-    kClipEventPress | kClipEventRelease | kClipEventReleaseOutside | kClipEventRollOver | kClipEventRollOut;
+constexpr uint32_t kClipButtonEvents = kClipEventPress | kClipEventRelease | kClipEventReleaseOutside |
+                                       kClipEventRollOver | kClipEventRollOut | kClipEventDragOver |
+                                       kClipEventDragOut;
+
+// The transitions, the clip events and the handler functions that hear of them.
+struct ButtonEvent {
+    uint16_t condition;
+    uint32_t clipEvent;
+    const char* handler;
+};
+constexpr ButtonEvent kButtonEvents[] = {
+    {kIdleToOverUp, kClipEventRollOver, "onRollOver"},
+    {kOverUpToIdle, kClipEventRollOut, "onRollOut"},
+    {kOverUpToOverDown, kClipEventPress, "onPress"},
+    {kOverDownToOverUp, kClipEventRelease, "onRelease"},
+    {kReleasedOutside, kClipEventReleaseOutside, "onReleaseOutside"},
+    {kOverDownToOutDown, kClipEventDragOut, "onDragOut"},
+    {kOutDownToOverDown, kClipEventDragOver, "onDragOver"},
+};
+
+// The script object of a clip, or of a button (owner holds it), if a script has reached it.
+script::Object* scriptObjectOf(Clip& owner, DisplayObject& object) {
+    if (!owner.movie().runsScripts()) return nullptr;
+    if (object.clip) return object.clip->scriptObject();
+    return owner.movie().vm().buttonObject(owner, object, false);
+}
+
+// A variable of a script object, if it is set; nullopt otherwise (no object, undefined).
+std::optional<script::Value> scriptVariable(MovieInstance& movie, script::Object* object, const char* name) {
+    if (!object) return std::nullopt;
+    script::Vm& vm = movie.vm();
+    script::Value value;
+    try {
+        if (!vm.lookup(script::Value::object(object), vm.key(name), value)) return std::nullopt;
+    } catch (const script::ScriptException&) {
+        return std::nullopt;
+    } catch (const script::LimitExceeded&) {
+        return std::nullopt;
+    }
+    if (value.isUndefined()) return std::nullopt;
+    return value;
+}
+
+std::optional<script::Value> scriptVariable(Clip& clip, const char* name) {
+    return scriptVariable(clip.movie(), clip.scriptObject(), name);
+}
+
+// A boolean setting of a button or a clip in its role (enabled, useHandCursor): true unless a
+// script set it to something false.
+bool setting(MovieInstance& movie, script::Object* object, const char* name) {
+    const auto value = scriptVariable(movie, object, name);
+    return !value || movie.vm().toBoolean(*value);
+}
+
+bool clipSetting(Clip& clip, const char* name) { return setting(clip.movie(), clip.scriptObject(), name); }
 
 bool actsAsButton(const DisplayObject& object) {
-    for (const ClipAction& handler : object.clipActions) {
-        if (handler.events & kClipButtonEvents) return true;
+    bool handlers = false;
+    for (const ClipAction& handler : object.clipActions) handlers = handlers || (handler.events & kClipButtonEvents);
+    for (const ButtonEvent& e : kButtonEvents) {
+        if (handlers) break;
+        handlers = object.clip->movie().hasHandler(*object.clip, e.handler);
     }
-    for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut"}) {
-        if (object.clip->movie().hasHandler(*object.clip, name)) return true;
+    return handlers && clipSetting(*object.clip, "enabled");
+}
+
+bool inside(const Rect& box, double x, double y) { return x >= box.xMin && x <= box.xMax && y >= box.yMin && y <= box.yMax; }
+
+// Whether one of the clip's shapes (texts, buttons, the content of its sprites) lies under the
+// point, in the clip's coordinates. Masks are left out: they draw nothing themselves.
+bool shapeHit(const Clip& clip, double x, double y) {
+    for (const auto& [depth, object] : clip.displayList()) {
+        if (!object->visible || !object->character || object->clipDepth != 0) continue;
+        if (object->clip) {
+            double lx = x, ly = y;
+            if (undo(object->matrix, lx, ly) && shapeHit(*object->clip, lx, ly)) return true;
+        } else if (const auto box = objectBounds(*object, clip.movie().movie()); box && inside(*box, x, y)) {
+            return true;
+        }
     }
     return false;
 }
 
-bool contentHit(const Clip& clip, double x, double y) {
-    const auto box = contentBounds(clip);
-    return box && x >= box->xMin && x <= box->xMax && y >= box->yMin && y <= box->yMax;
+// The stage point in clip's own coordinates.
+bool stageToClip(const Clip& clip, double& x, double& y) {
+    Matrix m;
+    for (const Clip* c = &clip; c && c->displayObject(); c = c->parent()) m = c->displayObject()->matrix * m;
+    return undo(m, x, y);
 }
 
-// Topmost first: higher depths, and inside a sprite its own content above what lies below it.
-bool search(Clip& clip, double x, double y, const Movie& movie, ClipHandle& owner, DisplayObject*& found) {
+// Where a clip in the role of a button takes the pointer: its hitArea clip's shapes if a script
+// gave it one, else its own.
+bool clipButtonHit(Clip& clip, double localX, double localY, double stageX, double stageY) {
+    if (const auto area = scriptVariable(clip, "hitArea"); area && area->isObject()) {
+        auto* object = dynamic_cast<script::ClipObject*>(area->asObject());
+        Clip* target = object ? object->clip(clip.movie().vm()) : nullptr;
+        if (target && target != &clip) return stageToClip(*target, stageX, stageY) && shapeHit(*target, stageX, stageY);
+    }
+    return shapeHit(clip, localX, localY);
+}
+
+// Topmost first: higher depths, and inside a sprite its own content above what lies below it. A
+// button inside a clip that is itself a button takes the pointer first.
+bool search(Clip& clip, double x, double y, double stageX, double stageY, const Movie& movie, ClipHandle& owner,
+            DisplayObject*& found) {
     auto& list = clip.displayList();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         DisplayObject& object = *it->second;
@@ -88,17 +183,15 @@ bool search(Clip& clip, double x, double y, const Movie& movie, ClipHandle& owne
         double lx = x, ly = y;
         if (!undo(object.matrix, lx, ly)) continue;
         if (object.clip) {
-            if (actsAsButton(object)) {
-                if (contentHit(*object.clip, lx, ly)) {
-                    owner = clip.handle();
-                    found = &object;
-                    return true;
-                }
-                continue;
+            if (search(*object.clip, lx, ly, stageX, stageY, movie, owner, found)) return true;
+            if (actsAsButton(object) && clipButtonHit(*object.clip, lx, ly, stageX, stageY)) {
+                owner = clip.handle();
+                found = &object;
+                return true;
             }
-            if (search(*object.clip, lx, ly, movie, owner, found)) return true;
         } else if (object.character->kind == CharacterKind::Button &&
-                   buttonHit(static_cast<const ButtonCharacter&>(*object.character), movie, lx, ly)) {
+                   buttonHit(static_cast<const ButtonCharacter&>(*object.character), movie, lx, ly) &&
+                   setting(clip.movie(), scriptObjectOf(clip, object), "enabled")) {
             owner = clip.handle();
             found = &object;
             return true;
@@ -107,11 +200,28 @@ bool search(Clip& clip, double x, double y, const Movie& movie, ClipHandle& owne
     return false;
 }
 
+// The innermost clip whose shapes lie under the point, topmost first; nullptr when none does.
+Clip* clipAt(Clip& clip, double x, double y) {
+    auto& list = clip.displayList();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        DisplayObject& object = *it->second;
+        if (!object.visible || !object.character || object.clipDepth != 0) continue;
+        double lx = x, ly = y;
+        if (!undo(object.matrix, lx, ly)) continue;
+        if (object.clip) {
+            if (Clip* inner = clipAt(*object.clip, lx, ly)) return inner;
+        } else if (const auto box = objectBounds(object, clip.movie().movie()); box && inside(*box, x, y)) {
+            return &clip;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 PointerInput::Hit PointerInput::findButton(double x, double y) const {
     Hit hit;
-    search(movie_.root(), x, y, movie_.movie(), hit.owner, hit.object);
+    search(movie_.root(), x, y, x, y, movie_.movie(), hit.owner, hit.object);
     return hit;
 }
 
@@ -136,7 +246,7 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
         return;
     }
     const auto& button = static_cast<const ButtonCharacter&>(*object->character);
-    if (SoundEvents* sound = movie_.sound(); sound && button.sounds[soundIndex]) {
+    if (SoundEvents* sound = movie_.sound(); sound && soundIndex >= 0 && button.sounds[soundIndex]) {
         StartSound tag;
         tag.soundId = button.sounds[soundIndex]->soundId;
         tag.info = button.sounds[soundIndex]->info;
@@ -146,29 +256,30 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
     for (const ButtonCondAction& action : button.actions) {
         if (action.conditions & conditionBit) movie_.queueScript(*owner, action.actions);
     }
+    // Then the functions a script gave the button, after its own actions.
+    script::Object* self = scriptObjectOf(*owner, *object);
+    if (!self) return;
+    movie_.runPendingActions();
+    const script::Value selfValue = script::Value::object(self);
+    script::Rooted keep(movie_.vm().heap(), selfValue);
+    for (const ButtonEvent& e : kButtonEvents) {
+        if (!(e.condition & conditionBit)) continue;
+        const auto handler = scriptVariable(movie_, self, e.handler);
+        if (handler && handler->isObject() && handler->asObject()->asFunction()) {
+            movie_.vm().callTopLevel(*handler, selfValue, {});
+        }
+    }
 }
 
 // A clip in the role of a button: its handlers for the transition, and its state frames.
 void PointerInput::clipTransition(Clip& clip, uint16_t conditionBit, ButtonState state) {
-    struct Event {
-        uint16_t condition;
-        uint32_t clipEvent;
-        const char* handler;
-    };
-    static constexpr Event kEvents[] = {
-        {kIdleToOverUp, kClipEventRollOver, "onRollOver"},
-        {kOverUpToIdle, kClipEventRollOut, "onRollOut"},
-        {kOverUpToOverDown, kClipEventPress, "onPress"},
-        {kOverDownToOverUp, kClipEventRelease, "onRelease"},
-        {kOverDownToIdle, kClipEventReleaseOutside, "onReleaseOutside"},
-    };
     const char* label = state == ButtonState::Down ? "_down" : state == ButtonState::Over ? "_over" : "_up";
     if (const auto frame = clip.frameOfLabel(label)) {
         clip.stop();
         clip.gotoFrame(*frame);
     }
-    for (const Event& e : kEvents) {
-        if (e.condition != conditionBit) continue;
+    for (const ButtonEvent& e : kButtonEvents) {
+        if (!(e.condition & conditionBit)) continue;
         movie_.queueClipEvent(clip, e.clipEvent);
         movie_.queueHandler(clip, e.handler);
     }
@@ -184,16 +295,28 @@ void PointerInput::move(double x, double y) {
         transition(over_, kOverUpToIdle, kSoundOverUpToIdle, ButtonState::Up);
         over_ = now;
         transition(over_, kIdleToOverUp, kSoundIdleToOverUp, ButtonState::Over);
+    } else if (pressed_ && liveObject(over_) && same == outside_) {
+        // The pressed button keeps the pointer while it is held: leaving it and coming back are
+        // drags out and over, and it shows itself pressed only while the pointer is on it.
+        outside_ = !same;
+        if (outside_) {
+            transition(over_, kOverDownToOutDown, -1, ButtonState::Up);
+        } else {
+            transition(over_, kOutDownToOverDown, -1, ButtonState::Down);
+        }
     }
     movie_.runPendingActions();
     movie_.dispatchInputEvent(kClipEventMouseMove);
+    notifyListeners("onMouseMove");
 }
 
 void PointerInput::press() {
     pressed_ = true;
+    outside_ = false;
     transition(over_, kOverUpToOverDown, kSoundOverUpToOverDown, ButtonState::Down);
     movie_.runPendingActions();
     movie_.dispatchInputEvent(kClipEventMouseDown);
+    notifyListeners("onMouseDown");
 }
 
 void PointerInput::release() {
@@ -203,12 +326,29 @@ void PointerInput::release() {
     if (liveObject(over_) && now.object == over_.object) {
         transition(over_, kOverDownToOverUp, kSoundOverDownToOverUp, ButtonState::Over);
     } else {
-        transition(over_, kOverDownToIdle, kSoundOverUpToIdle, ButtonState::Up);
+        transition(over_, kReleasedOutside, kSoundOverUpToIdle, ButtonState::Up);
         over_ = now;
         transition(over_, kIdleToOverUp, kSoundIdleToOverUp, ButtonState::Over);
     }
+    outside_ = false;
     movie_.runPendingActions();
     movie_.dispatchInputEvent(kClipEventMouseUp);
+    notifyListeners("onMouseUp");
+}
+
+void PointerInput::wheel(int delta) {
+    if (delta == 0 || !movie_.runsScripts()) return;
+    script::Vm& vm = movie_.vm();
+    Clip* target = clipAt(movie_.root(), x_, y_);
+    const script::Value args[] = {script::Value::number(delta),
+                                  target ? script::Value::object(vm.clipObject(*target)) : script::Value()};
+    notifyListeners("onMouseWheel", args);
+}
+
+void PointerInput::notifyListeners(const char* event, std::span<const script::Value> args) {
+    if (!movie_.runsScripts()) return;
+    script::notifyMouseListeners(movie_.vm(), event, args);
+    movie_.runPendingActions();
 }
 
 void PointerInput::leave() {
@@ -220,5 +360,12 @@ void PointerInput::leave() {
 }
 
 bool PointerInput::overButton() const { return liveObject(over_) != nullptr; }
+
+bool PointerInput::showsHand() const {
+    DisplayObject* object = liveObject(over_);
+    Clip* owner = over_.owner.get();
+    if (!object || !owner || (pressed_ && outside_)) return false;
+    return setting(movie_, scriptObjectOf(*owner, *object), "useHandCursor");
+}
 
 }  // namespace velmora::swf

@@ -11,7 +11,7 @@ namespace velmora::swf {
 
 void MovieInstance::queue(std::deque<QueuedScript>& into, Clip& target, const ActionBytes& actions) {
     if (!actions || actions->empty() || !runsScripts()) return;
-    if (initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) {
+    if (unloadScripts_.size() + initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) {
         report(DiagnosticRoom::Script, "too many frame scripts waiting: a script was dropped");
         return;
     }
@@ -55,6 +55,11 @@ bool MovieInstance::queueHandler(Clip& clip, const std::string& name) {
     return true;
 }
 
+void MovieInstance::queueLoadHandler(Clip& clip) {
+    if (!runsScripts() || initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return;
+    frameScripts_.push_back({clip.handle(), nullptr, "onLoad"});
+}
+
 std::optional<std::string> MovieInstance::variableText(Clip& clip, const std::string& name) {
     script::Vm& vm = *vm_;
     script::ClipObject* object = vm.clipObject(clip);
@@ -71,27 +76,52 @@ void MovieInstance::setVariableText(Clip& clip, const std::string& name, const s
 
 namespace {
 
-void collectHandlers(Clip& clip, uint32_t event, std::vector<ClipHandle>& out) {
-    if (const DisplayObject* self = clip.displayObject()) {
-        for (const ClipAction& handler : self->clipActions) {
-            if (handler.events & event) {
-                out.push_back(clip.handle());
-                break;
-            }
-        }
+constexpr struct {
+    uint32_t event;
+    const char* function;
+} kInputFunctions[] = {
+    {kClipEventMouseMove, "onMouseMove"},
+    {kClipEventMouseDown, "onMouseDown"},
+    {kClipEventMouseUp, "onMouseUp"},
+    {kClipEventKeyDown, "onKeyDown"},
+    {kClipEventKeyUp, "onKeyUp"},
+};
+
+const char* inputFunction(uint32_t event) {
+    for (const auto& f : kInputFunctions) {
+        if (f.event == event) return f.function;
     }
-    for (auto& [depth, object] : clip.displayList()) {
-        if (object->clip) collectHandlers(*object->clip, event, out);
-    }
+    return nullptr;
 }
 
 }  // namespace
 
 void MovieInstance::dispatchInputEvent(uint32_t event) {
+    const char* function = inputFunction(event);
+    const bool keyEvent = event == kClipEventKeyDown || event == kClipEventKeyUp;
+    // Gathered first: the handlers may change the display lists they were found in.
     std::vector<ClipHandle> clips;
-    collectHandlers(*root_, event, clips);
+    auto collect = [&](auto& self, Clip& clip) -> void {
+        bool wanted = false;
+        if (const DisplayObject* object = clip.displayObject()) {
+            for (const ClipAction& handler : object->clipActions) wanted = wanted || (handler.events & event);
+        }
+        if (!wanted && function && !keyEvent) wanted = hasHandler(clip, function);
+        if (wanted) clips.push_back(clip.handle());
+        for (auto& [depth, object] : clip.displayList()) {
+            if (object->clip) self(self, *object->clip);
+        }
+    };
+    collect(collect, *root_);
     for (const ClipHandle& handle : clips) {
-        if (Clip* clip = handle.get()) queueClipEvent(*clip, event);
+        Clip* clip = handle.get();
+        if (!clip) continue;
+        queueClipEvent(*clip, event);
+        if (function && !keyEvent) queueHandler(*clip, function);
+    }
+    // Keys go to the clip that has the focus, after every clip's onClipEvent handler.
+    if (function && keyEvent) {
+        if (Clip* focused = focus()) queueHandler(*focused, function);
     }
     runPendingActions();
 }
@@ -102,28 +132,37 @@ void MovieInstance::runPendingActions() {
     if (runningScripts_) return;
     runningScripts_ = true;
     size_t ran = 0;
-    while (!initScripts_.empty() || !frameScripts_.empty()) {
+    while (!unloadScripts_.empty() || !initScripts_.empty() || !frameScripts_.empty()) {
         if (++ran > options_.limits.maxScriptsPerDrain) {
             addMessage("scripts stopped: the frame scripts keep queueing each other and do not come to an end; "
                        "this frame's remaining scripts were dropped");
+            unloadScripts_.clear();
             initScripts_.clear();
             frameScripts_.clear();
             break;
         }
-        auto& from = !initScripts_.empty() ? initScripts_ : frameScripts_;
+        // Clips that left the stage say goodbye before the scripts of the frame that removed them.
+        const bool unload = !unloadScripts_.empty();
+        auto& from = unload ? unloadScripts_ : !initScripts_.empty() ? initScripts_ : frameScripts_;
         QueuedScript script = std::move(from.front());
         from.pop_front();
         Clip* clip = script.target.get();
         if (!clip) continue;  // removed by an earlier script's goto
+        if (!unload && hasLeftStage(*clip)) continue;  // only its unload handlers run now
         // Each queued script is a run of its own: one that runs away is stopped alone.
         if (script.handler.empty()) {
             vm_->runBlock(script.actions, *clip);
-        } else {
+        } else if (clip->scriptObject()) {  // a clip no script has reached has no handler to call
             vm_->callHandler(*clip, script.handler);
         }
         vm_->safePoint();
     }
     runningScripts_ = false;
+    // Every unload handler has run: the clips that waited for them go.
+    departedClips_.clear();
+    std::vector<std::unique_ptr<DisplayObject>> gone = std::move(departed_);
+    departed_.clear();
+    gone.clear();
     // Scripts may have changed what bound text fields show (and new fields may have appeared).
     if (runsScripts()) syncBoundTextFields(*root_);
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "platform/player/player_clock.h"
 #include "platform/player/swf_player_widget.h"
 #include "player_test_support.h"
+#include "support/avm1_assembler.h"
 #include "support/qt_application.h"
 #include "swf/runtime/movie_instance.h"
 
@@ -350,6 +352,29 @@ TEST(SwfPlayerWidget, AClickOnAButtonOfTheMovieRunsItsAction) {
     EXPECT_EQ(player.movieInstance()->messages().back(), "trace: clicked");
     sendMouse(player, QEvent::MouseMove, {300, 300});
     EXPECT_EQ(player.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(SwfPlayerWidget, TheWheelReachesTheMovieAndTheMovieMayHideThePointer) {
+    // Mouse.hide(); var l = {}; l.onMouseWheel = function (d) { trace(d); }; Mouse.addListener(l);
+    Avm1Assembler script;
+    script.push({PushInt{0}, "Mouse"}).op(Action::GetVariable).push({"hide"}).op(Action::CallMethod).op(Action::Pop);
+    script.push({"l", PushInt{0}}).op(Action::InitObject).op(Action::DefineLocal);
+    script.push({"l"}).op(Action::GetVariable).push({"onMouseWheel"});
+    script.defineFunction("", {"d"}, Avm1Assembler().push({"d"}).op(Action::GetVariable).trace()).op(Action::SetMember);
+    script.push({"l"}).op(Action::GetVariable).push({PushInt{1}, "Mouse"}).op(Action::GetVariable);
+    script.push({"addListener"}).op(Action::CallMethod).op(Action::Pop).op(Action::Stop);
+    SwfWriter swf;
+    swf.doAction(script.doActionBody()).showFrame();
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    player.resize(550, 400);
+    player.putMovie(folder.write("wheel.swf", swf));
+    sendMouse(player, QEvent::MouseMove, {55, 55});
+    EXPECT_EQ(player.cursor().shape(), Qt::BlankCursor);
+    QWheelEvent wheel(QPointF(55, 55), QPointF(player.mapToGlobal(QPoint(55, 55))), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&player, &wheel);
+    EXPECT_EQ(player.movieInstance()->messages().back(), "trace: -3");
 }
 
 QAction* entry(QMenu& menu, const QString& text) {

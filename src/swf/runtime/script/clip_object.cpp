@@ -3,6 +3,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
@@ -71,10 +72,15 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
         }
         return true;
     }
-    // Child clips by instance name; the lowest depth wins among namesakes.
+    // Child clips and buttons by instance name; the lowest depth wins among namesakes.
     for (auto& [depth, object] : c->displayList()) {
-        if (object->clip && !object->name.empty() && sameName(vm, object->name, name)) {
+        if (object->name.empty() || !sameName(vm, object->name, name)) continue;
+        if (object->clip) {
             out = Value::object(vm.clipObject(*object->clip));
+            return true;
+        }
+        if (object->character && object->character->kind == CharacterKind::Button) {
+            out = Value::object(vm.buttonObject(*c, *object));
             return true;
         }
     }

@@ -9,6 +9,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/core.h"
 #include "swf/runtime/script/builtins/library.h"
+#include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/interpreter.h"
 
@@ -249,6 +250,18 @@ ClipObject* Vm::clipObject(Clip& clip) {
     return object;
 }
 
+ButtonObject* Vm::buttonObject(Clip& owner, DisplayObject& button, bool make) {
+    for (ButtonObject* b : buttonObjects_) {
+        if (b->button() == &button) return b;
+    }
+    if (!make) return nullptr;
+    const Value ctor = getMember(Value::object(global_), key("Button"));
+    Object* proto = ctor.isObject() ? getMember(ctor, names_.prototype).objectOrNull() : nullptr;
+    auto* object = heap_.make<ButtonObject>(proto ? proto : realm_.objectPrototype, owner, button);
+    buttonObjects_.push_back(object);
+    return object;
+}
+
 void Vm::safePoint() {
     if (heap_.wantsCollection()) heap_.collect();
 }
@@ -274,6 +287,8 @@ void Vm::traceRoots(Tracer& t) {
     // only as long as a script refers to it.
     std::erase_if(clipObjects_, [](ClipObject* c) { return c->ownClip() == nullptr; });
     for (ClipObject* c : clipObjects_) t.mark(c);
+    std::erase_if(buttonObjects_, [](ButtonObject* b) { return b->isDead(); });
+    for (ButtonObject* b : buttonObjects_) t.mark(b);
     for (Frame* f : frames_) {
         for (const Value& v : f->stack) t.mark(v);
         for (const Value& v : f->registers) t.mark(v);

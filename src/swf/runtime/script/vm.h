@@ -20,10 +20,12 @@
 namespace velmora::swf {
 class Clip;
 class MovieInstance;
+struct DisplayObject;
 }  // namespace velmora::swf
 
 namespace velmora::swf::script {
 
+class ButtonObject;
 class ClipObject;
 struct Frame;
 
@@ -220,6 +222,10 @@ public:
     // The script object of a clip (made on first use, lives as long as the clip; a reference
     // outlives it and then follows its target path).
     ClipObject* clipObject(Clip& clip);
+    // The script object of a button on owner's display list (made on first use, with
+    // Button.prototype; lives while the button is on stage). With make false: nullptr while
+    // no script has reached the button.
+    ButtonObject* buttonObject(Clip& owner, DisplayObject& button, bool make = true);
     // Fires the timers due by the movie clock time `nowMs` (setInterval / setTimeout).
     void runTimers(double nowMs);
     // Drops every timer (the movie is replaced or unloaded).
@@ -292,6 +298,7 @@ private:
     Object* global_ = nullptr;
     std::set<std::string, std::less<>> reported_;
     std::vector<ClipObject*> clipObjects_;
+    std::vector<ButtonObject*> buttonObjects_;
     std::vector<std::pair<Object*, std::vector<Object*>>> interfaces_;  // prototype -> interfaces
     std::map<std::string, Value> registeredClasses_;
     int rootTracer_ = 0;

@@ -24,6 +24,9 @@ void installLibrary(Vm& vm) {
     installHostObjects(vm);
     installDrawing(vm);
     installBitmapData(vm);
+    installMouse(vm);
+    installButton(vm);
+    installSelection(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

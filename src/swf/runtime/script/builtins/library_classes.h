@@ -24,6 +24,9 @@ void installSystem(Vm& vm);
 void installLocalServices(Vm& vm);
 // Color, flash.geom, flash.filters, the clip's effect properties, Stage, ContextMenu.
 void installHostObjects(Vm& vm);
+void installMouse(Vm& vm);
+void installButton(Vm& vm);
+void installSelection(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.

@@ -1,0 +1,84 @@
+#include "swf/runtime/script/button_object.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "swf/runtime/clip.h"
+#include "swf/runtime/clip_bounds.h"
+#include "swf/runtime/clip_properties.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/vm.h"
+#include "swf/runtime/target_path.h"
+
+namespace velmora::swf::script {
+
+ButtonObject::ButtonObject(Object* proto, Clip& owner, DisplayObject& button)
+    : Object(proto, ObjectKind::Host), owner_(owner.handle()), button_(&button), depth_(button.depth) {}
+
+DisplayObject* ButtonObject::button() const {
+    Clip* owner = owner_.get();
+    if (!owner) return nullptr;
+    const auto it = owner->displayList().find(depth_);
+    return it != owner->displayList().end() && it->second.get() == button_ ? button_ : nullptr;
+}
+
+bool ButtonObject::getSpecial(Vm& vm, String* key, Value& out) {
+    DisplayObject* b = button();
+    if (!b) return false;
+    Clip& owner = *owner_.get();
+    if (key == vm.names().parent) {
+        out = Value::object(vm.clipObject(owner));
+        return true;
+    }
+    const auto index = clipPropertyIndex(key->view());
+    if (!index) return false;
+    const Matrix& m = b->matrix;
+    auto size = [&](bool width) {
+        const auto box = objectBounds(*b, owner.movie().movie());
+        return box ? (width ? box->width() : box->height()) / kTwipsPerPixel : 0.0;
+    };
+    switch (static_cast<ClipProperty>(*index)) {
+    case ClipProperty::X: out = Value::number(m.tx / kTwipsPerPixel); return true;
+    case ClipProperty::Y: out = Value::number(m.ty / kTwipsPerPixel); return true;
+    case ClipProperty::XScale: out = Value::number(std::hypot(m.a, m.b) * 100.0); return true;
+    case ClipProperty::YScale: out = Value::number(std::hypot(m.c, m.d) * 100.0); return true;
+    case ClipProperty::Rotation: out = Value::number(std::atan2(m.b, m.a) * 180.0 / std::numbers::pi); return true;
+    case ClipProperty::Alpha: out = Value::number(b->colorTransform.aMult * 100.0); return true;
+    case ClipProperty::Visible: out = Value::boolean(b->visible); return true;
+    case ClipProperty::Width: out = Value::number(size(true)); return true;
+    case ClipProperty::Height: out = Value::number(size(false)); return true;
+    case ClipProperty::Name: out = Value::string(vm.heap().string(b->name)); return true;
+    case ClipProperty::Target: {
+        const std::string parent = slashPath(owner);
+        out = Value::string(vm.heap().string((parent == "/" ? "" : parent) + "/" + b->name));
+        return true;
+    }
+    default: return false;  // the rest belong to timelines
+    }
+}
+
+bool ButtonObject::setSpecial(Vm& vm, String* key, const Value& value) {
+    DisplayObject* b = button();
+    const auto index = clipPropertyIndex(key->view());
+    if (!index) return false;
+    if (!b) return true;
+    const double v = vm.toNumber(value);
+    switch (static_cast<ClipProperty>(*index)) {
+    case ClipProperty::X:
+        if (std::isfinite(v)) b->matrix.tx = v * kTwipsPerPixel;
+        break;
+    case ClipProperty::Y:
+        if (std::isfinite(v)) b->matrix.ty = v * kTwipsPerPixel;
+        break;
+    case ClipProperty::Alpha:
+        if (std::isfinite(v)) b->colorTransform.aMult = v / 100.0;
+        break;
+    case ClipProperty::Visible: b->visible = v != 0.0; break;
+    default: return true;  // read-only here
+    }
+    if (Clip* owner = owner_.get()) owner->movie().noteChange();
+    return true;
+}
+
+}  // namespace velmora::swf::script
