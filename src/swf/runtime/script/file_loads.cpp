@@ -172,8 +172,7 @@ void FileLoads::deliverOne(const Request& request) {
             if (name.empty()) continue;
             object->put(vm_.key(name), vm_.name(name), Value::string(vm_.heap().string(value)));
         }
-        vm_.movie().queueClipEvent(*clip, kClipEventData);
-        vm_.movie().queueHandler(*clip, "onData");
+        vm_.movie().dataArrived(*clip);
         return;
     }
 
