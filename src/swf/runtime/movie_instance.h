@@ -133,6 +133,9 @@ public:
     std::optional<std::string> variableText(Clip& clip, const std::string& name);
     // Sets a timeline variable of clip to a text.
     void setVariableText(Clip& clip, const std::string& name, const std::string& text);
+    // Queues the constructor of the class a script registered for clip's symbol, to run with clip
+    // as `this` (a clip the timeline placed), before the frame scripts waiting.
+    void queueConstructor(Clip& clip);
     // Queues any block to run with clip as its target (button actions, for one).
     void queueScript(Clip& clip, const ActionBytes& actions);
     // Queues the handlers of every clip on stage for an input event (kClipEventMouseDown, ...Up,
@@ -206,6 +209,7 @@ private:
         ClipHandle target;
         ActionBytes actions;
         std::string handler;  // instead of actions: the name of a handler to call on target
+        bool construct = false;  // instead of either: run target's registered class constructor
     };
     void followPointer();
     bool clipNeedsTicks(Clip& clip);

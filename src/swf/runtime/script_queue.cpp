@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/clip_classes.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/text_field_binding.h"
@@ -39,6 +40,12 @@ void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
 }
 
 void MovieInstance::queueScript(Clip& clip, const ActionBytes& actions) { queue(frameScripts_, clip, actions); }
+
+void MovieInstance::queueConstructor(Clip& clip) {
+    if (!runsScripts() || initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return;
+    // With the class code: before any frame script, the parent's included, reaches the clip.
+    initScripts_.push_back({clip.handle(), nullptr, {}, true});
+}
 
 bool MovieInstance::hasHandler(Clip& clip, const std::string& name) {
     if (!runsScripts() || !clip.scriptObject()) return false;
@@ -116,7 +123,9 @@ void MovieInstance::runPendingActions() {
         Clip* clip = script.target.get();
         if (!clip) continue;  // removed by an earlier script's goto
         // Each queued script is a run of its own: one that runs away is stopped alone.
-        if (script.handler.empty()) {
+        if (script.construct) {
+            script::runClipConstructor(*vm_, *clip);
+        } else if (script.handler.empty()) {
             vm_->runBlock(script.actions, *clip);
         } else {
             vm_->callHandler(*clip, script.handler);

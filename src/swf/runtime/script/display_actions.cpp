@@ -6,6 +6,7 @@
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
+#include "swf/runtime/script/clip_classes.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/vm.h"
 
@@ -39,8 +40,12 @@ void Vm::setClipPropertyByIndex(Clip* clip, int index, const Value& value) {
 }
 
 void Vm::cloneSprite(Clip* source, const std::string& name, double depth) {
-    if (!source || source->isRoot() || !std::isfinite(depth) || depth < 0 || depth > 65535) return;
-    duplicateClip(*source, name, static_cast<uint16_t>(depth));
+    if (!source || source->isRoot() || !std::isfinite(depth) || depth < 0 || depth > kScriptDepthOffset + kMaxScriptDepth) {
+        return;
+    }
+    if (Clip* copy = duplicateClip(*source, name, static_cast<int32_t>(depth))) {
+        initialiseClip(*this, *copy, registeredClassOf(*this, *copy), Value());
+    }
 }
 
 void Vm::removeSprite(Clip* clip) {

@@ -4,6 +4,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/core.h"
+#include "swf/runtime/script/builtins/movieclip_parts.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/native.h"
 
@@ -69,22 +70,6 @@ Value bytesTotal(CallContext& cx, const Value& self, std::span<const Value>) {
     return Value::number(static_cast<double>(cx.vm.movie().movie().declaredFileLength));
 }
 
-Value duplicateMovieClip(CallContext& cx, const Value& self, std::span<const Value> args) {
-    Clip* c = clipOf(cx, self);
-    if (!c || args.size() < 2) return Value();
-    const std::string name = cx.toStdString(args[0]);
-    // Script depths start at -16384 below the display list's own numbering.
-    cx.vm.cloneSprite(c, name, cx.toNumber(args[1]) + 16384);
-    Clip* parent = c->parent();
-    if (!parent) return Value();
-    return cx.get(Value::object(cx.vm.clipObject(*parent)), name);
-}
-
-Value removeMovieClip(CallContext& cx, const Value& self, std::span<const Value>) {
-    cx.vm.removeSprite(clipOf(cx, self));
-    return Value();
-}
-
 Value startDrag(CallContext& cx, const Value& self, std::span<const Value> args) {
     Clip* c = clipOf(cx, self);
     if (!c) return Value();
@@ -118,10 +103,10 @@ void installMovieClipBuiltins(Vm& vm) {
                    {"gotoAndStop", gotoAndStop, 1},
                    {"getBytesLoaded", bytesTotal},
                    {"getBytesTotal", bytesTotal},
-                   {"duplicateMovieClip", duplicateMovieClip, 2},
-                   {"removeMovieClip", removeMovieClip},
                    {"startDrag", startDrag},
                    {"stopDrag", stopDrag}});
+    installMovieClipCreation(vm);
+    installMovieClipGeometry(vm);
 }
 
 }  // namespace velmora::swf::script
