@@ -10,6 +10,7 @@
 #include "swf/format/control_tags.h"
 #include "swf/format/filter.h"
 #include "swf/format/geometry.h"
+#include "swf/runtime/clip_handle.h"
 
 namespace velmora::swf {
 
@@ -36,6 +37,10 @@ struct DisplayObject {
     // Made or taken over by a script (attachMovie, createEmptyMovieClip, duplicateMovieClip,
     // swapDepths): the timeline's frames and gotos leave it where it is.
     bool placedByScript = false;
+    // setMask: the clip whose shapes clip this object's drawing (an empty handle for none); the
+    // mask clip itself is then a mask only (maskOnly), not drawn.
+    ClipHandle scriptMask;
+    bool maskOnly = false;
 
     std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
     std::vector<ClipAction> clipActions;     // sprites: event handlers given where it was placed

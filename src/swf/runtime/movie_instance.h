@@ -160,6 +160,9 @@ public:
     // startDrag / stopDrag: the clip follows the pointer (its centre on it with lockCenter).
     void startDrag(Clip& clip, bool lockCenter, std::optional<DragBox> box);
     void endDrag() { dragged_ = {}; }
+    // While clip is being dragged, the clip under the pointer (see topmostClipAt), for
+    // _droptarget; nullptr otherwise.
+    const Clip* dropTarget(const Clip& clip);
     // The next number of the movie's random sequence, below `bound` (at least 1), for random().
     uint32_t nextRandom(uint32_t bound);
 

@@ -55,9 +55,12 @@ Value registeredClassOf(Vm& vm, const Clip& clip) {
     return Value();
 }
 
-void initialiseClip(Vm& vm, Clip& clip, const Value& constructor, const Value& init) {
+Value initialiseClip(Vm& vm, Clip& clip, const Value& constructor, const Value& init) {
     ClipObject* object = vm.clipObject(clip);
     const Value self = Value::object(object);
+    // Scripts run below (setters, valueOf, the constructor) may remove the clip: from here on
+    // only its object is used, kept alive here.
+    Rooted keep(vm.heap(), self);
     if (Object* proto = prototypeOf(vm, constructor)) {
         object->setProto(proto);
         // Instances answer their class as AS2 objects made by `new` do.
@@ -74,6 +77,7 @@ void initialiseClip(Vm& vm, Clip& clip, const Value& constructor, const Value& i
         vm.tempRoots_.pop_back();
     }
     construct(vm, constructor, self);
+    return self;
 }
 
 void adoptRegisteredClass(Clip& clip) {

@@ -25,7 +25,8 @@ Value registeredClassOf(Vm& vm, const Clip& clip);
 // function), then init's enumerable properties are copied onto it (through the clip's own
 // properties, so _x and the like apply), then the constructor runs with the clip as `this`, all
 // before the clip's first frame scripts. What the constructor throws passes to the caller.
-void initialiseClip(Vm& vm, Clip& clip, const Value& constructor, const Value& init);
+// Returns the clip's object (which the scripts run may have taken off the stage meanwhile).
+Value initialiseClip(Vm& vm, Clip& clip, const Value& constructor, const Value& init);
 
 // A clip the timeline has just placed: takes its registered class's prototype at once, and its
 // constructor is queued to run before the clip's first frame scripts. Nothing without a class.

@@ -31,12 +31,15 @@ void Vm::openUrl(const std::string& url, const std::string& window) {
 
 Value Vm::clipPropertyByIndex(Clip* clip, int index) {
     if (!clip) return Value();
-    const auto value = clipProperty(*clip, index);
-    return value ? fromPropertyValue(*this, *value) : Value();
+    return clipProperty(*this, *clip, index).value_or(Value());
 }
 
 void Vm::setClipPropertyByIndex(Clip* clip, int index, const Value& value) {
-    if (clip) setClipProperty(*clip, index, toPropertyValue(*this, value));
+    if (!clip) return;
+    // An object's valueOf may remove the very clip: converted first, the clip looked for after.
+    const ClipHandle handle = clip->handle();
+    const Value primitive = value.isObject() ? toPrimitive(value) : value;
+    if (Clip* c = handle.get()) setClipProperty(*this, *c, index, primitive);
 }
 
 void Vm::cloneSprite(Clip* source, const std::string& name, double depth) {

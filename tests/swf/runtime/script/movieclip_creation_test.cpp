@@ -146,7 +146,8 @@ TEST(MovieClipCreation, ScriptClipsOutliveTheTimelinesGotosAndTheObjectLimit) {
     EXPECT_TRUE(hasMessageContaining(*movie, "too many objects on stage"));
 }
 
-// _global.Box: function Box() { super(); trace("Box " + this.tag + " " + this._name); }
+// A class in a package, as the compiler emits `class lesson.Box extends Base`:
+// _global.lesson.Box = function () { super(); trace("Box " + this.tag + " " + this._name); }
 // Box extends Base (whose constructor traces "Base"), which extends MovieClip; Box.prototype.hello returns "hi " + _name;
 // Object.registerClass("box", Box). As the authoring tool writes it, in the symbol's #initclip.
 A boxClass() {
@@ -163,12 +164,14 @@ A boxClass() {
         .op(Action::Add2).op(Action::Return);
     A a;
     a.push({"_global"}).op(Action::GetVariable).push({"Base"}).defineFunction("", {}, base).op(Action::SetMember);
-    a.push({"_global"}).op(Action::GetVariable).push({"Box"}).defineFunction("", {}, ctor).op(Action::SetMember);
-    a.get("Base").get("MovieClip").op(Action::Extends);
-    a.get("Box").get("Base").op(Action::Extends);
-    a.get("Box").push({"prototype"}).op(Action::GetMember).push({"hello"}).defineFunction("", {}, hello)
+    a.push({"_global"}).op(Action::GetVariable).push({"lesson", PushInt{0}, "Object"}).op(Action::NewObject)
         .op(Action::SetMember);
-    a.get("Box").push({"box", PushInt{2}, "Object"}).op(Action::GetVariable).push({"registerClass"})
+    a.get("_global.lesson").push({"Box"}).defineFunction("", {}, ctor).op(Action::SetMember);
+    a.get("Base").get("MovieClip").op(Action::Extends);
+    a.get("lesson.Box").get("Base").op(Action::Extends);
+    a.get("lesson.Box").push({"prototype"}).op(Action::GetMember).push({"hello"}).defineFunction("", {}, hello)
+        .op(Action::SetMember);
+    a.get("lesson.Box").push({"box", PushInt{2}, "Object"}).op(Action::GetVariable).push({"registerClass"})
         .op(Action::CallMethod).op(Action::Pop);
     a.trace("initclip");
     return a;
@@ -181,7 +184,7 @@ TEST(MovieClipClasses, RegisteredClassesBuildAttachedDuplicatedAndPlacedClips) {
     callWithObject(frame1, "_root", "attachMovie", {"box", "a", PushInt{1}}, {"tag", "x"});
     frame1.op(Action::SetVariable);
     frame1.callMethod("a", "hello", {}).trace();
-    frame1.get("a").get("Box").op(Action::InstanceOf).trace();
+    frame1.get("a").get("lesson.Box").op(Action::InstanceOf).trace();
     frame1.callMethod("a", "duplicateMovieClip", {"d", PushInt{2}}).op(Action::Pop);
     A frame2;
     frame2.callMethod("t", "hello", {}).trace();

@@ -60,8 +60,7 @@ Value attachMovie(CallContext& cx, const Value& self, std::span<const Value> arg
     if (!clip) return Value();
     Value constructor = registeredClass(cx.vm, linkage);
     if (!constructor.isObject()) constructor = registeredClassOf(cx.vm, *clip);
-    initialiseClip(cx.vm, *clip, constructor, arg(args, 3));
-    return clipValue(cx, clip);
+    return initialiseClip(cx.vm, *clip, constructor, arg(args, 3));
 }
 
 // createEmptyMovieClip(name, depth)
@@ -79,8 +78,7 @@ Value duplicateMovieClip(CallContext& cx, const Value& self, std::span<const Val
     if (!source || source->isRoot() || !depth) return Value();
     Clip* copy = duplicateClip(*source, cx.toStdString(args[0]), *depth);
     if (!copy) return Value();
-    initialiseClip(cx.vm, *copy, registeredClassOf(cx.vm, *copy), arg(args, 2));
-    return clipValue(cx, copy);
+    return initialiseClip(cx.vm, *copy, registeredClassOf(cx.vm, *copy), arg(args, 2));
 }
 
 Value removeMovieClip(CallContext& cx, const Value& self, std::span<const Value>) {
