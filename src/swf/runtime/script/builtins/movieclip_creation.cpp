@@ -1,5 +1,8 @@
 // The MovieClip methods that make, remove and reorder clips. Depths are the script's numbering:
 // 0 is the first depth above the timeline's, whose depth 1 is -16383 here.
+#include <algorithm>
+#include <cctype>
+
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_creation.h"
 #include "swf/runtime/movie_instance.h"
