@@ -42,6 +42,8 @@ struct Movie {
     std::string metadata;
     std::map<std::string, uint16_t> exports;       // ExportAssets: name -> character id
     std::map<uint16_t, std::vector<ActionBytes>> initActions;  // DoInitAction by sprite id
+    // DefineSceneAndFrameLabelData: the main timeline's first frame of each scene, by name.
+    std::map<std::string, uint32_t> scenes;
     // DefineScalingGrid: the grid of a sprite or button by character id, in its own twips.
     std::map<uint16_t, Rect> scalingGrids;
     uint16_t maxRecursionDepth = 256;  // ScriptLimits

@@ -41,13 +41,15 @@ void importAssets(BitReader& in, ParseContext& ctx, bool second) {
              " imported characters are absent");
 }
 
-// Scenes are not played as such (the main timeline is one run of frames); their frame labels are
-// labels like those of FrameLabel.
+// Scenes are not played as such (the main timeline is one run of frames): their names are kept
+// for gotos by scene, and their frame labels are labels like those of FrameLabel.
 void sceneAndFrameLabels(BitReader& in, ParseContext& ctx) {
     uint32_t scenes = in.encodedU32();
     for (uint32_t i = 0; i < scenes; ++i) {
-        in.encodedU32();
-        in.cString();
+        const uint32_t offset = in.encodedU32();
+        std::string name = in.cString();
+        ctx.charge(64 + name.size());
+        ctx.movie.scenes.emplace(std::move(name), offset);
     }
     uint32_t labels = in.encodedU32();
     for (uint32_t i = 0; i < labels; ++i) {

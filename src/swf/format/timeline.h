@@ -13,6 +13,9 @@ namespace velmora::swf {
 struct Frame {
     std::vector<ControlTag> tags;
     std::vector<std::string> labels;  // FrameLabel, named anchors included
+    // Characters this frame exports (ExportAssets): a sprite's DoInitAction code (in
+    // Movie::initActions) runs before the scripts of the frame that first exports or places it.
+    std::vector<uint16_t> exports;
 };
 
 // The frames of the main timeline or of a sprite. Its length is the number of ShowFrame tags the

@@ -62,10 +62,30 @@ public:
                 ctx_.movie.initActions[spriteId].push_back(actionBytes(in.rest()));
                 return true;
             }
+            case kTagExportAssets:
+                parseMovieAttributeTag(tag, ctx_);
+                noteExports(tag);
+                return true;
             default:
                 if (parseDefinitionTag(tag, ctx_)) return true;
                 if (parseMovieAttributeTag(tag, ctx_)) return true;
                 return true;  // unknown tags are skipped: later versions add tags older players never knew
+        }
+    }
+
+    // The ids an ExportAssets tag names, for the frame it belongs to; a damaged list gives those
+    // read before the damage (the movie's parser has reported it).
+    void noteExports(const TagRecord& tag) {
+        BitReader in(tag.body);
+        try {
+            const uint16_t count = in.u16();
+            for (uint16_t i = 0; i < count; ++i) {
+                const uint16_t id = in.u16();
+                in.cString();
+                ctx_.charge(sizeof(uint16_t));
+                pending_.exports.push_back(id);
+            }
+        } catch (const MalformedData&) {
         }
     }
 

@@ -16,6 +16,7 @@
 #include "swf/render/static_text.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/clip_drawing.h"
+#include "swf/runtime/clip_geometry.h"
 #include "swf/render/text_painter.h"
 #include "swf/runtime/placement_plan.h"
 
@@ -94,6 +95,7 @@ QImage StageRenderer::renderImage(const DisplayList& list, const Rect& stage, QS
 void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const QTransform& toDevice,
                              const ColorTransform& cx, double stageScale) {
     stageScale_ = stageScale;
+    stageToDevice_ = toDevice;
     stillObjects_ = 0;
     readsBelow_ = false;
     resources_.pictures.startFrame();
@@ -158,7 +160,23 @@ void StageRenderer::drawListAt(QPainter& painter, const DisplayList& list, const
 }
 
 void StageRenderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& parent) {
-    if (!object.visible || !object.character) return;
+    if (!object.visible || !object.character || object.maskOnly) return;
+    if (const Clip* mask = object.scriptMask.get(); mask && mask->displayObject() && mask->displayObject()->character) {
+        // Masked by a script: drawn through the outline of the mask clip's shapes on the stage.
+        const DisplayObject& shape = *mask->displayObject();
+        const QPainterPath outline = characterOutline(*shape.character, &shape, toQt(stageMatrix(*mask)) * stageToDevice_,
+                                                      parent.nesting + 1, false);
+        painter.save();
+        painter.resetTransform();
+        painter.setClipPath(outline, Qt::IntersectClip);
+        drawMasked(painter, object, parent);
+        painter.restore();
+        return;
+    }
+    drawMasked(painter, object, parent);
+}
+
+void StageRenderer::drawMasked(QPainter& painter, const DisplayObject& object, const Context& parent) {
     Context ctx{toQt(object.matrix) * parent.world, parent.cx * object.colorTransform, parent.nesting + 1,
                 parent.insideLayer, parent.stillPicture, parent.slice, parent.sliceWorld};
     if (ctx.nesting > kMaxNesting) {

@@ -95,6 +95,8 @@ private:
     // What a clip's scripts drew, through ctx.
     void drawDrawing(QPainter& painter, const ClipDrawing& drawing, const Context& ctx);
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& parent);
+    // drawObject past a script's mask.
+    void drawMasked(QPainter& painter, const DisplayObject& object, const Context& parent);
     void drawCharacter(QPainter& painter, const Character& character, const DisplayObject* object,
                        const Context& ctx);
     void drawButton(QPainter& painter, const Character& button, const DisplayObject* object, const Context& ctx);
@@ -135,6 +137,9 @@ private:
     RenderResources& resources_;
     ChildListLookup children_;
     double stageScale_ = 1.0;
+    // The stage's twips to the device for the frame being drawn: where a clip masking another by
+    // script (setMask) stands, wherever the two are in the tree.
+    QTransform stageToDevice_;
     bool pictureCaching_ = true;
     QSize deviceSize_;
     int stillObjects_ = 0;  // built for still pictures in the frame being drawn

@@ -98,7 +98,7 @@ void showButtonState(Clip& owner, DisplayObject& button, ButtonState state) {
     // dropped (their streams silenced) before anything new is built, so that they free their room.
     std::vector<std::unique_ptr<DisplayObject>> old(character.records.size());
     for (auto& [key, part] : parts.list_) {
-        if (key < parts.records_.size() && parts.records_[key] < old.size()) old[parts.records_[key]] = std::move(part);
+        if (key >= 0 && static_cast<size_t>(key) < parts.records_.size() && parts.records_[key] < old.size()) old[parts.records_[key]] = std::move(part);
     }
     const size_t before = parts.list_.size();
     parts.list_.clear();
@@ -127,7 +127,7 @@ void showButtonState(Clip& owner, DisplayObject& button, ButtonState state) {
             part = makePart(owner, character, record);
             if (!part) continue;
         }
-        parts.list_.emplace(uint16_t(parts.records_.size()), std::move(part));
+        parts.list_.emplace(static_cast<int32_t>(parts.records_.size()), std::move(part));
         parts.records_.push_back(index);
     }
     movie.noteChange();

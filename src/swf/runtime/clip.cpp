@@ -35,7 +35,7 @@ const std::string& Clip::name() const {
 
 bool Clip::loops() const { return parent_ != nullptr || movie_.loop(); }
 
-Clip* Clip::childAt(uint16_t depth) const {
+Clip* Clip::childAt(int32_t depth) const {
     auto it = displayList_.find(depth);
     return it == displayList_.end() ? nullptr : it->second->clip.get();
 }

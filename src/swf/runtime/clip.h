@@ -67,7 +67,7 @@ public:
     DisplayList& displayList() { return displayList_; }
 
     // The child clip placed at depth, or nullptr.
-    Clip* childAt(uint16_t depth) const;
+    Clip* childAt(int32_t depth) const;
 
     // Runs from the current frame on. A clip with a stream sound asks for it to be heard from
     // here.

@@ -10,6 +10,8 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/heap.h"
+#include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
 namespace velmora::swf {
@@ -26,9 +28,34 @@ Matrix matrixOf(const Clip& clip) {
     return self ? self->matrix : Matrix{};
 }
 
-double xScale(const Matrix& m) { return std::hypot(m.a, m.b) * 100.0; }
+using script::Value;
+
+// A mirror matrix is read as a flipped x axis: a script that sets _xscale to -100 reads -100
+// back, with the rotation it had.
+bool mirrored(const Matrix& m) { return m.a * m.d - m.b * m.c < 0; }
+double xScale(const Matrix& m) { return std::hypot(m.a, m.b) * (mirrored(m) ? -100.0 : 100.0); }
 double yScale(const Matrix& m) { return std::hypot(m.c, m.d) * 100.0; }
-double rotation(const Matrix& m) { return std::atan2(m.b, m.a) * 180.0 / std::numbers::pi; }
+double rotationRadians(const Matrix& m) {
+    return mirrored(m) ? std::atan2(-m.b, -m.a) : std::atan2(m.b, m.a);
+}
+double rotation(const Matrix& m) { return rotationRadians(m) * 180.0 / std::numbers::pi; }
+
+// Sets one axis' length to scale / 100 keeping its direction; a negative scale points it the
+// other way. An axis of length 0 takes the direction the rotation gives it.
+void setAxis(Matrix& m, bool isX, double scale) {
+    double& p = isX ? m.a : m.c;
+    double& q = isX ? m.b : m.d;
+    const double r = rotationRadians(m);
+    double dirX = isX ? std::cos(r) : -std::sin(r);
+    double dirY = isX ? std::sin(r) : std::cos(r);
+    if (const double length = std::hypot(p, q); length > 0) {
+        const double sign = isX && mirrored(m) ? -1.0 : 1.0;
+        dirX = p / length * sign;
+        dirY = q / length * sign;
+    }
+    p = dirX * scale / 100.0;
+    q = dirY * scale / 100.0;
+}
 
 // The pointer in the clip's own coordinates, in pixels.
 std::pair<double, double> mouseInClip(const Clip& clip) {
@@ -52,7 +79,14 @@ double sizeOf(const Clip& clip, bool width) {
     return (width ? box->width() : box->height()) / kTwipsPerPixel;
 }
 
-ActionValue num(double v) { return ActionValue::number(v); }
+Value num(double v) { return Value::number(v); }
+Value text(script::Vm& vm, std::string s) { return Value::string(vm.heap().string(std::move(s))); }
+
+// The slash path of what a dragged clip was let go over, "" for a clip not being dragged.
+std::string dropTarget(const Clip& clip) {
+    const Clip* over = clip.movie().dropTarget(clip);
+    return over ? slashPath(*over) : std::string();
+}
 
 }  // namespace
 
@@ -67,7 +101,7 @@ std::optional<int> clipPropertyIndex(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<ActionValue> clipProperty(const Clip& clip, int index) {
+std::optional<Value> clipProperty(script::Vm& vm, const Clip& clip, int index) {
     if (index < 0 || index >= kClipPropertyCount) return std::nullopt;
     const Matrix m = matrixOf(clip);
     const DisplayObject* self = clip.displayObject();
@@ -85,14 +119,14 @@ std::optional<ActionValue> clipProperty(const Clip& clip, int index) {
     case ClipProperty::Width: return num(sizeOf(clip, true));
     case ClipProperty::Height: return num(sizeOf(clip, false));
     case ClipProperty::Rotation: return num(rotation(m));
-    case ClipProperty::Target: return ActionValue::string(slashPath(clip));
-    case ClipProperty::Name: return ActionValue::string(clip.name());
-    case ClipProperty::DropTarget: return ActionValue::string("");
-    case ClipProperty::Url: return ActionValue::string(clip.movie().url());
+    case ClipProperty::Target: return text(vm, slashPath(clip));
+    case ClipProperty::Name: return text(vm, clip.name());
+    case ClipProperty::DropTarget: return text(vm, dropTarget(clip));
+    case ClipProperty::Url: return text(vm, clip.movie().url());
     case ClipProperty::HighQuality: return num(clip.movie().highQuality() ? 1.0 : 0.0);
     case ClipProperty::FocusRect: return num(1.0);
     case ClipProperty::SoundBufTime: return num(5.0);
-    case ClipProperty::Quality: return ActionValue::string(clip.movie().highQuality() ? "HIGH" : "LOW");
+    case ClipProperty::Quality: return text(vm, clip.movie().highQuality() ? "HIGH" : "LOW");
     case ClipProperty::XMouse: return num(mouseInClip(clip).first);
     case ClipProperty::YMouse: return num(mouseInClip(clip).second);
     }
@@ -100,44 +134,45 @@ std::optional<ActionValue> clipProperty(const Clip& clip, int index) {
 }
 
 std::optional<std::string> clipPropertyText(const Clip& clip, int index) {
-    const auto value = clipProperty(clip, index);
+    script::Vm& vm = clip.movie().vm();
+    const auto value = clipProperty(vm, clip, index);
     if (!value) return std::nullopt;
-    if (value->kind() == ActionValue::Kind::Number) return plainDecimal(value->toNumber(clip.movie().movie().version));
-    return value->toString(clip.movie().movie().version);
+    if (value->isNumber()) return plainDecimal(value->asNumber());
+    if (value->isBoolean()) return value->asBoolean() ? "1" : "0";
+    return vm.toString(*value)->text();
 }
 
-bool setClipProperty(Clip& clip, int index, const ActionValue& value) {
-    const int version = clip.movie().movie().version;
+bool setClipProperty(script::Vm& vm, Clip& clip, int index, const Value& value) {
     if (static_cast<ClipProperty>(index) == ClipProperty::HighQuality ||
         static_cast<ClipProperty>(index) == ClipProperty::Quality) {
-        const bool high = value.kind() == ActionValue::Kind::String ? value.toString(version) != "LOW"
-                                                                     : value.toNumber(version) != 0.0;
+        const bool high = value.isString() ? value.asString()->view() != "LOW" : vm.toNumber(value) != 0.0;
         clip.movie().setHighQuality(high);
         return true;
     }
     DisplayObject* self = clip.displayObject();
     if (!self) return false;  // the root has no placement of its own to change
     if (static_cast<ClipProperty>(index) == ClipProperty::Name) {
-        self->name = value.toString(version);
+        self->name = vm.toString(value)->text();
         return true;
     }
+    const double number = vm.toNumber(value);
+    if (!std::isfinite(number)) return false;
     // Kept within bounds a picture can still be drawn at: far beyond any stage, never infinite.
-    const double v = std::clamp(value.toNumber(version), -1e7, 1e7);
-    if (!std::isfinite(value.toNumber(version))) return false;
+    const double v = std::clamp(number, -1e7, 1e7);
     Matrix& m = self->matrix;
     switch (static_cast<ClipProperty>(index)) {
     case ClipProperty::X: m.tx = v * kTwipsPerPixel; break;
     case ClipProperty::Y: m.ty = v * kTwipsPerPixel; break;
-    case ClipProperty::XScale:
-    case ClipProperty::YScale: {
-        // Keeps the axis' direction and changes its length only.
-        const bool isX = static_cast<ClipProperty>(index) == ClipProperty::XScale;
-        double& p = isX ? m.a : m.c;
-        double& q = isX ? m.b : m.d;
-        const double length = std::hypot(p, q);
-        const double angle = length == 0.0 ? (isX ? 0.0 : std::numbers::pi / 2) : std::atan2(q, p);
-        p = std::cos(angle) * v / 100.0;
-        q = std::sin(angle) * v / 100.0;
+    case ClipProperty::XScale: setAxis(m, true, v); break;
+    case ClipProperty::YScale: setAxis(m, false, v); break;
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        // The scale that gives the size asked for, along the clip's own axis.
+        const bool isX = static_cast<ClipProperty>(index) == ClipProperty::Width;
+        const double size = sizeOf(clip, isX);
+        const double scale = isX ? xScale(m) : yScale(m);
+        if (size <= 0 || scale == 0) return false;
+        setAxis(m, isX, scale * std::fabs(v) / size);
         break;
     }
     case ClipProperty::Rotation: {

@@ -6,6 +6,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
+#include "swf/runtime/script/clip_classes.h"
 
 namespace velmora::swf {
 
@@ -86,6 +87,8 @@ void assign(DisplayObject& object, const Placement& p) {
     object.cacheAsBitmap = p.cacheAsBitmap;
 }
 
+}  // namespace
+
 void removeObject(Clip& clip, DisplayList::iterator it) {
     if (it->second->clip) silenceStreams(*it->second->clip);
     silenceButtonStreams(*it->second);
@@ -97,13 +100,13 @@ void removeObject(Clip& clip, DisplayList::iterator it) {
     clip.movie().objectLeftStage(std::move(leaving));
 }
 
-void build(Clip& clip, uint16_t depth, Placement&& p) {
+DisplayObject* buildObject(Clip& clip, int32_t depth, Placement&& p, bool timelineClass) {
     MovieInstance& movie = clip.movie();
     if (!movie.reserveDisplayObject()) {
         movie.report(DiagnosticRoom::Movie,
                      "too many objects on stage: the object at depth " + std::to_string(depth) + " is not shown",
                      "too many objects on stage");
-        return;
+        return nullptr;
     }
     auto object = std::make_unique<DisplayObject>();
     object->depth = depth;
@@ -114,22 +117,22 @@ void build(Clip& clip, uint16_t depth, Placement&& p) {
     clip.displayList()[depth] = std::move(object);
 
     if (placed.character->kind == CharacterKind::Button) showButtonState(clip, placed, ButtonState::Up);
-    if (placed.character->kind != CharacterKind::Sprite) return;
+    if (placed.character->kind != CharacterKind::Sprite) return &placed;
     if (clip.nesting() + 1 > movie.limits().maxClipNesting) {
         movie.report(DiagnosticRoom::Movie,
                      "clips nested too deeply: sprite " + std::to_string(placed.character->id) + " stands empty",
                      "clips nested too deeply");
-        return;
+        return &placed;
     }
     const auto& sprite = static_cast<const SpriteCharacter&>(*placed.character);
     placed.clip = std::make_unique<Clip>(movie, sprite.timeline, &clip, &placed, sprite.id, clip.nesting() + 1);
     movie.queueInitActions(sprite.id);
+    if (timelineClass) script::adoptRegisteredClass(*placed.clip);
     placed.clip->enterFirstFrame();
     movie.queueClipEvent(*placed.clip, kClipEventLoad);
     movie.queueLoadHandler(*placed.clip);
+    return &placed;
 }
-
-}  // namespace
 
 void silenceStreams(const Clip& clip) {
     SoundEvents* sound = clip.movie().sound();
@@ -144,7 +147,7 @@ void silenceStreams(const Clip& clip) {
 PlacementPlan planFromDisplayList(const DisplayList& list) {
     PlacementPlan plan;
     for (const auto& [depth, object] : list) {
-        if (object && object->character) plan.emplace(depth, placementOf(*object));
+        if (object && object->character && !object->placedByScript) plan.emplace(depth, placementOf(*object));
     }
     return plan;
 }
@@ -165,6 +168,10 @@ void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity)
     // Removals first, so that the objects built below find the limit's room they free.
     for (auto it = list.begin(); it != list.end();) {
         auto next = std::next(it);
+        if (it->second->placedByScript) {  // the script's own: no frame removes it
+            it = next;
+            continue;
+        }
         const auto planned = plan.find(it->first);
         bool keep = planned != plan.end() && it->second->character;
         if (keep) {
@@ -179,39 +186,43 @@ void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity)
     }
     for (auto& [depth, p] : plan) {
         auto it = list.find(depth);
+        if (it != list.end() && it->second->placedByScript) continue;  // the depth is taken
         if (it != list.end()) {
             assign(*it->second, p);
             changed = true;
             continue;
         }
-        build(clip, depth, std::move(p));
+        buildObject(clip, depth, std::move(p));
         changed = true;
     }
     if (changed) clip.movie().noteChange();
 }
 
-bool duplicateClip(Clip& source, const std::string& name, uint16_t depth) {
+Clip* duplicateClip(Clip& source, const std::string& name, int32_t depth) {
     Clip* parent = source.parent();
     const DisplayObject* self = source.displayObject();
-    if (!parent || !self || !self->character) return false;
+    if (!parent || !self || !self->character) return nullptr;
     Placement p = placementOf(*self);
     p.name = name;
     p.clipActions = self->clipActions;
     DisplayList& list = parent->displayList();
     if (const auto it = list.find(depth); it != list.end()) {
-        if (it->second.get() == self) return false;
+        if (it->second.get() == self) return nullptr;
         removeObject(*parent, it);
     }
-    build(*parent, depth, std::move(p));
+    DisplayObject* copy = buildObject(*parent, depth, std::move(p), false);
     parent->movie().noteChange();
-    return true;
+    if (!copy) return nullptr;
+    copy->placedByScript = true;
+    return copy->clip.get();
 }
 
 bool removeScriptClip(Clip& clip) {
     Clip* parent = clip.parent();
     const DisplayObject* self = clip.displayObject();
-    constexpr uint16_t kFirstScriptDepth = 16384;
-    if (!parent || !self || self->depth < kFirstScriptDepth) return false;
+    if (!parent || !self || self->depth < kScriptDepthOffset || self->depth > kScriptDepthOffset + kMaxScriptDepth) {
+        return false;
+    }
     DisplayList& list = parent->displayList();
     const auto it = list.find(self->depth);
     if (it == list.end() || it->second.get() != self) return false;

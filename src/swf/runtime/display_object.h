@@ -11,6 +11,7 @@
 #include "swf/format/control_tags.h"
 #include "swf/format/filter.h"
 #include "swf/format/geometry.h"
+#include "swf/runtime/clip_handle.h"
 
 namespace velmora::swf {
 
@@ -22,7 +23,8 @@ enum class ButtonState : uint8_t { Up, Over, Down };
 // One object on a display list: a character placed at a depth with its placement state.
 // Owned by its display list; the renderer reads it, the timeline writes it.
 struct DisplayObject {
-    uint16_t depth = 0;
+    // The depth on the display list (see DisplayList).
+    int32_t depth = 0;
     std::shared_ptr<const Character> character;
     Matrix matrix;
     ColorTransform colorTransform;
@@ -37,6 +39,13 @@ struct DisplayObject {
     // (the object's own twips) used instead of the one its character may have.
     std::optional<uint32_t> opaqueBackground;
     std::optional<Rect> scale9Grid;
+    // Made or taken over by a script (attachMovie, createEmptyMovieClip, duplicateMovieClip,
+    // swapDepths): the timeline's frames and gotos leave it where it is.
+    bool placedByScript = false;
+    // setMask: the clip whose shapes clip this object's drawing (an empty handle for none); the
+    // mask clip itself is then a mask only (maskOnly), not drawn.
+    ClipHandle scriptMask;
+    bool maskOnly = false;
 
     std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
     std::vector<ClipAction> clipActions;     // sprites: event handlers given where it was placed
@@ -46,7 +55,14 @@ struct DisplayObject {
 };
 
 // Objects by depth, drawn from the lowest depth up.
-using DisplayList = std::map<uint16_t, std::unique_ptr<DisplayObject>>;
+//
+// Depths are wider than the file's 16 bits because scripts place clips far above the timeline:
+// the timeline's depths are the file's (1..65535), and a script's depth d is kept as
+// d + kScriptDepthOffset, so script depth 0 is 16384 here and the timeline's depth 1 is script
+// depth -16383. Scripts may use -16384..kMaxScriptDepth.
+using DisplayList = std::map<int32_t, std::unique_ptr<DisplayObject>>;
+constexpr int32_t kScriptDepthOffset = 16384;
+constexpr int32_t kMaxScriptDepth = 1'048'575;
 
 }  // namespace velmora::swf
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "swf/runtime/clip_geometry.h"
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/script/vm.h"
@@ -120,6 +121,11 @@ void MovieInstance::followPointer() {
         self->matrix.ty = y;
         noteChange();
     }
+}
+
+const Clip* MovieInstance::dropTarget(const Clip& clip) {
+    if (dragged_.get() != &clip) return nullptr;
+    return topmostClipAt(*root_, mouseX_, mouseY_, &clip);
 }
 
 void MovieInstance::report(DiagnosticRoom room, std::string text, std::string_view kind) {

@@ -155,6 +155,9 @@ public:
     std::optional<std::string> variableText(Clip& clip, const std::string& name);
     // Sets a timeline variable of clip to a text.
     void setVariableText(Clip& clip, const std::string& name, const std::string& text);
+    // Queues the constructor of the class a script registered for clip's symbol, to run with clip
+    // as `this` (a clip the timeline placed), before the frame scripts waiting.
+    void queueConstructor(Clip& clip);
     // Queues any block to run with clip as its target (button actions, for one).
     void queueScript(Clip& clip, const ActionBytes& actions);
     // Queues the handlers of every clip on stage for an input event (kClipEventMouseDown, ...Up,
@@ -201,6 +204,9 @@ public:
     // startDrag / stopDrag: the clip follows the pointer (its centre on it with lockCenter).
     void startDrag(Clip& clip, bool lockCenter, std::optional<DragBox> box);
     void endDrag() { dragged_ = {}; }
+    // While clip is being dragged, the clip under the pointer (see topmostClipAt), for
+    // _droptarget; nullptr otherwise.
+    const Clip* dropTarget(const Clip& clip);
     // The next number of the movie's random sequence, below `bound` (at least 1), for random().
     uint32_t nextRandom(uint32_t bound);
 
@@ -254,6 +260,7 @@ private:
         ClipHandle target;
         ActionBytes actions;
         std::string handler;  // instead of actions: the name of a handler to call on target
+        bool construct = false;  // instead of either: run target's registered class constructor
     };
     void followPointer();
     bool clipNeedsTicks(Clip& clip);

@@ -37,7 +37,7 @@ struct Placement {
     bool fresh = false;
 };
 
-using PlacementPlan = std::map<uint16_t, Placement>;
+using PlacementPlan = std::map<int32_t, Placement>;
 
 // The plan that leaves list as it is.
 PlacementPlan planFromDisplayList(const DisplayList& list);
@@ -70,11 +70,21 @@ void silenceStreams(const Clip& clip);
 void clearDisplayList(Clip& clip);
 
 // Places a copy of source (its character, placement and clip events; a fresh timeline at its
-// first frame) named `name` at `depth` of source's parent, replacing what stood there (as
-// duplicateMovieClip does). Returns false, changing nothing, for the root or past the limits.
-bool duplicateClip(Clip& source, const std::string& name, uint16_t depth);
-// Removes a clip a script made (duplicated or attached: depths from 16384 on), as
-// removeMovieClip does; clips the timeline placed stay. Returns whether it was removed.
+// first frame) named `name` at display-list `depth` of source's parent, replacing what stood
+// there (as duplicateMovieClip does). The copy is the script's: gotos leave it alone. Returns the
+// new clip, or nullptr, changing nothing, for the root or past the limits.
+Clip* duplicateClip(Clip& source, const std::string& name, int32_t depth);
+// Removes a clip at a script's depths (0..kMaxScriptDepth in script terms), as removeMovieClip
+// does; clips at the timeline's depths stay. Returns whether it was removed.
 bool removeScriptClip(Clip& clip);
+
+// Builds an object for p at depth of clip's display list, which must be free, within the
+// display-object and nesting limits (reporting and returning nullptr past them). A sprite gets
+// its clip, which shows its first frame and queues its scripts and load handlers; with
+// timelineClass, a class a script registered for the sprite is given to it (a placement by the
+// timeline; scripts that make clips give the class themselves).
+DisplayObject* buildObject(Clip& clip, int32_t depth, Placement&& p, bool timelineClass = true);
+// Removes the object at it from clip's display list, silencing its streams.
+void removeObject(Clip& clip, DisplayList::iterator it);
 
 }  // namespace velmora::swf

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/clip_classes.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/text_field_binding.h"
@@ -39,6 +40,12 @@ void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
 }
 
 void MovieInstance::queueScript(Clip& clip, const ActionBytes& actions) { queue(frameScripts_, clip, actions); }
+
+void MovieInstance::queueConstructor(Clip& clip) {
+    if (!runsScripts() || initScripts_.size() + frameScripts_.size() >= options_.limits.maxQueuedScripts) return;
+    // With the class code: before any frame script, the parent's included, reaches the clip.
+    initScripts_.push_back({clip.handle(), nullptr, {}, true});
+}
 
 bool MovieInstance::hasHandler(Clip& clip, const std::string& name) {
     if (!runsScripts() || !clip.scriptObject()) return false;
@@ -150,7 +157,9 @@ void MovieInstance::runPendingActions() {
         if (!clip) continue;  // removed by an earlier script's goto
         if (!unload && hasLeftStage(*clip)) continue;  // only its unload handlers run now
         // Each queued script is a run of its own: one that runs away is stopped alone.
-        if (script.handler.empty()) {
+        if (script.construct) {
+            script::runClipConstructor(*vm_, *clip);
+        } else if (script.handler.empty()) {
             vm_->runBlock(script.actions, *clip);
         } else if (clip->scriptObject()) {  // a clip no script has reached has no handler to call
             vm_->callHandler(*clip, script.handler);

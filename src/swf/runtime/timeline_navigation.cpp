@@ -53,7 +53,11 @@ void Clip::enterFrame(size_t frame, bool rebuildFromStart) {
         plan = planFromDisplayList(displayList_);
         from = currentFrame_ + 1;
     }
-    for (size_t f = from; f <= frame; ++f) applyFrameToPlan(plan, frames[f], movie_.movie());
+    for (size_t f = from; f <= frame; ++f) {
+        // Classes (#initclip) of the symbols a frame exports exist before its scripts need them.
+        for (const uint16_t sprite : frames[f].exports) movie_.queueInitActions(sprite);
+        applyFrameToPlan(plan, frames[f], movie_.movie());
+    }
     currentFrame_ = frame;
     reconcileDisplayList(*this, std::move(plan), rebuildFromStart ? Continuity::Rebuild : Continuity::Forward);
     startFrameSounds(*this, frames[frame]);

@@ -5,6 +5,8 @@
 
 #include "runtime_fixtures.h"
 #include "swf/runtime/clip_properties.h"
+#include "swf/runtime/script/heap.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::test {
 namespace {
@@ -91,12 +93,13 @@ TEST(ClipProperties, ScriptsSetWhatMayBeSet) {
     swf.placeObject2({.depth = 1, .characterId = 10, .name = "a"}).showFrame();
     auto movie = play(swf);
     swf::Clip& clip = *movie->root().childAt(1);
-    using swf::ActionValue;
-    EXPECT_TRUE(swf::setClipProperty(clip, 0, ActionValue::number(15)));
-    EXPECT_TRUE(swf::setClipProperty(clip, 2, ActionValue::string("50")));
-    EXPECT_TRUE(swf::setClipProperty(clip, 7, ActionValue::boolean(false)));
-    EXPECT_FALSE(swf::setClipProperty(clip, 5, ActionValue::number(9)));  // read-only
-    EXPECT_FALSE(swf::setClipProperty(clip, 1, ActionValue::number(std::nan(""))));
+    using swf::script::Value;
+    swf::script::Vm& vm = movie->vm();
+    EXPECT_TRUE(swf::setClipProperty(vm, clip, 0, Value::number(15)));
+    EXPECT_TRUE(swf::setClipProperty(vm, clip, 2, Value::string(vm.heap().string("50"))));
+    EXPECT_TRUE(swf::setClipProperty(vm, clip, 7, Value::boolean(false)));
+    EXPECT_FALSE(swf::setClipProperty(vm, clip, 5, Value::number(9)));  // read-only
+    EXPECT_FALSE(swf::setClipProperty(vm, clip, 1, Value::number(std::nan(""))));
     EXPECT_EQ(clipPropertyText(clip, 0), "15");
     EXPECT_EQ(clipPropertyText(clip, 2), "50");
     EXPECT_EQ(clipPropertyText(clip, 7), "0");

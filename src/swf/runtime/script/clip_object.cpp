@@ -57,8 +57,8 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
             return true;
         }
         if (const auto index = clipPropertyIndex(name)) {
-            if (const auto value = clipProperty(*c, *index)) {
-                out = fromPropertyValue(vm, *value);
+            if (const auto value = clipProperty(vm, *c, *index)) {
+                out = *value;
                 return true;
             }
         }
@@ -88,13 +88,14 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
 }
 
 bool ClipObject::setSpecial(Vm& vm, String* key, const Value& value) {
-    Clip* c = handle_.get();
-    if (!c) return true;
+    if (!handle_.get()) return true;
     const std::string_view name = key->view();
     if (name.empty() || name[0] != '_') return false;
     const auto index = clipPropertyIndex(name);
     if (!index) return false;
-    setClipProperty(*c, *index, toPropertyValue(vm, value));
+    // An object's valueOf may remove the very clip: converted first, the clip looked for after.
+    const Value primitive = value.isObject() ? vm.toPrimitive(value) : value;
+    if (Clip* c = handle_.get()) setClipProperty(vm, *c, *index, primitive);
     return true;
 }
 
@@ -103,25 +104,6 @@ void ClipObject::specialNames(Vm& vm, std::vector<Value>& out) {
     if (!c) return;
     for (auto& [depth, object] : c->displayList()) {
         if (object->clip && !object->name.empty()) out.push_back(Value::string(vm.name(object->name)));
-    }
-}
-
-Value fromPropertyValue(Vm& vm, const ActionValue& value) {
-    switch (value.kind()) {
-    case ActionValue::Kind::Number: return Value::number(value.toNumber(vm.version()));
-    case ActionValue::Kind::String: return Value::string(vm.heap().string(value.toString(vm.version())));
-    case ActionValue::Kind::Boolean: return Value::boolean(value.toBoolean(vm.version()));
-    default: return Value();
-    }
-}
-
-ActionValue toPropertyValue(Vm& vm, const Value& value) {
-    switch (value.type()) {
-    case Type::Number: return ActionValue::number(value.asNumber());
-    case Type::Boolean: return ActionValue::boolean(value.asBoolean());
-    case Type::String: return ActionValue::string(value.asString()->text());
-    case Type::Object: return ActionValue::string(vm.toString(value)->text());
-    default: return ActionValue::undefined();
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "swf/runtime/action_value.h"
 #include "swf/runtime/clip_handle.h"
 #include "swf/runtime/script/object.h"
 
@@ -37,9 +36,5 @@ private:
     ClipHandle handle_;
     std::string path_;  // dot form, "_level0.a.b"
 };
-
-// Clip property values as the runtime's property table gives and takes them.
-Value fromPropertyValue(Vm& vm, const ActionValue& value);
-ActionValue toPropertyValue(Vm& vm, const Value& value);
 
 }  // namespace velmora::swf::script

@@ -8,6 +8,7 @@
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
+#include "swf/runtime/script/clip_classes.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/target_path.h"
@@ -80,17 +81,24 @@ void Vm::openUrl(const std::string& url, const std::string& window, uint8_t flag
 
 Value Vm::clipPropertyByIndex(Clip* clip, int index) {
     if (!clip) return Value();
-    const auto value = clipProperty(*clip, index);
-    return value ? fromPropertyValue(*this, *value) : Value();
+    return clipProperty(*this, *clip, index).value_or(Value());
 }
 
 void Vm::setClipPropertyByIndex(Clip* clip, int index, const Value& value) {
-    if (clip) setClipProperty(*clip, index, toPropertyValue(*this, value));
+    if (!clip) return;
+    // An object's valueOf may remove the very clip: converted first, the clip looked for after.
+    const ClipHandle handle = clip->handle();
+    const Value primitive = value.isObject() ? toPrimitive(value) : value;
+    if (Clip* c = handle.get()) setClipProperty(*this, *c, index, primitive);
 }
 
 void Vm::cloneSprite(Clip* source, const std::string& name, double depth) {
-    if (!source || source->isRoot() || !std::isfinite(depth) || depth < 0 || depth > 65535) return;
-    duplicateClip(*source, name, static_cast<uint16_t>(depth));
+    if (!source || source->isRoot() || !std::isfinite(depth) || depth < 0 || depth > kScriptDepthOffset + kMaxScriptDepth) {
+        return;
+    }
+    if (Clip* copy = duplicateClip(*source, name, static_cast<int32_t>(depth))) {
+        initialiseClip(*this, *copy, registeredClassOf(*this, *copy), Value());
+    }
 }
 
 void Vm::removeSprite(Clip* clip) {

@@ -4,6 +4,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/core.h"
+#include "swf/runtime/script/builtins/movieclip_parts.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/native.h"
 
@@ -47,10 +48,28 @@ Value prevFrame(CallContext& cx, const Value& self, std::span<const Value>) {
     return Value();
 }
 
+// gotoAndPlay(frame) or gotoAndPlay(scene, frame): a frame number of a scene counts from the
+// scene's first frame on the main timeline; a scene the movie does not name, or any scene on a
+// clip's own timeline, leaves the frame as it is.
+void gotoArgs(CallContext& cx, Clip& clip, std::span<const Value> args) {
+    if (args.size() < 2) {
+        gotoValue(cx, clip, args[0]);
+        return;
+    }
+    const auto& scenes = cx.vm.movie().movie().scenes;
+    const auto scene = clip.isRoot() ? scenes.find(cx.toStdString(args[0])) : scenes.end();
+    if (scene == scenes.end() || args[1].isString()) {
+        gotoValue(cx, clip, args[1]);
+        return;
+    }
+    const double n = cx.toNumber(args[1]);
+    if (std::isfinite(n) && n >= 1) clip.gotoFrame(static_cast<size_t>(std::min(n, 1e9)) - 1 + scene->second);
+}
+
 Value gotoAndPlay(CallContext& cx, const Value& self, std::span<const Value> args) {
     Clip* c = clipOf(cx, self);
     if (!c || args.empty()) return Value();
-    gotoValue(cx, *c, args[0]);
+    gotoArgs(cx, *c, args);
     c->play();
     return Value();
 }
@@ -58,7 +77,7 @@ Value gotoAndPlay(CallContext& cx, const Value& self, std::span<const Value> arg
 Value gotoAndStop(CallContext& cx, const Value& self, std::span<const Value> args) {
     Clip* c = clipOf(cx, self);
     if (!c || args.empty()) return Value();
-    gotoValue(cx, *c, args[0]);
+    gotoArgs(cx, *c, args);
     c->stop();
     return Value();
 }
@@ -67,22 +86,6 @@ Value gotoAndStop(CallContext& cx, const Value& self, std::span<const Value> arg
 Value bytesTotal(CallContext& cx, const Value& self, std::span<const Value>) {
     if (!clipOf(cx, self)) return Value();
     return Value::number(static_cast<double>(cx.vm.movie().movie().declaredFileLength));
-}
-
-Value duplicateMovieClip(CallContext& cx, const Value& self, std::span<const Value> args) {
-    Clip* c = clipOf(cx, self);
-    if (!c || args.size() < 2) return Value();
-    const std::string name = cx.toStdString(args[0]);
-    // Script depths start at -16384 below the display list's own numbering.
-    cx.vm.cloneSprite(c, name, cx.toNumber(args[1]) + 16384);
-    Clip* parent = c->parent();
-    if (!parent) return Value();
-    return cx.get(Value::object(cx.vm.clipObject(*parent)), name);
-}
-
-Value removeMovieClip(CallContext& cx, const Value& self, std::span<const Value>) {
-    cx.vm.removeSprite(clipOf(cx, self));
-    return Value();
 }
 
 Value startDrag(CallContext& cx, const Value& self, std::span<const Value> args) {
@@ -118,10 +121,15 @@ void installMovieClipBuiltins(Vm& vm) {
                    {"gotoAndStop", gotoAndStop, 1},
                    {"getBytesLoaded", bytesTotal},
                    {"getBytesTotal", bytesTotal},
-                   {"duplicateMovieClip", duplicateMovieClip, 2},
-                   {"removeMovieClip", removeMovieClip},
                    {"startDrag", startDrag},
                    {"stopDrag", stopDrag}});
+    // Kept as the player keeps them: plain properties with these defaults, which the pointer and
+    // focus handling read; tabEnabled, tabIndex, tabChildren, hitArea and menu start undefined.
+    defineValue(vm, r.movieClipPrototype, "enabled", Value::boolean(true));
+    defineValue(vm, r.movieClipPrototype, "useHandCursor", Value::boolean(true));
+    defineValue(vm, r.movieClipPrototype, "_lockroot", Value::boolean(false));
+    installMovieClipCreation(vm);
+    installMovieClipGeometry(vm);
 }
 
 }  // namespace velmora::swf::script

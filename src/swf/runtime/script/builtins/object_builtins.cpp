@@ -92,8 +92,8 @@ Value unwatch(CallContext& cx, const Value& self, std::span<const Value> args) {
     return Value::boolean(o->watches().size() != before);
 }
 
-// Object.registerClass(symbol, constructor): clips of the library symbol would be made with the
-// class; attaching library symbols comes with the movie API, so the registration is only kept.
+// Object.registerClass(symbol, constructor): clips made from the library symbol exported under
+// that name take the class (see clip_classes.h).
 Value registerClass(CallContext& cx, const Value&, std::span<const Value> args) {
     if (args.size() < 2) return Value::boolean(false);
     cx.vm.registeredClasses()[cx.toStdString(args[0])] = args[1];

@@ -1,0 +1,108 @@
+#include "swf/runtime/clip_geometry.h"
+
+#include <cmath>
+
+#include "swf/runtime/clip.h"
+#include "swf/runtime/clip_bounds.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora::swf {
+
+namespace {
+
+bool inside(const Rect& r, double x, double y) { return x >= r.xMin && x <= r.xMax && y >= r.yMin && y <= r.yMax; }
+
+// Whether (x, y), in clip's coordinates, lies on one of the visible leaves it shows.
+bool leafHit(const Clip& clip, double x, double y) {
+    for (const auto& [depth, object] : clip.displayList()) {
+        if (!object->visible || !object->character || object->clipDepth != 0) continue;
+        if (object->clip) {
+            double lx = x, ly = y;
+            if (applyInverse(object->matrix, lx, ly) && leafHit(*object->clip, lx, ly)) return true;
+        } else if (const auto box = objectBounds(*object, clip.movie().movie()); box && inside(*box, x, y)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool within(const Clip* clip, const Clip* ancestor) {
+    for (; clip; clip = clip->parent()) {
+        if (clip == ancestor) return true;
+    }
+    return false;
+}
+
+const Clip* search(const Clip& clip, double x, double y, const Clip* except) {
+    const auto& list = clip.displayList();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const DisplayObject& object = *it->second;
+        if (!object.visible || !object.character || object.clipDepth != 0) continue;
+        double lx = x, ly = y;
+        if (!applyInverse(object.matrix, lx, ly)) continue;
+        if (object.clip) {
+            if (object.clip.get() == except) continue;
+            if (const Clip* inner = search(*object.clip, lx, ly, except)) return inner;
+            if (!within(except, object.clip.get()) && leafHit(*object.clip, lx, ly)) return object.clip.get();
+        } else if (const auto box = objectBounds(object, clip.movie().movie()); box && inside(*box, x, y)) {
+            return nullptr;  // something that is no clip lies on top
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Matrix stageMatrix(const Clip& clip) {
+    Matrix toStage;
+    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) {
+        if (const DisplayObject* self = c->displayObject()) toStage = self->matrix * toStage;
+    }
+    return toStage;
+}
+
+bool applyInverse(const Matrix& m, double& x, double& y) {
+    const double det = m.a * m.d - m.b * m.c;
+    if (det == 0.0 || !std::isfinite(det)) return false;
+    const double px = x - m.tx, py = y - m.ty;
+    x = (m.d * px - m.c * py) / det;
+    y = (-m.b * px + m.a * py) / det;
+    return true;
+}
+
+std::optional<Rect> boundsIn(const Clip& clip, const Clip& space) {
+    const auto box = contentBounds(clip);
+    if (!box) return std::nullopt;
+    const Matrix toStage = stageMatrix(clip);
+    const Matrix fromStage = stageMatrix(space);
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    bool first = true;
+    for (const double cx : {double(box->xMin), double(box->xMax)}) {
+        for (const double cy : {double(box->yMin), double(box->yMax)}) {
+            double x = toStage.a * cx + toStage.c * cy + toStage.tx;
+            double y = toStage.b * cx + toStage.d * cy + toStage.ty;
+            if (!applyInverse(fromStage, x, y)) return std::nullopt;
+            minX = first ? x : std::min(minX, x);
+            maxX = first ? x : std::max(maxX, x);
+            minY = first ? y : std::min(minY, y);
+            maxY = first ? y : std::max(maxY, y);
+            first = false;
+        }
+    }
+    auto twips = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -1e9, 1e9)); };
+    return Rect{twips(minX), twips(maxX), twips(minY), twips(maxY)};
+}
+
+bool hitsPoint(const Clip& clip, double stageX, double stageY, bool shape) {
+    double x = stageX, y = stageY;
+    if (!applyInverse(stageMatrix(clip), x, y)) return false;
+    if (shape) return leafHit(clip, x, y);
+    const auto box = contentBounds(clip);
+    return box && inside(*box, x, y);
+}
+
+const Clip* topmostClipAt(const Clip& root, double stageX, double stageY, const Clip* except) {
+    return search(root, stageX, stageY, except);
+}
+
+}  // namespace velmora::swf

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+
+#include "swf/format/geometry.h"
+
+namespace velmora::swf {
+
+class Clip;
+
+// Where clips stand on the stage, for the script methods that ask (getBounds, localToGlobal,
+// hitTest, _droptarget). Built on the boxes of clip_bounds: a "shape" test is a test against the
+// boxes of the shapes, texts and buttons a clip shows, not against their outlines, as the pointer
+// input tests buttons. Coordinates are twips.
+
+// The matrix from clip's own coordinates to the stage's.
+Matrix stageMatrix(const Clip& clip);
+// The inverse of m applied to (x, y); false, leaving them alone, for a matrix that squashes
+// everything to a line.
+bool applyInverse(const Matrix& m, double& x, double& y);
+
+// The box of clip's content in space's coordinates (the box around the content's box carried
+// there); nullopt for a clip with nothing to show.
+std::optional<Rect> boundsIn(const Clip& clip, const Clip& space);
+
+// Whether the stage point lies within clip's box (shape: within the box of one of the visible
+// things it shows).
+bool hitsPoint(const Clip& clip, double stageX, double stageY, bool shape);
+
+// The topmost visible clip with something shown under the stage point, the deepest one inside
+// it; clips inside `except` (and except itself) are looked through. nullptr over nothing but the
+// root.
+const Clip* topmostClipAt(const Clip& root, double stageX, double stageY, const Clip* except);
+
+}  // namespace velmora::swf
