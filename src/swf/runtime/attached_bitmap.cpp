@@ -8,16 +8,13 @@
 
 namespace velmora::swf {
 
-bool attachBitmap(Clip& clip, uint16_t depth, std::shared_ptr<const BitmapPixels> pixels, bool smoothing) {
+bool attachBitmap(Clip& clip, int32_t depth, std::shared_ptr<const BitmapPixels> pixels, bool smoothing) {
     MovieInstance& movie = clip.movie();
     if (!pixels || pixels->empty()) return false;
     if (clip.nesting() + 1 > movie.limits().maxClipNesting) return false;
     DisplayList& list = clip.displayList();
-    if (const auto it = list.find(depth); it != list.end()) {
-        if (it->second->clip) silenceStreams(*it->second->clip);
-        list.erase(it);
-        movie.releaseDisplayObjects(1);
-    }
+    // What stood there leaves the stage as any removed object does (its unload handlers run).
+    if (const auto it = list.find(depth); it != list.end()) removeObject(clip, it);
     if (!movie.reserveDisplayObject()) {
         movie.report(DiagnosticRoom::Movie,
                      "too many objects on stage: the object at depth " + std::to_string(depth) + " is not shown",
@@ -26,6 +23,8 @@ bool attachBitmap(Clip& clip, uint16_t depth, std::shared_ptr<const BitmapPixels
     }
     auto object = std::make_unique<DisplayObject>();
     object->depth = depth;
+    // The script's own: the timeline's frames and gotos leave it alone.
+    object->placedByScript = true;
     // A sprite of no frames: the holder's timeline, kept alive by the object as any sprite is.
     auto holder = std::make_shared<SpriteCharacter>(0);
     object->clip = std::make_unique<Clip>(movie, holder->timeline, &clip, object.get(), 0, clip.nesting() + 1);

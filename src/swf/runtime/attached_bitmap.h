@@ -15,6 +15,6 @@ class Clip;
 // measured and hit like any drawing, and shows the picture's later changes. smoothing smooths it
 // when scaled. Returns false, changing nothing, past the movie's object or nesting limits or for an
 // empty picture.
-bool attachBitmap(Clip& clip, uint16_t depth, std::shared_ptr<const BitmapPixels> pixels, bool smoothing);
+bool attachBitmap(Clip& clip, int32_t depth, std::shared_ptr<const BitmapPixels> pixels, bool smoothing);
 
 }  // namespace velmora::swf

@@ -138,6 +138,29 @@ void ClipDrawing::clear() {
     hasBox_ = false;
 }
 
+bool ClipDrawing::copyFrom(const ClipDrawing& other) {
+    clear();
+    const size_t commands = other.commands_;
+    if (commands > limit_ || (total_ && *total_ + commands > totalLimit_)) return false;
+    parts_ = other.parts_;
+    commands_ = commands;
+    if (total_) *total_ += commands;
+    filling_ = other.filling_;
+    line_ = other.line_;
+    strokeOpen_ = other.strokeOpen_;
+    penX_ = other.penX_;
+    penY_ = other.penY_;
+    subpathX_ = other.subpathX_;
+    subpathY_ = other.subpathY_;
+    hasBox_ = other.hasBox_;
+    minX_ = other.minX_;
+    minY_ = other.minY_;
+    maxX_ = other.maxX_;
+    maxY_ = other.maxY_;
+    ++version_;
+    return true;
+}
+
 std::optional<Rect> ClipDrawing::bounds() const {
     if (!hasBox_) return std::nullopt;
     auto twips = [](double v) { return static_cast<int32_t>(std::clamp(std::round(v), -1e9, 1e9)); };

@@ -72,6 +72,10 @@ public:
     bool curveTo(double controlX, double controlY, double x, double y);
     // Removes everything drawn and the line style; the pen returns to (0, 0).
     void clear();
+    // Replaces this drawing with a copy of other's (duplicateMovieClip copies what a clip drew).
+    // Returns false, leaving this drawing empty, when the copy would pass this drawing's or the
+    // movie's limit.
+    bool copyFrom(const ClipDrawing& other);
 
     const std::vector<DrawingPart>& parts() const { return parts_; }
     bool empty() const { return parts_.empty(); }

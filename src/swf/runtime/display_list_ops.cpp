@@ -4,6 +4,7 @@
 #include "swf/format/sprite.h"
 #include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip.h"
+#include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/clip_classes.h"
@@ -214,6 +215,11 @@ Clip* duplicateClip(Clip& source, const std::string& name, int32_t depth) {
     parent->movie().noteChange();
     if (!copy) return nullptr;
     copy->placedByScript = true;
+    // The copy shows what the original drew with the drawing API, as it shows its shapes.
+    if (copy->clip && source.drawingIfAny() && !copy->clip->drawing().copyFrom(*source.drawingIfAny())) {
+        parent->movie().report(DiagnosticRoom::Script, "drawing not copied: the movie's drawing limit is reached",
+                               "drawing not copied");
+    }
     return copy->clip.get();
 }
 

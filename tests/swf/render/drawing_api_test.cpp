@@ -240,6 +240,28 @@ TEST(DrawingClipTest, ASpritesDrawingCountsInItsSizeAndMovesWithIt) {
     EXPECT_EQ(pixel(image, 20, 20), qRgb(255, 255, 255));
 }
 
+TEST(DrawingClipTest, ADuplicateShowsWhatItsOriginalDrew) {
+    Avm1Assembler a;
+    call(a, "_root", "createEmptyMovieClip", {std::string("c"), 1.0}, "c");
+    call(a, "c", "beginFill", {double(0xFF0000)});
+    box(a, "c", 0, 0, 20, 20);
+    call(a, "c", "endFill", {});
+    call(a, "c", "duplicateMovieClip", {std::string("d"), 2.0}, "d");
+    a.get("d").push({std::string("_x"), 50.0}).op(velmora::test::Action::SetMember);
+    ScriptStage stage(a);
+    QImage image = stage.render();
+    EXPECT_EQ(pixel(image, 10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(image, 60, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(image, 35, 10), qRgb(255, 255, 255));
+    // Clearing the original leaves the copy's own drawing.
+    Avm1Assembler wipe;
+    call(wipe, "c", "clear", {});
+    stage.run(wipe);
+    image = stage.render();
+    EXPECT_EQ(pixel(image, 10, 10), qRgb(255, 255, 255));
+    EXPECT_EQ(pixel(image, 60, 10), qRgb(255, 0, 0));
+}
+
 TEST(DrawingClipTest, DrawingsKeepABoundedNumberOfCommandsUntilCleared) {
     Avm1Assembler a;
     call(a, "_root", "lineStyle", {2.0, 0.0});

@@ -199,7 +199,7 @@ Value drawInto(CallContext& cx, const Value& self, std::span<const Value> args) 
         cx.unsupported("BitmapData.prototype.draw without a renderer");
         return Value();
     }
-    const Matrix matrix = readMatrix(cx, arg(args, 1)).value_or(Matrix{});
+    const Matrix matrix = readMatrixArgument(cx, arg(args, 1)).value_or(Matrix{});
     const ColorTransform colour = readColorTransform(cx, arg(args, 2));
     const std::optional<PixelRect> clipRect = readRect(cx, arg(args, 4));
     const bool smoothing = cx.toBoolean(arg(args, 5));

@@ -24,7 +24,7 @@ uint8_t percentToByte(double percent) { return uint8_t(std::lround(std::clamp(pe
 
 }  // namespace
 
-std::optional<Matrix> readMatrix(CallContext& cx, const Value& value) {
+std::optional<Matrix> readMatrixArgument(CallContext& cx, const Value& value) {
     Object* o = value.objectOrNull();
     if (!o) return std::nullopt;
     if (cx.get(value, "matrixType").isString() && cx.toStdString(cx.get(value, "matrixType")) == "box") {
@@ -54,22 +54,6 @@ void readPoint(CallContext& cx, const Value& value, double& x, double& y) {
         x = field(cx, o, "x", 0);
         y = field(cx, o, "y", 0);
     }
-}
-
-ColorTransform readColorTransform(CallContext& cx, const Value& value) {
-    ColorTransform t;
-    Object* o = value.objectOrNull();
-    if (!o) return t;
-    auto offset = [&](const char* name) { return int32_t(std::clamp(field(cx, o, name, 0), -1e6, 1e6)); };
-    t.rMult = field(cx, o, "redMultiplier", 1);
-    t.gMult = field(cx, o, "greenMultiplier", 1);
-    t.bMult = field(cx, o, "blueMultiplier", 1);
-    t.aMult = field(cx, o, "alphaMultiplier", 1);
-    t.rAdd = offset("redOffset");
-    t.gAdd = offset("greenOffset");
-    t.bAdd = offset("blueOffset");
-    t.aAdd = offset("alphaOffset");
-    return t;
 }
 
 Rgba readColour(CallContext& cx, const Value& rgb, const Value& alphaPercent) {
@@ -107,7 +91,7 @@ std::optional<FillStyle> readGradientFill(CallContext& cx, std::span<const Value
         stop.ratio = uint8_t(std::isfinite(r) ? std::clamp(std::lround(r), 0L, 255L) : 0);
         fill.gradient.stops.push_back(stop);
     }
-    const Matrix m = readMatrix(cx, at(4)).value_or(Matrix{});
+    const Matrix m = readMatrixArgument(cx, at(4)).value_or(Matrix{});
     fill.matrix = Matrix{m.a, m.b, m.c, m.d, m.tx * kTwipsPerPixel, m.ty * kTwipsPerPixel};
     const std::string spread = at(5).isUndefined() ? "" : cx.toStdString(at(5));
     if (spread == "reflect") fill.gradient.spread = Gradient::Spread::Reflect;

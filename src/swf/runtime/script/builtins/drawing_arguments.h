@@ -5,6 +5,7 @@
 #include "swf/format/geometry.h"
 #include "swf/format/shape.h"
 #include "swf/runtime/picture_services.h"
+#include "swf/runtime/script/builtins/geom_values.h"
 #include "swf/runtime/script/native.h"
 
 namespace velmora::swf::script {
@@ -17,13 +18,12 @@ namespace velmora::swf::script {
 // A matrix in pixels: {a, b, c, d, tx, ty}; the older {matrixType: "box", x, y, w, h, r}, which
 // fits a gradient's square into the box w x h at (x, y) turned by r radians; or the older 3x3 form
 // {a, b, d, e, g, h}. nullopt for anything that is not an object.
-std::optional<Matrix> readMatrix(CallContext& cx, const Value& value);
+std::optional<Matrix> readMatrixArgument(CallContext& cx, const Value& value);
 // {x, y, width, height}; nullopt for anything that is not an object.
 std::optional<PixelRect> readRect(CallContext& cx, const Value& value);
 // {x, y}; (0, 0) for anything that is not an object.
 void readPoint(CallContext& cx, const Value& value, double& x, double& y);
-// {redMultiplier, ..., alphaMultiplier, redOffset, ..., alphaOffset}; identity when not an object.
-ColorTransform readColorTransform(CallContext& cx, const Value& value);
+// Colour transforms are read as flash.geom.ColorTransform reads them (readColorTransform).
 
 // A gradient fill from the arguments of beginGradientFill and lineGradientStyle, starting at
 // args[first]: type ("linear" or "radial"), colours, alphas (0..100), ratios (0..255), matrix

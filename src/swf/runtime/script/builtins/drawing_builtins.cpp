@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "swf/runtime/attached_bitmap.h"
+#include "swf/runtime/clip_creation.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/movie_instance.h"
@@ -82,7 +83,7 @@ Value beginBitmapFill(CallContext& cx, const Value& self, std::span<const Value>
         draw(cx, self, [](ClipDrawing& d) { return d.endFill(); });
         return Value();
     }
-    const Matrix m = readMatrix(cx, arg(args, 1)).value_or(Matrix{});
+    const Matrix m = readMatrixArgument(cx, arg(args, 1)).value_or(Matrix{});
     const bool repeat = args.size() < 3 || args[2].isUndefined() || cx.toBoolean(args[2]);
     const bool smoothing = args.size() >= 4 && cx.toBoolean(args[3]);
     DrawingFill fill;
@@ -181,14 +182,11 @@ Value attachBitmap(CallContext& cx, const Value& self, std::span<const Value> ar
     Clip* clip = clipOf(cx, self);
     BitmapDataObject* bitmap = bitmapDataOf(arg(args, 0));
     if (!clip || !bitmap || args.size() < 2) return Value();
-    const double depth = cx.toNumber(args[1]);
-    if (!std::isfinite(depth)) return Value();
-    // Script depths start at -16384 below the display list's own numbering.
-    const double listDepth = std::floor(depth) + 16384;
-    if (listDepth < 0 || listDepth > 65535) return Value();
+    const std::optional<int32_t> listDepth = displayDepthOfScriptDepth(cx.toNumber(args[1]));
+    if (!listDepth) return Value();
     // The smoothing argument; pixel snapping needs nothing here, as pictures are drawn where
     // they fall.
-    attachBitmap(*clip, uint16_t(listDepth), bitmap->pixels, cx.toBoolean(arg(args, 3)));
+    attachBitmap(*clip, *listDepth, bitmap->pixels, cx.toBoolean(arg(args, 3)));
     return Value();
 }
 
