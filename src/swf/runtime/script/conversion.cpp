@@ -33,18 +33,15 @@ Digits splitScientific(const char* begin, const char* end) {
     return out;
 }
 
-// ECMAScript's digits with at most 15 of them: the shortest digits that read back as the same
-// number when there are 15 or fewer; otherwise the 15-digit decimal closest to the exact value,
-// a tie going to the larger magnitude (as toPrecision breaks it).
+// The 15-digit decimal closest to the exact value, a tie going to the larger magnitude as
+// ECMAScript's toPrecision breaks it. For every normal number these are ECMAScript's shortest
+// digits whenever those fit in 15; the smallest denormals print all 15 (Number.MIN_VALUE is
+// "4.94065645841247e-324", as the language reference gives it, not "5e-324").
 Digits fifteenDigits(double magnitude) {
     char buffer[64];
-    auto printed = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
-    Digits shortest = splitScientific(buffer, printed.ptr);
-    if (shortest.digits.size() <= 15) return shortest;
-
     // An exact tie has the digit 5 in 16th place and nothing after it; to_chars would break it to
     // even. Forty digits are exact enough to tell.
-    printed = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 39);
+    auto printed = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 39);
     const Digits exact = splitScientific(buffer, printed.ptr);
     if (exact.digits.size() == 16 && exact.digits[15] == '5') {
         Digits up{exact.digits.substr(0, 15), exact.exponent};
