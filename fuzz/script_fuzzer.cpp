@@ -118,8 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     MovieInstance::Options options;
     options.virtualClock = true;
-    options.limits.scriptTimeoutSeconds = 0.25;
-    options.limits.maxActionSteps = 50'000;
+    options.limits.scriptTimeoutSeconds = 0.1;
+    options.limits.maxActionSteps = 20'000;
     options.limits.maxCallDepth = 32;
     options.limits.maxStackSize = 4'096;
     options.limits.maxStringBytes = size_t{1} << 20;

@@ -173,7 +173,10 @@ Value Interpreter::run(Frame& f) {
     return f.result;
 }
 
-void Interpreter::stackOverflow() { throw LimitExceeded{"a script's stack overflowed"}; }
+void Interpreter::pushGrowing(Frame& f, const Value& v) {
+    if (f.stack.size() >= maxStack_) throw LimitExceeded{"a script's stack overflowed"};
+    f.stack.push_back(v);
+}
 
 namespace {
 

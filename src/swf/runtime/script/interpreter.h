@@ -95,9 +95,13 @@ private:
     // leaves the action to step().
     bool quickStep(Frame& f, uint8_t code, std::span<const uint8_t> payload, size_t next);
     // Inline: every action pushes or pops, most of them several times.
-    void push(Frame& f, const Value& v) {
-        if (f.stack.size() >= maxStack_) [[unlikely]] stackOverflow();
-        f.stack.push_back(v);
+    [[gnu::always_inline]] void push(Frame& f, const Value& v) {
+        std::vector<Value>& stack = f.stack;
+        if (stack.size() == stack.capacity() || stack.size() >= maxStack_) [[unlikely]] {
+            pushGrowing(f, v);
+            return;
+        }
+        stack.push_back(v);
     }
     // An empty stack reads as undefined, as the player does.
     Value pop(Frame& f) {
@@ -107,7 +111,8 @@ private:
         f.recent[f.recentAt++ & 7] = v;
         return v;
     }
-    [[noreturn]] static void stackOverflow();
+    // push() when the stack must grow first, or is full.
+    void pushGrowing(Frame& f, const Value& v);
     void pushPayload(Frame& f, std::span<const uint8_t> payload);
     void checkLimits();
     // try_block.cpp
