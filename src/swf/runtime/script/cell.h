@@ -41,6 +41,9 @@ private:
     Cell* next_ = nullptr;
     size_t accounted_ = 0;
     bool marked_ = false;
+    // An interned String: the sweep takes it out of the intern table (without a dynamic_cast on
+    // every cell).
+    bool internedString_ = false;
 };
 
 // Immutable UTF-8 text. Strings the engine uses as names (identifiers, constants, property keys)
@@ -53,12 +56,16 @@ public:
     size_t size() const { return text_.size(); }
     bool empty() const { return text_.empty(); }
     bool interned() const { return interned_; }
+    // The interned lowercase twin once made (see Heap::folded), else null.
+    String* foldedTwin() const { return folded_; }
     // Whether the text holds ':', '/' or '.', which make a variable name a target path.
     bool looksLikePath() const {
         if (pathChars_ < 0) pathChars_ = text_.find_first_of(":/.") != std::string::npos;
         return pathChars_ > 0;
     }
     size_t extraBytes() const override { return text_.capacity(); }
+    // A string keeps its lowercase twin: keys made from it must stay the same pointer.
+    void trace(Tracer& tracer) override { tracer.mark(folded_); }
 
 private:
     friend class Heap;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -11,26 +12,64 @@
 
 namespace velmora::swf::script {
 
+namespace {
+
+// The significant digits of |value| (no trailing zeros) and its decimal exponent, value being
+// d.ddd * 10^exponent. to_chars, unlike printf, ignores the process locale (Qt sets the user's,
+// whose decimal mark may be a comma).
+struct Digits {
+    std::string digits;
+    int exponent = 0;
+};
+
+Digits splitScientific(const char* begin, const char* end) {
+    Digits out;
+    const char* e = std::find(begin, end, 'e');
+    for (const char* p = begin; p != e; ++p) {
+        if (*p != '.') out.digits += *p;
+    }
+    while (out.digits.size() > 1 && out.digits.back() == '0') out.digits.pop_back();
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), end, out.exponent);
+    return out;
+}
+
+// The 15-digit decimal closest to the exact value, a tie going to the larger magnitude as
+// ECMAScript's toPrecision breaks it. For every normal number these are ECMAScript's shortest
+// digits whenever those fit in 15; the smallest denormals print all 15 (Number.MIN_VALUE is
+// "4.94065645841247e-324", as the language reference gives it, not "5e-324").
+Digits fifteenDigits(double magnitude) {
+    char buffer[64];
+    // An exact tie has the digit 5 in 16th place and nothing after it; to_chars would break it to
+    // even. Forty digits are exact enough to tell.
+    auto printed = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 39);
+    const Digits exact = splitScientific(buffer, printed.ptr);
+    if (exact.digits.size() == 16 && exact.digits[15] == '5') {
+        Digits up{exact.digits.substr(0, 15), exact.exponent};
+        int i = 14;
+        while (i >= 0 && up.digits[static_cast<size_t>(i)] == '9') up.digits[static_cast<size_t>(i--)] = '0';
+        if (i < 0) {
+            up.digits.insert(up.digits.begin(), '1');
+            ++up.exponent;
+        } else {
+            ++up.digits[static_cast<size_t>(i)];
+        }
+        up.digits.resize(15);
+        while (up.digits.size() > 1 && up.digits.back() == '0') up.digits.pop_back();
+        return up;
+    }
+    printed = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+    return splitScientific(buffer, printed.ptr);
+}
+
+}  // namespace
+
 std::string numberToString(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
     if (value == 0.0) return "0";  // also folds -0
-    // 15 significant digits, then laid out as ECMAScript lays out its shortest digits, except that
-    // the player switches to the exponent form from 1e15 on (ECMAScript: 1e21) and below 1e-5
-    // (ECMAScript: 1e-6).
-    // to_chars, unlike printf, ignores the process locale (Qt sets the user's, whose decimal mark
-    // may be a comma).
-    char buffer[64];
-    const auto printed = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
-                                       std::chars_format::scientific, 14);
-    *printed.ptr = '\0';
-    const char* e = std::strchr(buffer, 'e');
-    std::string digits;
-    for (const char* p = buffer; p != e; ++p) {
-        if (*p != '.') digits += *p;
-    }
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    const int exponent = std::atoi(e + 1);  // value = d.ddd * 10^exponent
+    // Laid out as ECMAScript lays out its digits, except that the player switches to the exponent
+    // form from 1e15 on (ECMAScript: 1e21) and below 1e-5 (ECMAScript: 1e-6).
+    const auto [digits, exponent] = fifteenDigits(std::fabs(value));
     const int k = static_cast<int>(digits.size());
     const int n = exponent + 1;  // digits before the decimal point
     std::string out = value < 0 ? "-" : "";

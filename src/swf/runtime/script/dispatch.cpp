@@ -1,7 +1,9 @@
 // The dispatch loop and the actions that only work on the stack: arithmetic, comparison, logic,
 // text, conversion, registers and branches.
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "swf/format/text_encoding.h"
@@ -17,6 +19,9 @@
 namespace velmora::swf::script {
 
 namespace {
+
+// Names are almost always strings already.
+String* nameOf(Vm& vm, const Value& v) { return v.isString() ? v.asString() : vm.toString(v); }
 
 double secondsNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -48,9 +53,79 @@ void Interpreter::checkLimits() {
     }
 }
 
+[[gnu::always_inline]] inline bool Interpreter::quickStep(Frame& f, uint8_t code, std::span<const uint8_t> payload, size_t next) {
+    std::vector<Value>& stack = f.stack;
+    const size_t n = stack.size();
+    switch (code) {
+    case op::kPush:
+        // One pooled name, as compilers push most names.
+        if (payload.size() == 2 && payload[0] == 8 && f.pool && payload[1] < f.pool->strings.size()) {
+            push(f, Value::string(f.pool->strings[payload[1]]));
+        } else {
+            pushPayload(f, payload);
+        }
+        return true;  // keeps lastVariable, as step() does for Push
+    case op::kPop:
+        pop(f);
+        break;
+    case op::kGetVariable: {
+        String* name = nameOf(vm_, pop(f));
+        push(f, getVariable(f, name));
+        f.lastVariable = name;
+        f.lastVariableDepth = f.stack.size();
+        return true;  // keeps lastVariable for the next action
+    }
+    case op::kSetVariable: {
+        const Value value = pop(f);
+        String* name = nameOf(vm_, pop(f));
+        setVariable(f, name, value);
+        break;
+    }
+    case op::kJump:
+    case op::kIf: {
+        if (payload.size() < 2) return false;
+        if (code == op::kIf) {
+            const Value condition = pop(f);
+            if (!(condition.isBoolean() ? condition.asBoolean() : vm_.toBoolean(condition))) break;
+        }
+        const auto offset = static_cast<int16_t>(payload[0] | payload[1] << 8);
+        const int64_t to = static_cast<int64_t>(next) + offset;
+        if (to < 0 || to > static_cast<int64_t>(f.end)) throw ActionError("a jump leads outside its script");
+        f.pc = static_cast<size_t>(to);
+        break;
+    }
+    case op::kAdd2:
+    case op::kLess2: {
+        if (n < 2 || !stack[n - 1].isNumber() || !stack[n - 2].isNumber()) return false;
+        const double a = stack[n - 2].asNumber(), b = stack[n - 1].asNumber();
+        stack.pop_back();
+        if (code == op::kAdd2) {
+            stack.back() = Value::number(a + b);
+        } else {
+            stack.back() = std::isnan(a) || std::isnan(b) ? Value() : Value::boolean(a < b);
+        }
+        break;
+    }
+    case op::kIncrement:
+    case op::kDecrement:
+        if (n < 1 || !stack.back().isNumber()) return false;
+        stack.back() = Value::number(stack.back().asNumber() + (code == op::kIncrement ? 1 : -1));
+        break;
+    case op::kNot:
+        if (n < 1 || !stack.back().isBoolean() || version_ < 5) return false;
+        stack.back() = Value::boolean(!stack.back().asBoolean());
+        break;
+    default:
+        return false;
+    }
+    f.lastVariable = nullptr;
+    return true;
+}
+
 Value Interpreter::run(Frame& f) {
     FrameRegistration registration(vm_, f);
     const std::span<const uint8_t> code = f.code.first(f.end);
+    const uint64_t maxActions = vm_.limits().maxActions;
     while (true) {
         if (f.returning) {
             if (!returnThroughFinally(f)) break;
@@ -61,16 +136,27 @@ Value Interpreter::run(Frame& f) {
             break;
         }
         try {
-            // The clock is read now and then; an action count, when one is set, every time.
-            if ((++vm_.runSteps_ & 0xFFF) == 0 || vm_.limits().maxActions) checkLimits();
-            const ActionRecord r = readActionRecord(code, f.pc);
-            if (r.code == op::kEnd) {
+            // The clock is read every few thousand actions; an action count, when one is set,
+            // is compared every time.
+            const uint64_t steps = ++vm_.runSteps_;
+            if ((steps & 0xFFF) == 0 || (maxActions && steps >= maxActions)) [[unlikely]] checkLimits();
+            const size_t before = f.pc;
+            const uint8_t action = code[before];
+            std::span<const uint8_t> payload;
+            size_t next = before + 1;
+            if (action >= 0x80) {
+                // The same checks readActionRecord makes, without leaving the loop.
+                if (code.size() - before < 3) throw ActionError("action record cut short");
+                const size_t length = static_cast<size_t>(code[before + 1]) | static_cast<size_t>(code[before + 2]) << 8;
+                if (code.size() - before - 3 < length) throw ActionError("action record longer than its script");
+                payload = code.subspan(before + 3, length);
+                next = before + 3 + length;
+            } else if (action == op::kEnd) {
                 f.pc = f.end;
                 continue;
             }
-            const size_t before = f.pc;
-            f.pc = r.next;
-            step(f, r.code, r.payload, r.next);
+            f.pc = next;
+            if (!quickStep(f, action, payload, next)) step(f, action, payload, next);
             // A backward jump is a safe point: every live value sits in a frame.
             if (f.pc <= before && vm_.heap().wantsCollection()) vm_.heap().collect();
             // A with block ends where its body does.
@@ -87,45 +173,87 @@ Value Interpreter::run(Frame& f) {
     return f.result;
 }
 
-void Interpreter::push(Frame& f, const Value& v) {
-    if (f.stack.size() >= vm_.limits().maxStackSize) throw LimitExceeded{"a script's stack overflowed"};
+void Interpreter::pushGrowing(Frame& f, const Value& v) {
+    if (f.stack.size() >= maxStack_) throw LimitExceeded{"a script's stack overflowed"};
     f.stack.push_back(v);
 }
 
-// An empty stack reads as undefined, as the player does.
-Value Interpreter::pop(Frame& f) {
-    if (f.stack.empty()) return {};
-    const Value v = f.stack.back();
-    f.stack.pop_back();
-    f.recent[f.recentAt++ & 7] = v;
-    return v;
+namespace {
+
+[[noreturn]] void payloadCutShort() { throw ActionError("action data cut short"); }
+
+uint32_t readU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
 }
 
+}  // namespace
+
+// Read in place rather than through a PayloadReader: Push is most of what loops run.
 void Interpreter::pushPayload(Frame& f, std::span<const uint8_t> payload) {
-    PayloadReader in(payload);
-    while (!in.atEnd()) {
-        const uint8_t type = in.u8();
+    const uint8_t* const p = payload.data();
+    const size_t size = payload.size();
+    size_t at = 0;
+    auto need = [&](size_t count) {
+        if (size - at < count) payloadCutShort();
+    };
+    while (at < size) {
+        const uint8_t type = p[at++];
         switch (type) {
         case 0: {
-            std::string text = in.string();
-            if (version_ < 6) text = toUtf8(text, static_cast<uint8_t>(version_));
-            push(f, Value::string(vm_.heap().intern(text)));
+            const void* nul = std::memchr(p + at, 0, size - at);
+            if (!nul) throw ActionError("text in a script has no end");
+            const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(nul) - (p + at));
+            const std::string_view text(reinterpret_cast<const char*>(p + at), length);
+            at += length + 1;
+            if (version_ < 6) {
+                push(f, Value::string(vm_.heap().intern(toUtf8(std::string(text), static_cast<uint8_t>(version_)))));
+            } else {
+                push(f, Value::string(vm_.heap().intern(text)));
+            }
             break;
         }
-        case 1: push(f, Value::number(in.f32())); break;
+        case 1:
+            need(4);
+            push(f, Value::number(std::bit_cast<float>(readU32(p + at))));
+            at += 4;
+            break;
         case 2: push(f, Value::null()); break;
         case 3: push(f, Value::undefined()); break;
         case 4: {
-            const uint8_t reg = in.u8();
+            need(1);
+            const uint8_t reg = p[at++];
             push(f, reg < f.registers.size() ? f.registers[reg] : Value::undefined());
             break;
         }
-        case 5: push(f, Value::boolean(in.u8() != 0)); break;
-        case 6: push(f, Value::number(in.f64())); break;
-        case 7: push(f, Value::number(static_cast<int32_t>(in.u32()))); break;
+        case 5:
+            need(1);
+            push(f, Value::boolean(p[at++] != 0));
+            break;
+        case 6: {
+            need(8);
+            const uint64_t high = readU32(p + at);
+            const uint64_t low = readU32(p + at + 4);
+            at += 8;
+            push(f, Value::number(std::bit_cast<double>(high << 32 | low)));
+            break;
+        }
+        case 7:
+            need(4);
+            push(f, Value::number(static_cast<int32_t>(readU32(p + at))));
+            at += 4;
+            break;
         case 8:
         case 9: {
-            const size_t index = type == 8 ? in.u8() : in.u16();
+            size_t index = 0;
+            if (type == 8) {
+                need(1);
+                index = p[at++];
+            } else {
+                need(2);
+                index = static_cast<size_t>(p[at]) | static_cast<size_t>(p[at + 1]) << 8;
+                at += 2;
+            }
             if (f.pool && index < f.pool->strings.size()) {
                 push(f, Value::string(f.pool->strings[index]));
             } else {
@@ -447,7 +575,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     // --- variables and members (scope_chain.cpp, members on Vm) ---
     case op::kGetVariable: {
         const Value nameValue = pop(f);
-        String* name = vm_.toString(nameValue);
+        String* name = nameOf(vm_, nameValue);
         push(f, getVariable(f, name));
         f.lastVariable = name;
         f.lastVariableDepth = f.stack.size();
@@ -455,7 +583,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     }
     case op::kSetVariable: {
         const Value value = pop(f);
-        String* name = vm_.toString(pop(f));
+        String* name = nameOf(vm_, pop(f));
         setVariable(f, name, value);
         break;
     }
@@ -478,7 +606,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
         const bool fromVariable = f.lastVariable && f.lastVariableDepth == f.stack.size();
         String* variable = f.lastVariable;
         const Value object = pop(f);
-        String* name = vm_.toString(nameValue);
+        String* name = nameOf(vm_, nameValue);
         if (object.isNullish()) {
             if (fromVariable) {
                 vm_.warning("Warning: '" + variable->text() + "' has no property '" + name->text() + "'");
@@ -491,7 +619,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     }
     case op::kSetMember: {
         const Value value = pop(f);
-        String* name = vm_.toString(pop(f));
+        String* name = nameOf(vm_, pop(f));
         const Value object = pop(f);
         vm_.setMember(object, vm_.key(name), value, name);
         break;

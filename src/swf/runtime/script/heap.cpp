@@ -62,6 +62,7 @@ String* Heap::intern(std::string_view text) {
     if (const auto it = interned_.find(text); it != interned_.end()) return it->second;
     String* s = string(std::string(text));
     s->interned_ = true;
+    s->internedString_ = true;
     interned_.emplace(s->view(), s);
     return s;
 }
@@ -105,12 +106,10 @@ void Heap::collect() {
     } marker;
     for (auto& [id, tracer] : rootTracers_) tracer(marker);
     for (Value* v : rooted_) marker.Tracer::mark(*v);
-    // A string keeps its lowercase twin: keys made from it must stay the same pointer.
     while (!marker.pending.empty()) {
         Cell* cell = marker.pending.back();
         marker.pending.pop_back();
         cell->trace(marker);
-        if (auto* s = dynamic_cast<String*>(cell); s && s->folded_) marker.mark(s->folded_);
     }
     Cell** link = &first_;
     size_t bytes = 0;
@@ -123,7 +122,7 @@ void Heap::collect() {
             link = &cell->next_;
         } else {
             *link = cell->next_;
-            if (auto* s = dynamic_cast<String*>(cell); s && s->interned_) interned_.erase(s->view());
+            if (cell->internedString_) interned_.erase(static_cast<String*>(cell)->view());
             delete cell;
         }
     }

@@ -77,7 +77,7 @@ struct Frame {
 // Runs frames. Stateless apart from the Vm: one is made per call.
 class Interpreter {
 public:
-    explicit Interpreter(Vm& vm) : vm_(vm), version_(vm.version()) {}
+    explicit Interpreter(Vm& vm) : vm_(vm), version_(vm.version()), maxStack_(vm.limits().maxStackSize) {}
 
     // Runs frame to its end (or a Return); returns the result. Raises ScriptException for an
     // uncaught throw, LimitExceeded and ActionError.
@@ -91,8 +91,28 @@ public:
 private:
     // dispatch.cpp
     void step(Frame& f, uint8_t code, std::span<const uint8_t> payload, size_t next);
-    void push(Frame& f, const Value& v);
-    Value pop(Frame& f);
+    // The commonest actions on their commonest operands, without step()'s heavy entry; false
+    // leaves the action to step().
+    bool quickStep(Frame& f, uint8_t code, std::span<const uint8_t> payload, size_t next);
+    // Inline: every action pushes or pops, most of them several times.
+    [[gnu::always_inline]] void push(Frame& f, const Value& v) {
+        std::vector<Value>& stack = f.stack;
+        if (stack.size() == stack.capacity() || stack.size() >= maxStack_) [[unlikely]] {
+            pushGrowing(f, v);
+            return;
+        }
+        stack.push_back(v);
+    }
+    // An empty stack reads as undefined, as the player does.
+    Value pop(Frame& f) {
+        if (f.stack.empty()) [[unlikely]] return {};
+        const Value v = f.stack.back();
+        f.stack.pop_back();
+        f.recent[f.recentAt++ & 7] = v;
+        return v;
+    }
+    // push() when the stack must grow first, or is full.
+    void pushGrowing(Frame& f, const Value& v);
     void pushPayload(Frame& f, std::span<const uint8_t> payload);
     void checkLimits();
     // try_block.cpp
@@ -125,6 +145,7 @@ private:
 
     Vm& vm_;
     const int version_;
+    const size_t maxStack_;
 };
 
 }  // namespace velmora::swf::script

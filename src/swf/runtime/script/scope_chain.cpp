@@ -23,6 +23,26 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The object a scope entry stands for: a clip's object while the clip lives, null once it is gone.
+Object* scopeObject(Vm& vm, Scope* s) {
+    Object* o = s->object();
+    return o->kind() == ObjectKind::Clip ? static_cast<ClipObject*>(o)->current(vm) : o;
+}
+
+// A plain data property the object holds itself, for the quick paths of variable access: what
+// the general member code would find first anyway. Null when anything special may apply
+// (__proto__, getters, a super object, a clip's "_" properties, arrays' and host objects' own).
+Property* plainOwnProperty(Vm& vm, Object* o, String* key) {
+    if (!o || key == vm.names().proto) return nullptr;
+    const ObjectKind kind = o->kind();
+    if (kind != ObjectKind::Plain && kind != ObjectKind::Function &&
+        !(kind == ObjectKind::Clip && !key->empty() && key->view()[0] != '_')) {
+        return nullptr;
+    }
+    Property* p = o->findOwn(key);
+    return p && !p->isAccessor() ? p : nullptr;
+}
+
 }  // namespace
 
 Clip* Interpreter::targetClip(Frame& f) {
@@ -70,7 +90,10 @@ void Interpreter::setTarget(Frame& f, std::string_view path) {
 
 bool Interpreter::specialName(Frame& f, String* name, Value& out) {
     const std::string_view n = name->view();
-    if (n.empty() || (n[0] != '_' && n[0] != 't' && n[0] != 'T' && n[0] != 's' && n[0] != 'S')) return false;
+    // this, super, _root, _global, _level0: four to seven letters.
+    if (n.size() < 4 || n.size() > 7 || (n[0] != '_' && n[0] != 't' && n[0] != 'T' && n[0] != 's' && n[0] != 'S')) {
+        return false;
+    }
     const bool fold = !vm_.caseSensitive();
     auto is = [&](std::string_view word) { return fold ? equalsIgnoringCase(n, word) : n == word; };
     if (is("this")) {
@@ -156,6 +179,7 @@ Value Interpreter::getVariable(Frame& f, String* name) {
     if (specialName(f, name, out)) return out;
     String* key = vm_.key(name);
     for (Scope* s = f.scope; s; s = s->parent()) {
+        if (const Property* p = plainOwnProperty(vm_, scopeObject(vm_, s), key)) return p->value;
         if (vm_.lookup(Value::object(s->object()), key, out)) return out;
     }
     vm_.warning("Warning: Reference to undeclared variable, '" + name->text() + "'");
@@ -181,6 +205,10 @@ void Interpreter::setVariable(Frame& f, String* name, const Value& value) {
         if (o->kind() == ObjectKind::Clip) {
             o = static_cast<ClipObject*>(o)->current(vm_);
             if (!o) continue;
+        }
+        if (Property* p = plainOwnProperty(vm_, o, key); p && !(p->flags & kReadOnly) && o->watches().empty()) {
+            p->value = value;
+            return;
         }
         if (vm_.hasProperty(o, key)) {
             vm_.setMember(Value::object(o), key, value);

@@ -95,7 +95,10 @@ bool Interpreter::leaveTryParts(Frame& f) {
 }
 
 bool Interpreter::handleThrow(Frame& f, const Value& thrown) {
+    // A throw abandons a return in progress (one running its finally parts): the function returns
+    // undefined unless a later Return gives it a value.
     f.returning = false;
+    f.result = Value();
     while (!f.tries.empty()) {
         TryBlock& t = f.tries.back();
         unwindWiths(f, t.withDepth);

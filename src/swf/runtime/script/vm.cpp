@@ -74,7 +74,7 @@ String* Vm::key(std::string_view name) {
     return caseSensitive() ? s : heap_.folded(s);
 }
 
-String* Vm::key(String* name) {
+String* Vm::keyOf(String* name) {
     String* s = heap_.intern(name);
     return caseSensitive() ? s : heap_.folded(s);
 }

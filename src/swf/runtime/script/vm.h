@@ -132,7 +132,14 @@ public:
     // The key for a name: interned, and lowercase before SWF 7 (identifiers are case-insensitive
     // there).
     String* key(std::string_view name);
-    String* key(String* name);
+    // Inline for the names scripts use over and over (interned, and folded once before SWF 7).
+    String* key(String* name) {
+        if (name->interned()) {
+            if (caseSensitive()) return name;
+            if (String* folded = name->foldedTwin()) return folded;
+        }
+        return keyOf(name);
+    }
     // An interned name kept as written (for..in output, function names).
     String* name(std::string_view text) { return heap_.intern(text); }
 
@@ -258,6 +265,8 @@ public:
 private:
     friend class Interpreter;
     friend class ClipObject;
+
+    String* keyOf(String* name);
 
     void traceRoots(Tracer& tracer);
     void installCore();

@@ -22,6 +22,12 @@ TEST(NumberTextTest, NumbersPrintWithFifteenDigitsAndThePlayersExponentBounds) {
     EXPECT_EQ(numberToString(1e-7), "1e-7");
     EXPECT_EQ(numberToString(0.000001), "1e-6");
     EXPECT_EQ(numberToString(-8.2065098467865e-6), "-8.2065098467865e-6");
+    // The closest 15 digits, ties away from zero.
+    EXPECT_EQ(numberToString(5e-324), "4.94065645841247e-324");
+    EXPECT_EQ(numberToString(1.7976931348623157e308), "1.79769313486232e+308");
+    EXPECT_EQ(numberToString(3450.224853515625), "3450.22485351563");
+    EXPECT_EQ(numberToString(-163.7779541015625), "-163.777954101563");
+    EXPECT_EQ(numberToString(999999999999999.5), "1e+15");  // a tie that carries
     EXPECT_EQ(numberToString(std::nan("")), "NaN");
     EXPECT_EQ(numberToString(-INFINITY), "-Infinity");
     EXPECT_EQ(numberToRadixString(255, 16), "ff");

@@ -76,6 +76,20 @@ TEST(ScriptExceptions, AThrowCrossesCallsToTheNearestCatchAndFinallyAlwaysRuns) 
     EXPECT_EQ(tracesOf(code), (std::vector<std::string>{"middle finally", "caught deep", "7"}));
 }
 
+// function g() { try { try { return "ok"; } finally { throw "x"; } } catch (e) {} trace("after"); }
+TEST(ScriptExceptions, AThrowFromAFinallyAbandonsTheReturnThatRanIt) {
+    A innerTry, innerFinally, outerTry, outerCatch, body;
+    innerTry.push({"ok"}).op(Action::Return);
+    innerFinally.push({"x"}).op(Action::Throw);
+    outerTry.tryBlock({.tryBody = &innerTry, .finallyBody = &innerFinally});
+    body.tryBlock({.tryBody = &outerTry, .catchName = "e", .catchBody = &outerCatch});
+    body.trace("after");
+    A code;
+    function(code, "g", {}, body);
+    code.callFunction("g", {}).trace();
+    EXPECT_EQ(tracesOf(code), (std::vector<std::string>{"after", "undefined"}));
+}
+
 TEST(ScriptExceptions, AnUncaughtThrowEndsOnlyItsScript) {
     SwfWriter swf;
     swf.doAction(A().trace("one").push({"boom"}).op(Action::Throw).trace("never").doActionBody());
