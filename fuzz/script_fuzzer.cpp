@@ -116,15 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::shared_ptr<const Movie> movie = velmora::fuzz::loadMovie(bytes.data(), bytes.size());
     if (!movie) return 0;
 
-    MovieInstance::Options options;
-    options.virtualClock = true;
+    // Tighter still than the movie fuzzers': every input is a script.
+    MovieInstance::Options options = velmora::fuzz::instanceOptions();
     options.limits.scriptTimeoutSeconds = 0.1;
     options.limits.maxActionSteps = 20'000;
     options.limits.maxCallDepth = 32;
     options.limits.maxStackSize = 4'096;
-    options.limits.maxStringBytes = size_t{1} << 20;
-    options.limits.maxArrayLength = size_t{1} << 16;
-    options.limits.maxScriptHeapBytes = size_t{64} << 20;
     options.limits.maxDisplayObjects = 2'000;
     options.limits.maxQueuedScripts = 500;
     options.limits.maxScriptsPerDrain = 2'000;
