@@ -39,7 +39,7 @@ TEST(ScriptDisplayActions, CloneSpriteCopiesAClipAndRemoveSpriteTakesOnlyScriptM
     traceClip(code, "d");
     // Depths outside the display list's range, and the root, are no source or target at all.
     code.push({"a", "e", PushInt{-5}}).op(Action::CloneSprite);
-    code.push({"a", "f", PushInt{70000}}).op(Action::CloneSprite);
+    code.push({"a", "f", PushInt{2000000}}).op(Action::CloneSprite);
     code.push({"_root", "g", PushInt{16385}}).op(Action::CloneSprite);
     traceClip(code, "e");
     traceClip(code, "f");
