@@ -103,13 +103,7 @@ std::optional<script::Value> scriptVariable(MovieInstance& movie, script::Object
     if (!object) return std::nullopt;
     script::Vm& vm = movie.vm();
     script::Value value;
-    try {
-        if (!vm.lookup(script::Value::object(object), vm.key(name), value)) return std::nullopt;
-    } catch (const script::ScriptException&) {
-        return std::nullopt;
-    } catch (const script::LimitExceeded&) {
-        return std::nullopt;
-    }
+    if (!vm.lookupQuietly(script::Value::object(object), vm.key(name), value)) return std::nullopt;
     if (value.isUndefined()) return std::nullopt;
     return value;
 }

@@ -51,7 +51,7 @@ bool MovieInstance::hasHandler(Clip& clip, const std::string& name) {
     if (!runsScripts() || !clip.scriptObject()) return false;
     script::Vm& vm = *vm_;
     script::Value handler;
-    if (!vm.lookup(script::Value::object(clip.scriptObject()), vm.key(name), handler)) return false;
+    if (!vm.lookupQuietly(script::Value::object(clip.scriptObject()), vm.key(name), handler)) return false;
     return handler.isObject() && handler.asObject()->asFunction();
 }
 

@@ -126,6 +126,28 @@ TEST(ClipEventOrder, AnUnloadHandlerMayMoveTheTimelineThatRemovedItsClip) {
     EXPECT_EQ(traces(*movie), std::vector<std::string>{"going"});
 }
 
+// A handler name answered by a getter that throws: looking for the handler (the clock asks on
+// every tick, input on every event) finds none, and the movie plays on.
+TEST(ClipEventOrder, AHandlerGetterThatThrowsIsNoHandler) {
+    SwfWriter swf;
+    SwfTagList inner;
+    inner.showFrame();
+    swf.defineSprite(10, inner);
+    swf.placeObject2({.depth = 1, .characterId = 10, .name = "mc"});
+    A root;
+    // mc.addProperty("onEnterFrame", function () { throw "boom"; }, null)
+    root.push({PushNull{}}).defineFunction("", {}, A().push({"boom"}).op(Action::Throw));
+    root.push({"onEnterFrame", 3.0, "mc"}).op(Action::GetVariable).push({"addProperty"}).op(Action::CallMethod).op(Action::Pop);
+    root.raw(say("set").bytes());
+    swf.doAction(root.doActionBody()).showFrame();
+    swf.doAction(say("frame 2").doActionBody()).showFrame();
+    auto movie = play(swf);
+    EXPECT_TRUE(movie->needsTicks());  // the root still plays
+    movie->tick();
+    movie->tick();
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"set", "frame 2", "set"}));
+}
+
 TEST(ClipEventOrder, MouseFunctionsReachEveryClipAndKeysOnlyTheFocusedOne) {
     SwfWriter swf;
     swf.defineSprite(10, framesOnly(1));

@@ -69,6 +69,16 @@ bool Vm::lookup(const Value& object, String* key, Value& out) {
     return lookupWithHolder(object, key, out, holder, object);
 }
 
+bool Vm::lookupQuietly(const Value& object, String* key, Value& out) {
+    try {
+        return lookup(object, key, out);
+    } catch (const ScriptException&) {
+        return false;
+    } catch (const LimitExceeded&) {
+        return false;
+    }
+}
+
 Value Vm::getMember(const Value& object, String* key) {
     Value out;
     if (!lookup(object, key, out)) return Value();

@@ -176,6 +176,10 @@ public:
     // inherited). lookupWithHolder also tells on which object of the chain, and calls getters with
     // self as this.
     bool lookup(const Value& object, String* key, Value& out);
+    // lookup for callers outside any script (the clock and input asking for a handler, listeners
+    // being looked up): a getter that throws or reaches a limit answers "not found" instead of
+    // escaping into the host.
+    bool lookupQuietly(const Value& object, String* key, Value& out);
     bool lookupWithHolder(const Value& object, String* key, Value& out, Object*& holder, const Value& self);
     // Whether object has key, own, special or inherited.
     bool hasProperty(Object* object, String* key);

@@ -50,13 +50,7 @@ void notifyMouseListeners(Vm& vm, std::string_view event, std::span<const Value>
         const Value listener = copy->elements()[i];
         Value method;
         // The lookup may run a getter; what it throws only costs this listener its call.
-        try {
-            if (!listener.isObject() || !vm.lookup(listener, key, method)) continue;
-        } catch (const ScriptException&) {
-            continue;
-        } catch (const LimitExceeded&) {
-            continue;
-        }
+        if (!listener.isObject() || !vm.lookupQuietly(listener, key, method)) continue;
         if (method.isObject() && method.asObject()->asFunction()) vm.callTopLevel(method, listener, args);
     }
 }
