@@ -12,19 +12,22 @@ namespace {
 
 bool inside(const Rect& r, double x, double y) { return x >= r.xMin && x <= r.xMax && y >= r.yMin && y <= r.yMax; }
 
-// Whether (x, y), in clip's coordinates, lies on one of the visible leaves it shows.
-bool leafHit(const Clip& clip, double x, double y) {
+}  // namespace
+
+bool shapeHit(const Clip& clip, double x, double y) {
     for (const auto& [depth, object] : clip.displayList()) {
         if (!object->visible || !object->character || object->clipDepth != 0) continue;
         if (object->clip) {
             double lx = x, ly = y;
-            if (applyInverse(object->matrix, lx, ly) && leafHit(*object->clip, lx, ly)) return true;
+            if (applyInverse(object->matrix, lx, ly) && shapeHit(*object->clip, lx, ly)) return true;
         } else if (const auto box = objectBounds(*object, clip.movie().movie()); box && inside(*box, x, y)) {
             return true;
         }
     }
     return false;
 }
+
+namespace {
 
 bool within(const Clip* clip, const Clip* ancestor) {
     for (; clip; clip = clip->parent()) {
@@ -43,7 +46,7 @@ const Clip* search(const Clip& clip, double x, double y, const Clip* except) {
         if (object.clip) {
             if (object.clip.get() == except) continue;
             if (const Clip* inner = search(*object.clip, lx, ly, except)) return inner;
-            if (!within(except, object.clip.get()) && leafHit(*object.clip, lx, ly)) return object.clip.get();
+            if (!within(except, object.clip.get()) && shapeHit(*object.clip, lx, ly)) return object.clip.get();
         } else if (const auto box = objectBounds(object, clip.movie().movie()); box && inside(*box, x, y)) {
             return nullptr;  // something that is no clip lies on top
         }
@@ -96,7 +99,7 @@ std::optional<Rect> boundsIn(const Clip& clip, const Clip& space) {
 bool hitsPoint(const Clip& clip, double stageX, double stageY, bool shape) {
     double x = stageX, y = stageY;
     if (!applyInverse(stageMatrix(clip), x, y)) return false;
-    if (shape) return leafHit(clip, x, y);
+    if (shape) return shapeHit(clip, x, y);
     const auto box = contentBounds(clip);
     return box && inside(*box, x, y);
 }

@@ -19,6 +19,9 @@ Matrix stageMatrix(const Clip& clip);
 // everything to a line.
 bool applyInverse(const Matrix& m, double& x, double& y);
 
+// Whether (x, y), in clip's own coordinates, lies within the box of one of the visible shapes,
+// texts or buttons it shows (those of its sprites included). Masks draw nothing and are left out.
+bool shapeHit(const Clip& clip, double x, double y);
 // The box of clip's content in space's coordinates (the box around the content's box carried
 // there); nullopt for a clip with nothing to show.
 std::optional<Rect> boundsIn(const Clip& clip, const Clip& space);

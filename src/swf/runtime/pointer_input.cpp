@@ -7,6 +7,7 @@
 #include "swf/format/text.h"
 #include "swf/runtime/button_parts.h"
 #include "swf/runtime/clip_bounds.h"
+#include "swf/runtime/clip_geometry.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/mouse_object.h"
 #include "swf/runtime/script/button_object.h"
@@ -50,21 +51,11 @@ std::optional<Rect> partBounds(const Character* part) {
     }
 }
 
-// The point in the coordinates before matrix m, or false when m cannot be undone.
-bool undo(const Matrix& m, double& x, double& y) {
-    const double det = m.a * m.d - m.b * m.c;
-    if (det == 0.0 || !std::isfinite(det)) return false;
-    const double px = x - m.tx, py = y - m.ty;
-    x = (m.d * px - m.c * py) / det;
-    y = (-m.b * px + m.a * py) / det;
-    return true;
-}
-
 bool buttonHit(const ButtonCharacter& button, const Movie& movie, double x, double y) {
     for (const ButtonRecord& r : button.records) {
         if (!r.hitTest) continue;
         double rx = x, ry = y;
-        if (!undo(r.matrix, rx, ry)) continue;
+        if (!applyInverse(r.matrix, rx, ry)) continue;
         const auto box = partBounds(movie.character(r.characterId));
         if (box && rx >= box->xMin && rx <= box->xMax && ry >= box->yMin && ry <= box->yMax) return true;
     }
@@ -133,35 +124,13 @@ bool actsAsButton(const DisplayObject& object) {
 
 bool inside(const Rect& box, double x, double y) { return x >= box.xMin && x <= box.xMax && y >= box.yMin && y <= box.yMax; }
 
-// Whether one of the clip's shapes (texts, buttons, the content of its sprites) lies under the
-// point, in the clip's coordinates. Masks are left out: they draw nothing themselves.
-bool shapeHit(const Clip& clip, double x, double y) {
-    for (const auto& [depth, object] : clip.displayList()) {
-        if (!object->visible || !object->character || object->clipDepth != 0) continue;
-        if (object->clip) {
-            double lx = x, ly = y;
-            if (undo(object->matrix, lx, ly) && shapeHit(*object->clip, lx, ly)) return true;
-        } else if (const auto box = objectBounds(*object, clip.movie().movie()); box && inside(*box, x, y)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The stage point in clip's own coordinates.
-bool stageToClip(const Clip& clip, double& x, double& y) {
-    Matrix m;
-    for (const Clip* c = &clip; c && c->displayObject(); c = c->parent()) m = c->displayObject()->matrix * m;
-    return undo(m, x, y);
-}
-
 // Where a clip in the role of a button takes the pointer: its hitArea clip's shapes if a script
 // gave it one, else its own.
 bool clipButtonHit(Clip& clip, double localX, double localY, double stageX, double stageY) {
     if (const auto area = scriptVariable(clip, "hitArea"); area && area->isObject()) {
         auto* object = dynamic_cast<script::ClipObject*>(area->asObject());
         Clip* target = object ? object->clip(clip.movie().vm()) : nullptr;
-        if (target && target != &clip) return stageToClip(*target, stageX, stageY) && shapeHit(*target, stageX, stageY);
+        if (target && target != &clip) return applyInverse(stageMatrix(*target), stageX, stageY) && shapeHit(*target, stageX, stageY);
     }
     return shapeHit(clip, localX, localY);
 }
@@ -175,7 +144,7 @@ bool search(Clip& clip, double x, double y, double stageX, double stageY, const 
         DisplayObject& object = *it->second;
         if (!object.visible || !object.character || object.clipDepth != 0) continue;
         double lx = x, ly = y;
-        if (!undo(object.matrix, lx, ly)) continue;
+        if (!applyInverse(object.matrix, lx, ly)) continue;
         if (object.clip) {
             if (search(*object.clip, lx, ly, stageX, stageY, movie, owner, found)) return true;
             if (actsAsButton(object) && clipButtonHit(*object.clip, lx, ly, stageX, stageY)) {
@@ -201,7 +170,7 @@ Clip* clipAt(Clip& clip, double x, double y) {
         DisplayObject& object = *it->second;
         if (!object.visible || !object.character || object.clipDepth != 0) continue;
         double lx = x, ly = y;
-        if (!undo(object.matrix, lx, ly)) continue;
+        if (!applyInverse(object.matrix, lx, ly)) continue;
         if (object.clip) {
             if (Clip* inner = clipAt(*object.clip, lx, ly)) return inner;
         } else if (const auto box = objectBounds(object, clip.movie().movie()); box && inside(*box, x, y)) {

@@ -39,9 +39,7 @@ uint32_t firstCodePoint(std::string_view text) {
     return cp;
 }
 
-std::string codePointToUtf8(uint32_t cp) {
-    std::string out;
-    if (cp == 0) return out;
+void appendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -57,6 +55,11 @@ std::string codePointToUtf8(uint32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+std::string codePointToUtf8(uint32_t cp) {
+    std::string out;
+    if (cp != 0) appendUtf8(out, cp);
     return out;
 }
 

@@ -17,6 +17,8 @@ size_t byteOffsetOfCharacter(std::string_view text, size_t index);
 uint32_t firstCodePoint(std::string_view text);
 // A code point in UTF-8 (0 gives the empty text, as the player's chr(0) does).
 std::string codePointToUtf8(uint32_t codePoint);
+// Appends codePoint as UTF-8, 0 included (as a NUL byte).
+void appendUtf8(std::string& out, uint32_t codePoint);
 // StringExtract / MBStringExtract: count characters (or bytes) from the 1-based index. A
 // non-finite index or count, or an index past the end, gives the empty text; a negative count
 // takes the rest.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "swf/runtime/script/text_units.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf::script {
@@ -16,24 +17,6 @@ bool allSpace(std::string_view s) {
         if (!isSpace(c)) return false;
     }
     return true;
-}
-
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // Text with its entities decoded; an entity we do not know is kept as written.
