@@ -12,6 +12,7 @@
 #include "swf/format/filter.h"
 #include "swf/format/geometry.h"
 #include "swf/runtime/clip_handle.h"
+#include "swf/runtime/text_field_state.h"
 
 namespace velmora::swf {
 
@@ -52,6 +53,14 @@ struct DisplayObject {
     ButtonState buttonState = ButtonState::Up;  // buttons
     std::unique_ptr<ButtonParts> buttonParts;   // buttons placed by a clip: what their state shows
     std::string text;                        // edit texts: current content, UTF-8 (HTML if the field is)
+    std::unique_ptr<TextFieldState> textState;  // edit texts: caret, selection, scroll; made on first need
+
+    // Edit texts: the field's state, made when first asked for, and a handle to the field.
+    TextFieldState& ensureTextState() {
+        if (!textState) textState = std::make_unique<TextFieldState>();
+        return *textState;
+    }
+    TextFieldHandle textHandle() { return TextFieldHandle(this, ensureTextState().life); }
 };
 
 // Objects by depth, drawn from the lowest depth up.

@@ -50,6 +50,7 @@ MovieInstance::~MovieInstance() {
     departedClips_.clear();
     departed_.clear();
     focus_ = {};
+    textFocus_ = {};
     vm_->clearTimers();
     root_.reset();
 }

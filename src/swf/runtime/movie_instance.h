@@ -182,6 +182,11 @@ public:
     // nullptr. setFocus runs the old one's onKillFocus(new) and the new one's onSetFocus(old).
     Clip* focus() const;
     void setFocus(Clip* clip);
+    // The text field that has the keyboard focus (typing goes to it when it is an input field), or
+    // nullptr. A field and a clip never hold the focus together: giving it to one takes it from
+    // the other.
+    DisplayObject* focusedText() const { return textFocus_.get(); }
+    void setFocusedText(DisplayObject* field);
 
     // Mouse.hide / Mouse.show: whether the movie's view hides the pointer over the movie.
     bool pointerHidden() const { return pointerHidden_; }
@@ -290,6 +295,7 @@ private:
     std::vector<std::unique_ptr<DisplayObject>> departed_;
     std::set<const Clip*> departedClips_;
     ClipHandle focus_;
+    TextFieldHandle textFocus_;
     bool pointerHidden_ = false;
     void queueUnload(Clip& clip);
     void log(std::string line);

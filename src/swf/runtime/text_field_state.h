@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace velmora::swf {
+
+struct DisplayObject;
+
+// What the user and scripts have made of one text field on the stage, beside its character's
+// settings: where the caret and the selection are and how far the field has scrolled. Positions
+// count UTF-16 units of the field's plain text, as scripts see them (Selection.getBeginIndex,
+// TextField.length), so that a Chinese character is one unit and an emoji two.
+struct TextFieldState {
+    int32_t selectionBegin = 0;  // selectionBegin <= selectionEnd
+    int32_t selectionEnd = 0;
+    int32_t caret = 0;   // at one end of the selection; where typing goes
+    int32_t scroll = 1;  // the first line shown, counted from 1 as scripts count it
+    int32_t hscroll = 0; // pixels scrolled to the left
+    // Expires with the field, so that a handle held by the focus or a script notices it is gone.
+    std::shared_ptr<const char> life = std::make_shared<const char>('\0');
+};
+
+// A reference to a text field on the stage that notices when the field has left it (a goto, a
+// removeTextField, its clip removed).
+class TextFieldHandle {
+public:
+    TextFieldHandle() = default;
+    // field must be an edit text whose textState is made (see DisplayObject::ensureTextState).
+    TextFieldHandle(DisplayObject* field, const std::shared_ptr<const char>& life) : field_(field), life_(life) {}
+
+    DisplayObject* get() const { return life_.expired() ? nullptr : field_; }
+    bool operator==(const TextFieldHandle& other) const { return get() == other.get(); }
+
+private:
+    DisplayObject* field_ = nullptr;
+    std::weak_ptr<const char> life_;
+};
+
+}  // namespace velmora::swf
