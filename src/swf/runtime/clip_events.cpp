@@ -71,6 +71,8 @@ void MovieInstance::setFocusedText(DisplayObject* field) {
     noteChange();
 }
 
+void MovieInstance::textEdited(DisplayObject&) { noteChange(); }
+
 void MovieInstance::setFocus(Clip* clip) {
     if (clip) textFocus_ = {};
     Clip* old = focus();

@@ -187,6 +187,9 @@ public:
     // the other.
     DisplayObject* focusedText() const { return textFocus_.get(); }
     void setFocusedText(DisplayObject* field);
+    // The user changed field's text (typing, pasting, cutting, an input method's text): tells the
+    // movie, whose scripts hear of it (onChanged, the field's bound variable).
+    void textEdited(DisplayObject& field);
 
     // Mouse.hide / Mouse.show: whether the movie's view hides the pointer over the movie.
     bool pointerHidden() const { return pointerHidden_; }
