@@ -32,7 +32,7 @@ void place(DisplayObject& part, const ButtonRecord& record) {
 // A new part for record, or nullptr (noted in the movie's diagnostics) when it cannot be shown.
 std::unique_ptr<DisplayObject> makePart(Clip& owner, const ButtonCharacter& button, const ButtonRecord& record) {
     MovieInstance& movie = owner.movie();
-    std::shared_ptr<const Character> character = movie.movie().sharedCharacter(record.characterId);
+    std::shared_ptr<const Character> character = owner.definitions().sharedCharacter(record.characterId);
     if (!character) {
         movie.report(DiagnosticRoom::Movie,
                      "button " + std::to_string(button.id) + " shows character " + std::to_string(record.characterId) +
@@ -60,7 +60,7 @@ std::unique_ptr<DisplayObject> makePart(Clip& owner, const ButtonCharacter& butt
     // for scripts to address.
     const auto& sprite = static_cast<const SpriteCharacter&>(*part->character);
     part->clip = std::make_unique<Clip>(movie, sprite.timeline, &owner, part.get(), sprite.id, owner.nesting() + 1);
-    movie.queueInitActions(sprite.id);
+    movie.queueInitActions(owner, sprite.id);
     part->clip->enterFirstFrame();
     return part;
 }
@@ -123,7 +123,7 @@ void showButtonState(Clip& owner, DisplayObject& button, ButtonState state) {
         } else {
             // A button showing itself is left out. Other buttons inside a button get no parts of
             // their own (the renderer draws them still), so nothing here recurses.
-            if (movie.movie().character(record.characterId) == button.character.get()) continue;
+            if (owner.definitions().character(record.characterId) == button.character.get()) continue;
             part = makePart(owner, character, record);
             if (!part) continue;
         }

@@ -14,7 +14,8 @@ Clip::Clip(MovieInstance& movie, const Timeline& timeline, Clip* parent, Display
       self_(self),
       characterId_(characterId),
       nesting_(nesting),
-      bornTick_(movie.tickCount()) {}
+      bornTick_(movie.tickCount()),
+      loaded_(parent ? parent->loaded_ : nullptr) {}
 
 Clip::~Clip() {
     // The children's own clips release theirs as the list is destroyed after this body.
@@ -27,6 +28,10 @@ ClipDrawing& Clip::drawing() {
                                                  movie_.limits().maxDrawingCommandsPerMovie);
     return *drawing_;
 }
+
+const Movie& Clip::definitions() const { return loaded_ ? *loaded_->movie : movie_.movie(); }
+
+bool Clip::holdsLoadedMovie() const { return loaded_ && (!parent_ || parent_->loaded_ != loaded_); }
 
 const std::string& Clip::name() const {
     static const std::string kNone;

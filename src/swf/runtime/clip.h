@@ -10,6 +10,7 @@
 #include "swf/format/timeline.h"
 #include "swf/runtime/clip_handle.h"
 #include "swf/runtime/display_object.h"
+#include "swf/runtime/loaded_movie.h"
 
 namespace velmora::swf {
 
@@ -100,6 +101,17 @@ public:
     script::ClipObject* scriptObject() const { return scriptObject_; }
     void setScriptObject(script::ClipObject* object) { scriptObject_ = object; }
 
+    // The movie whose dictionary, exports and init actions this clip's timeline draws on: one
+    // loaded into this clip or into a clip holding it, else the instance's own movie.
+    const Movie& definitions() const;
+    // The loaded movie this clip holds or lies inside, or nullptr for the instance's own.
+    const LoadedMovie* loadedMovie() const { return loaded_.get(); }
+    // Whether this clip is the one a movie was loaded into (not merely inside one).
+    bool holdsLoadedMovie() const;
+    // Gives a freshly built clip the loaded movie its timeline comes from; call before
+    // enterFirstFrame. The clips placed inside it inherit it.
+    void holdLoadedMovie(std::shared_ptr<const LoadedMovie> loaded) { loaded_ = std::move(loaded); }
+
     // The tick in which the clip was made; it first moves on the tick after.
     uint64_t bornTick() const { return bornTick_; }
 
@@ -126,6 +138,7 @@ private:
     bool playing_ = true;
     script::ClipObject* scriptObject_ = nullptr;
     std::unique_ptr<ClipDrawing> drawing_;
+    std::shared_ptr<const LoadedMovie> loaded_;  // the parent's, unless a movie was loaded here
 };
 
 }  // namespace velmora::swf

@@ -101,7 +101,7 @@ std::optional<Rect> contentBounds(const Clip& clip) {
     // What scripts drew counts as content, for the clip's size and its hit area alike.
     if (const ClipDrawing* drawing = clip.drawingIfAny()) box = drawing->bounds();
     for (const auto& [depth, object] : clip.displayList()) {
-        if (auto b = objectBounds(*object, clip.movie().movie())) box = unite(box, *b);
+        if (auto b = objectBounds(*object, clip.definitions())) box = unite(box, *b);
     }
     return box;
 }

@@ -20,7 +20,7 @@ bool shapeHit(const Clip& clip, double x, double y) {
         if (object->clip) {
             double lx = x, ly = y;
             if (applyInverse(object->matrix, lx, ly) && shapeHit(*object->clip, lx, ly)) return true;
-        } else if (const auto box = objectBounds(*object, clip.movie().movie()); box && inside(*box, x, y)) {
+        } else if (const auto box = objectBounds(*object, clip.definitions()); box && inside(*box, x, y)) {
             return true;
         }
     }
@@ -47,7 +47,7 @@ const Clip* search(const Clip& clip, double x, double y, const Clip* except) {
             if (object.clip.get() == except) continue;
             if (const Clip* inner = search(*object.clip, lx, ly, except)) return inner;
             if (!within(except, object.clip.get()) && shapeHit(*object.clip, lx, ly)) return object.clip.get();
-        } else if (const auto box = objectBounds(object, clip.movie().movie()); box && inside(*box, x, y)) {
+        } else if (const auto box = objectBounds(object, clip.definitions()); box && inside(*box, x, y)) {
             return nullptr;  // something that is no clip lies on top
         }
     }

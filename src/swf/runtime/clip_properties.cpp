@@ -18,6 +18,18 @@ namespace velmora::swf {
 
 namespace {
 
+// Where the clip's movie came from: the chosen movie's URL, or for a loaded one the name it was
+// asked by, beside the chosen movie.
+std::string urlOf(const Clip& clip) {
+    const std::string& base = clip.movie().url();
+    const LoadedMovie* loaded = clip.loadedMovie();
+    if (!loaded) return base;
+    std::string name = loaded->url;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const size_t slash = base.rfind('/');
+    return slash == std::string::npos ? name : base.substr(0, slash + 1) + name;
+}
+
 constexpr std::array<std::string_view, kClipPropertyCount> kNames = {
     "_x",       "_y",         "_xscale",    "_yscale",  "_currentframe", "_totalframes", "_alpha",  "_visible",
     "_width",   "_height",    "_rotation",  "_target",  "_framesloaded", "_name",        "_droptarget", "_url",
@@ -71,7 +83,7 @@ std::pair<double, double> mouseInClip(const Clip& clip) {
 double sizeOf(const Clip& clip, bool width) {
     std::optional<Rect> box;
     if (const DisplayObject* self = clip.displayObject()) {
-        box = objectBounds(*self, clip.movie().movie());
+        box = objectBounds(*self, clip.definitions());
     } else {
         box = contentBounds(clip);
     }
@@ -122,7 +134,7 @@ std::optional<Value> clipProperty(script::Vm& vm, const Clip& clip, int index) {
     case ClipProperty::Target: return text(vm, slashPath(clip));
     case ClipProperty::Name: return text(vm, clip.name());
     case ClipProperty::DropTarget: return text(vm, dropTarget(clip));
-    case ClipProperty::Url: return text(vm, clip.movie().url());
+    case ClipProperty::Url: return text(vm, urlOf(clip));
     case ClipProperty::HighQuality: return num(clip.movie().highQuality() ? 1.0 : 0.0);
     case ClipProperty::FocusRect: return num(1.0);
     case ClipProperty::SoundBufTime: return num(5.0);

@@ -5,6 +5,7 @@
 
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/file_loads.h"
+#include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -55,8 +56,12 @@ bool MovieInstance::clipNeedsTicks(Clip& clip) {
 
 bool MovieInstance::needsTicks() {
     // Intervals and timeouts fire between frames, so a movie waiting on one needs its clock too.
-    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending())) return true;
-    return clipNeedsTicks(*root_);
+    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending() || movieLoads_->pending())) return true;
+    if (clipNeedsTicks(*root_)) return true;
+    for (const auto& [n, level] : levels_) {
+        if (clipNeedsTicks(*level)) return true;
+    }
+    return false;
 }
 
 void MovieInstance::tick() {
@@ -64,8 +69,15 @@ void MovieInstance::tick() {
     // Enter-frame handlers run before the scripts of the frames this tick enters, as the language
     // reference describes both onClipEvent(enterFrame) and onEnterFrame: so they are all queued
     // before any clip steps.
-    queueEnterFrame(*root_);
-    tickClip(*root_);
+    // Levels run in their numbers' order, as one stage.
+    std::vector<ClipHandle> levels{root_->handle()};
+    for (const auto& [n, level] : levels_) levels.push_back(level->handle());
+    for (const ClipHandle& level : levels) {
+        if (Clip* c = level.get()) queueEnterFrame(*c);
+    }
+    for (const ClipHandle& level : levels) {
+        if (Clip* c = level.get()) tickClip(*c);
+    }
     runPendingActions();
     // Timers fire between frames, on the movie's own clock.
     if (runsScripts()) {
@@ -74,6 +86,10 @@ void MovieInstance::tick() {
         // Files asked for during the last frame arrive between frames, as loaded files do.
         if (fileLoads_->pending()) {
             fileLoads_->deliver();
+            runPendingActions();
+        }
+        if (movieLoads_->pending()) {
+            movieLoads_->deliver();
             runPendingActions();
         }
     }

@@ -106,7 +106,10 @@ bool pressKey(MovieInstance& movie, uint8_t swfKey, KeyStroke stroke) {
         keys.lastAscii = stroke.ascii;
     }
     std::vector<KeyHandler> handlers;
-    if (swfKey != 0) collect(movie.root(), swfKey, handlers);
+    if (swfKey != 0) {
+        collect(movie.root(), swfKey, handlers);
+        for (const auto& [n, level] : movie.upperLevels()) collect(*level, swfKey, handlers);
+    }
     for (const KeyHandler& h : handlers) {
         if (Clip* c = h.clip.get()) movie.queueScript(*c, h.actions);
     }

@@ -5,6 +5,7 @@
 #include "swf/runtime/clip_geometry.h"
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/file_loads.h"
+#include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -36,6 +37,7 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
     vm_->traceSink = [this](const std::string& text) { trace(text); };
     vm_->warningSink = options_.warningSink;
     fileLoads_ = std::make_unique<script::FileLoads>(*vm_);
+    movieLoads_ = std::make_unique<script::MovieLoads>(*vm_);
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();
@@ -53,6 +55,7 @@ MovieInstance::~MovieInstance() {
     textFocus_ = {};
     vm_->clearTimers();
     root_.reset();
+    levels_.clear();
 }
 
 double MovieInstance::movieClockMilliseconds() const { return static_cast<double>(ticks_) * 1000.0 / frameRate(); }
@@ -126,6 +129,9 @@ void MovieInstance::followPointer() {
 
 const Clip* MovieInstance::dropTarget(const Clip& clip) {
     if (dragged_.get() != &clip) return nullptr;
+    for (auto it = levels_.rbegin(); it != levels_.rend(); ++it) {
+        if (const Clip* found = topmostClipAt(*it->second, mouseX_, mouseY_, &clip)) return found;
+    }
     return topmostClipAt(*root_, mouseX_, mouseY_, &clip);
 }
 

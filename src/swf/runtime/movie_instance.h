@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,6 +24,7 @@ namespace velmora::swf {
 namespace script {
 class Vm;
 class FileLoads;
+class MovieLoads;
 }
 class PictureServices;
 
@@ -110,6 +112,8 @@ public:
     script::Vm& vm() { return *vm_; }
     // The files the movie's scripts asked to read, delivered at the start of each tick.
     script::FileLoads& fileLoads() { return *fileLoads_; }
+    // The movies the scripts asked to load into clips and levels, delivered with the files.
+    script::MovieLoads& movieLoads() { return *movieLoads_; }
     // Which keys are down and the last one pressed, for the Key object.
     KeyboardState& keyboard() { return keyboard_; }
 
@@ -139,6 +143,10 @@ public:
     void queueFrameActions(Clip& clip, const Frame& frame);
     // Queues the sprite's DoInitAction blocks if they have not run yet. Used as sprites are placed.
     void queueInitActions(uint16_t spriteId);
+    // The same for a sprite of the movie `from` draws on (a loaded movie's, see
+    // Clip::definitions): its blocks run once per movie, with the clip holding that movie as
+    // their target.
+    void queueInitActions(Clip& from, uint16_t spriteId);
     // Queues the handlers that clip's placement gives for any of `events` (kClipEvent... flags):
     // load once the clip has shown its first frame, enterFrame on every tick after that.
     void queueClipEvent(Clip& clip, uint32_t events);
@@ -222,6 +230,20 @@ public:
     const std::string& url() const { return url_; }
     void setUrl(std::string url) { url_ = std::move(url); }
 
+    // Levels: the root is level 0; loadMovieNum puts movies on levels above it, each drawn over
+    // the ones below and hearing the same pointer and keys. Level numbers run 0..kMaxLevel.
+    static constexpr int kMaxLevel = 9999;
+    // The root clip of level n, or nullptr when nothing is loaded there.
+    Clip* level(int n);
+    // The levels above 0 by number, lowest first.
+    const std::map<int, std::unique_ptr<Clip>>& upperLevels() const { return levels_; }
+    // The level whose root clip is `top` (a clip without parent), or -1.
+    int levelOf(const Clip& top) const;
+    // Puts `clip` (a root clip built for this instance) on level n, replacing what stood there,
+    // or empties the level when clip is null. What leaves runs its unload handlers. Level 0 is
+    // never emptied: a null clip there is ignored.
+    void setLevel(int n, std::unique_ptr<Clip> clip);
+
     // The pointer's position on the stage in twips, for _xmouse and _ymouse.
     double mouseX() const { return mouseX_; }
     double mouseY() const { return mouseY_; }
@@ -292,7 +314,7 @@ private:
     size_t drawingCommands_ = 0;
     std::deque<QueuedScript> initScripts_;
     std::deque<QueuedScript> frameScripts_;
-    std::set<uint16_t> initActionsRun_;
+    std::set<std::pair<const Movie*, uint16_t>> initActionsRun_;
     std::deque<QueuedScript> unloadScripts_;
     // Sprites off stage until their unload handlers have run, and the clips among them.
     std::vector<std::unique_ptr<DisplayObject>> departed_;
@@ -314,7 +336,9 @@ private:
     double dragOffsetY_ = 0;
     std::unique_ptr<script::Vm> vm_;  // before root_: clips' script objects live on its heap
     std::unique_ptr<script::FileLoads> fileLoads_;  // after vm_: holds values on its heap
+    std::unique_ptr<script::MovieLoads> movieLoads_;  // after vm_: holds values on its heap
     KeyboardState keyboard_;
+    std::map<int, std::unique_ptr<Clip>> levels_;  // above 0; destroyed after the root
     std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives
 };
 

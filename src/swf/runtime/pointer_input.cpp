@@ -153,7 +153,7 @@ bool search(Clip& clip, double x, double y, double stageX, double stageY, const 
                 return true;
             }
         } else if (object.character->kind == CharacterKind::Button &&
-                   buttonHit(static_cast<const ButtonCharacter&>(*object.character), movie, lx, ly) &&
+                   buttonHit(static_cast<const ButtonCharacter&>(*object.character), clip.definitions(), lx, ly) &&
                    setting(clip.movie(), scriptObjectOf(clip, object), "enabled")) {
             owner = clip.handle();
             found = &object;
@@ -173,7 +173,7 @@ Clip* clipAt(Clip& clip, double x, double y) {
         if (!applyInverse(object.matrix, lx, ly)) continue;
         if (object.clip) {
             if (Clip* inner = clipAt(*object.clip, lx, ly)) return inner;
-        } else if (const auto box = objectBounds(object, clip.movie().movie()); box && inside(*box, x, y)) {
+        } else if (const auto box = objectBounds(object, clip.definitions()); box && inside(*box, x, y)) {
             return &clip;
         }
     }
@@ -184,6 +184,11 @@ Clip* clipAt(Clip& clip, double x, double y) {
 
 PointerInput::Hit PointerInput::findButton(double x, double y) const {
     Hit hit;
+    // The highest level is on top.
+    const auto& levels = movie_.upperLevels();
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
+        if (search(*it->second, x, y, x, y, movie_.movie(), hit.owner, hit.object)) return hit;
+    }
     search(movie_.root(), x, y, x, y, movie_.movie(), hit.owner, hit.object);
     return hit;
 }
@@ -213,7 +218,7 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
         StartSound tag;
         tag.soundId = button.sounds[soundIndex]->soundId;
         tag.info = button.sounds[soundIndex]->info;
-        const Character* c = movie_.movie().character(tag.soundId);
+        const Character* c = owner->definitions().character(tag.soundId);
         sound->startSound(tag, c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr);
     }
     for (const ButtonCondAction& action : button.actions) {
@@ -302,7 +307,10 @@ void PointerInput::release() {
 void PointerInput::wheel(int delta) {
     if (delta == 0 || !movie_.runsScripts()) return;
     script::Vm& vm = movie_.vm();
-    Clip* target = clipAt(movie_.root(), x_, y_);
+    Clip* target = nullptr;
+    const auto& levels = movie_.upperLevels();
+    for (auto it = levels.rbegin(); it != levels.rend() && !target; ++it) target = clipAt(*it->second, x_, y_);
+    if (!target) target = clipAt(movie_.root(), x_, y_);
     const script::Value args[] = {script::Value::number(delta),
                                   target ? script::Value::object(vm.clipObject(*target)) : script::Value()};
     notifyListeners("onMouseWheel", args);

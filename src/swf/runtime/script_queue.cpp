@@ -25,10 +25,16 @@ void MovieInstance::queueFrameActions(Clip& clip, const Frame& frame) {
     }
 }
 
-void MovieInstance::queueInitActions(uint16_t spriteId) {
-    const auto it = movie_->initActions.find(spriteId);
-    if (it == movie_->initActions.end() || !initActionsRun_.insert(spriteId).second) return;
-    for (const ActionBytes& actions : it->second) queue(initScripts_, *root_, actions);
+void MovieInstance::queueInitActions(uint16_t spriteId) { queueInitActions(*root_, spriteId); }
+
+void MovieInstance::queueInitActions(Clip& from, uint16_t spriteId) {
+    const Movie& movie = from.definitions();
+    const auto it = movie.initActions.find(spriteId);
+    if (it == movie.initActions.end() || !initActionsRun_.insert({&movie, spriteId}).second) return;
+    // A loaded movie's class code runs on the clip it was loaded into, as its own root.
+    Clip* target = &from;
+    while (target->parent() && !target->holdsLoadedMovie()) target = target->parent();
+    for (const ActionBytes& actions : it->second) queue(initScripts_, *target, actions);
 }
 
 void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
@@ -120,6 +126,7 @@ void MovieInstance::dispatchInputEvent(uint32_t event) {
         }
     };
     collect(collect, *root_);
+    for (const auto& [n, level] : levels_) collect(collect, *level);
     for (const ClipHandle& handle : clips) {
         Clip* clip = handle.get();
         if (!clip) continue;
@@ -173,7 +180,10 @@ void MovieInstance::runPendingActions() {
     departed_.clear();
     gone.clear();
     // Scripts may have changed what bound text fields show (and new fields may have appeared).
-    if (runsScripts()) syncBoundTextFields(*root_);
+    if (runsScripts()) {
+        syncBoundTextFields(*root_);
+        for (const auto& [n, level] : levels_) syncBoundTextFields(*level);
+    }
 }
 
 }  // namespace velmora::swf

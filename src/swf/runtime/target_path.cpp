@@ -28,6 +28,20 @@ Clip* childNamed(const Clip& parent, std::string_view name) {
     return nullptr;
 }
 
+}  // namespace
+
+int levelNumber(std::string_view word) {
+    if (word.size() <= 6 || word.size() > 10 || !equalsIgnoringCase(word.substr(0, 6), "_level")) return -1;
+    int n = 0;
+    for (const char c : word.substr(6)) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n <= MovieInstance::kMaxLevel ? n : -1;
+}
+
+namespace {
+
 // Splits on '/', then each piece on '.', except that ".." stays whole (it means the parent).
 std::vector<std::string_view> segments(std::string_view path) {
     std::vector<std::string_view> out;
@@ -52,9 +66,15 @@ std::vector<std::string_view> segments(std::string_view path) {
 
 }  // namespace
 
+Clip& levelRoot(Clip& clip) {
+    Clip* at = &clip;
+    while (at->parent()) at = at->parent();
+    return *at;
+}
+
 Clip* resolveTarget(Clip& from, std::string_view path) {
     Clip* at = &from;
-    if (!path.empty() && path.front() == '/') at = &from.movie().root();
+    if (!path.empty() && path.front() == '/') at = &levelRoot(from);
     const auto parts = segments(path);
     for (size_t i = 0; i < parts.size(); ++i) {
         const std::string_view part = parts[i];
@@ -62,10 +82,11 @@ Clip* resolveTarget(Clip& from, std::string_view path) {
             at = at->parent();
         } else if (part == "this") {
             // stays
-        } else if (i == 0 && (part == "_root" || part == "_level0")) {
-            at = &from.movie().root();
+        } else if (i == 0 && part == "_root") {
+            at = &levelRoot(from);
         } else if (i == 0 && part.size() > 6 && part.substr(0, 6) == "_level") {
-            return nullptr;  // one movie, one level: no other level exists
+            const int n = levelNumber(part);
+            at = n < 0 ? nullptr : from.movie().level(n);
         } else {
             at = childNamed(*at, part);
         }
@@ -86,8 +107,13 @@ std::string slashPath(const Clip& clip) {
 
 std::string dotPath(const Clip& clip) {
     std::vector<const Clip*> chain;
-    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) chain.push_back(c);
-    std::string path = "_level0";
+    const Clip* top = &clip;
+    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) {
+        chain.push_back(c);
+        top = c->parent();
+    }
+    const int level = top ? clip.movie().levelOf(*top) : 0;
+    std::string path = "_level" + std::to_string(std::max(level, 0));
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += "." + (*it)->name();
     return path;
 }

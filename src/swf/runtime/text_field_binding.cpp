@@ -49,6 +49,6 @@ void syncList(Clip& clip, int version) {
 
 }  // namespace
 
-void syncBoundTextFields(Clip& clip) { syncList(clip, clip.movie().movie().version); }
+void syncBoundTextFields(Clip& clip) { syncList(clip, clip.definitions().version); }
 
 }  // namespace velmora::swf

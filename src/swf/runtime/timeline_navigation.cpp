@@ -24,7 +24,7 @@ void startFrameSounds(const Clip& clip, const Frame& frame) {
     if (!sound) return;
     for (const ControlTag& tag : frame.tags) {
         if (const auto* start = std::get_if<StartSound>(&tag)) {
-            const Character* c = start->className.empty() ? clip.movie().movie().character(start->soundId) : nullptr;
+            const Character* c = start->className.empty() ? clip.definitions().character(start->soundId) : nullptr;
             const auto* soundCharacter =
                 c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr;
             sound->startSound(*start, soundCharacter);
@@ -55,8 +55,8 @@ void Clip::enterFrame(size_t frame, bool rebuildFromStart) {
     }
     for (size_t f = from; f <= frame; ++f) {
         // Classes (#initclip) of the symbols a frame exports exist before its scripts need them.
-        for (const uint16_t sprite : frames[f].exports) movie_.queueInitActions(sprite);
-        applyFrameToPlan(plan, frames[f], movie_.movie());
+        for (const uint16_t sprite : frames[f].exports) movie_.queueInitActions(*this, sprite);
+        applyFrameToPlan(plan, frames[f], definitions());
     }
     currentFrame_ = frame;
     reconcileDisplayList(*this, std::move(plan), rebuildFromStart ? Continuity::Rebuild : Continuity::Forward);

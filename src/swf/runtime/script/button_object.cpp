@@ -35,7 +35,7 @@ bool ButtonObject::getSpecial(Vm& vm, String* key, Value& out) {
     if (!index) return false;
     const Matrix& m = b->matrix;
     auto size = [&](bool width) {
-        const auto box = objectBounds(*b, owner.movie().movie());
+        const auto box = objectBounds(*b, owner.definitions());
         return box ? (width ? box->width() : box->height()) / kTwipsPerPixel : 0.0;
     };
     switch (static_cast<ClipProperty>(*index)) {

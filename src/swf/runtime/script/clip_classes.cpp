@@ -47,7 +47,7 @@ Value registeredClass(Vm& vm, const std::string& linkage) {
 
 Value registeredClassOf(Vm& vm, const Clip& clip) {
     if (clip.isRoot() || vm.registeredClasses().empty()) return Value();
-    for (const auto& [name, id] : clip.movie().movie().exports) {
+    for (const auto& [name, id] : clip.parent()->definitions().exports) {
         if (id != clip.characterId()) continue;
         const Value found = registeredClass(vm, name);
         if (functionOf(found)) return found;

@@ -4,6 +4,7 @@
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/button_object.h"
+#include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
@@ -52,8 +53,13 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
             out = c->parent() ? Value::object(vm.clipObject(*c->parent())) : Value();
             return true;
         }
-        if (key == vm.names().root || sameName(vm, "_level0", name)) {
-            out = Value::object(vm.clipObject(vm.movie().root()));
+        if (key == vm.names().root) {
+            out = Value::object(vm.clipObject(scriptRoot(vm, *c)));
+            return true;
+        }
+        if (const int level = levelNumber(name); level >= 0 && (!vm.caseSensitive() || name.substr(0, 6) == "_level")) {
+            Clip* top = vm.movie().level(level);
+            out = top ? Value::object(vm.clipObject(*top)) : Value();
             return true;
         }
         if (const auto index = clipPropertyIndex(name)) {

@@ -11,6 +11,7 @@
 #include "swf/runtime/script/clip_classes.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/file_loads.h"
+#include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/target_path.h"
 #include "swf/runtime/script/vm.h"
 
@@ -71,9 +72,20 @@ void Vm::openUrl(const std::string& url, const std::string& window, uint8_t flag
         return;
     }
     if ((flags & kTargetIsClip) || levelOf(window) >= 0) {
-        // An empty address unloads what is there.
-        const bool level = levelOf(window) >= 0;
-        unsupported(url.empty() ? (level ? "unloadMovieNum" : "unloadMovie") : (level ? "loadMovieNum" : "loadMovie"));
+        // A movie into a clip or onto a level; an empty address unloads what is there.
+        MovieLoads::Target target;
+        const int level = levelNumber(window);
+        Clip* clip = (flags & kTargetIsClip) && base ? resolveTarget(*base, window) : nullptr;
+        if (clip) {
+            target.clip = clip->handle();
+        } else if (level >= 0) {
+            target.level = level;
+        } else {
+            diagnostic("script: loadMovie of \"" + url.substr(0, 200) + "\" addresses no clip \"" + window.substr(0, 200) + "\"");
+            return;
+        }
+        if (flags & kSendMethodMask) diagnostic("script: loadMovie sends nothing: \"" + url.substr(0, 200) + "\" is only read");
+        movie_.movieLoads().load(std::move(target), url);
         return;
     }
     diagnostic("refused to open \"" + url + "\"" + (window.empty() ? "" : " in \"" + window + "\""));

@@ -6,6 +6,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/interpreter.h"
+#include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/target_path.h"
 
 namespace velmora::swf::script {
@@ -90,8 +91,8 @@ void Interpreter::setTarget(Frame& f, std::string_view path) {
 
 bool Interpreter::specialName(Frame& f, String* name, Value& out) {
     const std::string_view n = name->view();
-    // this, super, _root, _global, _level0: four to seven letters.
-    if (n.size() < 4 || n.size() > 7 || (n[0] != '_' && n[0] != 't' && n[0] != 'T' && n[0] != 's' && n[0] != 'S')) {
+    // this, super, _root, _global, _levelN: four to ten letters.
+    if (n.size() < 4 || n.size() > 10 || (n[0] != '_' && n[0] != 't' && n[0] != 'T' && n[0] != 's' && n[0] != 'S')) {
         return false;
     }
     const bool fold = !vm_.caseSensitive();
@@ -108,8 +109,16 @@ bool Interpreter::specialName(Frame& f, String* name, Value& out) {
         out = Value::object(vm_.global());
         return true;
     }
-    if (is("_root") || is("_level0")) {
-        out = Value::object(vm_.clipObject(vm_.movie().root()));
+    if (is("_root")) {
+        // The root of the level the script's timeline lies on.
+        ClipObject* t = f.timeline ? f.timeline : f.target;
+        Clip* c = t ? t->clip(vm_) : nullptr;
+        out = Value::object(vm_.clipObject(c ? scriptRoot(vm_, *c) : vm_.movie().root()));
+        return true;
+    }
+    if (const int level = n[0] == '_' ? levelNumber(n) : -1; level >= 0 && (fold || n.substr(0, 6) == "_level")) {
+        Clip* c = vm_.movie().level(level);
+        out = c ? Value::object(vm_.clipObject(*c)) : Value();
         return true;
     }
     if (is("super") && f.activation) {

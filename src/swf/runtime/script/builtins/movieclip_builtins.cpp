@@ -6,6 +6,7 @@
 #include "swf/runtime/script/builtins/core.h"
 #include "swf/runtime/script/builtins/movieclip_parts.h"
 #include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/script/native.h"
 
 namespace velmora::swf::script {
@@ -82,10 +83,12 @@ Value gotoAndStop(CallContext& cx, const Value& self, std::span<const Value> arg
     return Value();
 }
 
-// The whole file is loaded before the movie starts: preloaders see it complete.
+// The whole file is loaded before the movie starts: preloaders see it complete. A clip inside a
+// loaded movie answers for that movie's file.
 Value bytesTotal(CallContext& cx, const Value& self, std::span<const Value>) {
-    if (!clipOf(cx, self)) return Value();
-    return Value::number(static_cast<double>(cx.vm.movie().movie().declaredFileLength));
+    const Clip* c = clipOf(cx, self);
+    if (!c) return Value();
+    return Value::number(static_cast<double>(MovieLoads::progress(*c).second));
 }
 
 Value startDrag(CallContext& cx, const Value& self, std::span<const Value> args) {

@@ -29,10 +29,11 @@ std::optional<int32_t> depthArg(CallContext& cx, std::span<const Value> args, si
 
 Value clipValue(CallContext& cx, Clip* clip) { return clip ? Value::object(cx.vm.clipObject(*clip)) : Value(); }
 
-// The exported symbol for a linkage name: as written, else regardless of ASCII case, as names
-// are matched in movies made before case mattered.
-std::shared_ptr<const Character> exportedSymbol(CallContext& cx, const std::string& linkage, std::string& found) {
-    const Movie& movie = cx.vm.movie().movie();
+// The exported symbol for a linkage name in the movie parent's timeline comes from: as written,
+// else regardless of ASCII case, as names are matched in movies made before case mattered.
+std::shared_ptr<const Character> exportedSymbol(CallContext& cx, const Clip& parent, const std::string& linkage,
+                                                std::string& found) {
+    const Movie& movie = parent.definitions();
     auto it = movie.exports.find(linkage);
     if (it == movie.exports.end() && !cx.vm.caseSensitive()) {
         for (auto i = movie.exports.begin(); i != movie.exports.end(); ++i) {
@@ -55,10 +56,10 @@ Value attachMovie(CallContext& cx, const Value& self, std::span<const Value> arg
     const auto depth = depthArg(cx, args, 2);
     if (!parent || !depth) return Value();
     std::string linkage;
-    auto symbol = exportedSymbol(cx, cx.toStdString(args[0]), linkage);
+    auto symbol = exportedSymbol(cx, *parent, cx.toStdString(args[0]), linkage);
     if (!symbol) return Value();
     // The symbol's #initclip code runs before its first instance, however the instance is made.
-    cx.vm.movie().queueInitActions(symbol->id);
+    cx.vm.movie().queueInitActions(*parent, symbol->id);
     Clip* clip = attachSprite(*parent, std::move(symbol), cx.toStdString(args[1]), *depth);
     if (!clip) return Value();
     Value constructor = registeredClass(cx.vm, linkage);

@@ -113,8 +113,9 @@ Value setMask(CallContext& cx, const Value& self, std::span<const Value> args) {
 }
 
 Value getSWFVersion(CallContext& cx, const Value& self, std::span<const Value>) {
-    if (!clipOf(cx, self)) return Value();
-    return Value::number(cx.vm.movie().movie().version);
+    const Clip* c = clipOf(cx, self);
+    if (!c) return Value();
+    return Value::number(c->definitions().version);
 }
 
 // A lesson player has no microphone or camera to attach: nothing happens, and nothing is wrong.

@@ -1,0 +1,208 @@
+// Movies loaded into clips and levels from the chosen movie's folder, and MovieClipLoader.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "support/avm1_assembler.h"
+#include "support/swf_writer.h"
+#include "support/temp_path.h"
+#include "swf/format/movie_loader.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// trace(prefix + path), path a variable or a dotted chain of members ("holder._x").
+Avm1Assembler& traceOf(Avm1Assembler& a, const std::string& prefix, const std::string& path) {
+    a.push({prefix});
+    size_t dot = path.find('.');
+    a.get(path.substr(0, dot));
+    while (dot != std::string::npos) {
+        const size_t next = path.find('.', dot + 1);
+        a.push({path.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1)})
+            .op(Action::GetMember);
+        dot = next;
+    }
+    return a.op(Action::Add2).trace();
+}
+
+Avm1Assembler& newClip(Avm1Assembler& a, const std::string& name, int depth) {
+    return a.callMethod("_root", "createEmptyMovieClip", {name, PushInt{depth}}).op(Action::Pop);
+}
+
+// A movie in a folder of its own, with the movies it loads beside it.
+class MovieLoadingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = uniqueTempPath("movies");
+        std::filesystem::remove_all(root_);
+        folder_ = root_ + "/lesson";
+        std::filesystem::create_directories(folder_ + "/sub");
+        std::ofstream(root_ + "/outside.swf", std::ios::binary) << "FWS";
+        std::ofstream(folder_ + "/notes.txt", std::ios::binary) << "not a movie";
+    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    // A one-frame SWF 6 movie with a 25 x 10 px rectangle as character 1, whose frame script
+    // traces where it runs and its _root before and after locking it, sets `mark` and an
+    // onUnload function.
+    static SwfWriter child() {
+        Avm1Assembler a;
+        a.push({"child runs in "}).push({"this"}).op(Action::GetVariable).push({"_name"}).op(Action::GetMember);
+        a.op(Action::Add2).trace();
+        a.push({"root "}).get("_root").op(Action::Add2).trace();
+        a.push({"this"}).op(Action::GetVariable).push({"_lockroot", true}).op(Action::SetMember);
+        a.push({"locked root "}).get("_root").op(Action::Add2).trace();
+        a.push({"this"}).op(Action::GetVariable).push({"mark", "set by child"}).op(Action::SetMember);
+        Avm1Assembler bye;
+        bye.trace(std::string("child unloaded"));
+        a.push({"this"}).op(Action::GetVariable).push({"onUnload"}).defineFunction("", {}, bye).op(Action::SetMember);
+        SwfWriter swf(6);
+        swf.defineRectangle(1, 0, 0, 500, 200, Color{0, 128, 0});
+        swf.placeObject(1, 1);
+        swf.doAction(a.doActionBody()).showFrame();
+        return swf;
+    }
+
+    // Plays frames of code (one frame each, the last one stopping) from folder_/name.
+    std::unique_ptr<swf::MovieInstance> play(const std::vector<Avm1Assembler>& frames, const std::string& name = "main.swf",
+                                             const std::function<void(SwfWriter&)>& setup = {}) {
+        SwfWriter swf(8);
+        if (setup) setup(swf);
+        for (size_t i = 0; i < frames.size(); ++i) {
+            Avm1Assembler code = frames[i];
+            if (i + 1 == frames.size()) code.op(Action::Stop);
+            swf.doAction(code.doActionBody()).showFrame();
+        }
+        swf.writeFile(folder_ + "/" + name);
+        swf::MovieInstance::Options options;
+        options.url = folder_ + "/" + name;
+        options.virtualClock = true;
+        options.traceSink = [this](const std::string& t) { traces_.push_back(t); };
+        return std::make_unique<swf::MovieInstance>(swf::parseMovie(swf.bytes()), options);
+    }
+
+    std::string root_;
+    std::string folder_;
+    Lines traces_;
+};
+
+TEST_F(MovieLoadingTest, ALoadedMovieTakesTheClipsPlaceWithItsOwnDictionaryAndVersion) {
+    child().writeFile(folder_ + "/sub/child.swf");
+    const auto size = std::filesystem::file_size(folder_ + "/sub/child.swf");
+    Avm1Assembler load;
+    newClip(load, "holder", 1);
+    load.get("holder").push({"_x", PushInt{30}}).op(Action::SetMember);
+    load.get("holder").push({"note", "old"}).op(Action::SetMember);
+    load.callMethod("holder", "loadMovie", {"Sub\\child.swf"}).op(Action::Pop);
+    load.trace(std::string("asked"));
+    Avm1Assembler check;
+    for (const char* p : {"holder._x", "holder._name", "holder.note", "holder.mark", "holder._width"}) {
+        traceOf(check, std::string(p) + " ", p);
+    }
+    check.push({"version "}).callMethod("holder", "getSWFVersion", {}).op(Action::Add2).trace();
+    check.push({"bytes "}).callMethod("holder", "getBytesTotal", {}).op(Action::Add2).trace();
+    traceOf(check, "url ", "holder._url");
+    check.callMethod("holder", "unloadMovie", {}).op(Action::Pop);
+    Avm1Assembler after;
+    traceOf(after, "emptied ", "holder._width");
+    traceOf(after, "still at ", "holder._x");
+    // Character 1 of the loading movie is a different, 40 px wide rectangle.
+    auto movie = play({load, {}, check, {}, after}, "main.swf",
+                      [](SwfWriter& swf) { swf.defineRectangle(1, 0, 0, 800, 800, Color{255, 0, 0}); });
+    for (int i = 0; i < 4; ++i) movie->tick();
+    EXPECT_EQ(traces_, (Lines{"asked", "child runs in holder", "root _level0", "locked root _level0.holder", "holder._x 30", "holder._name holder",
+                              "holder.note undefined", "holder.mark set by child", "holder._width 25", "version 6",
+                              "bytes " + std::to_string(size), "url " + folder_ + "/Sub/child.swf", "child unloaded",
+                              "emptied 0", "still at 30"}));
+}
+
+TEST_F(MovieLoadingTest, LevelsAreAddressedFromLevelZeroAndUnloadedWithTheirHandlers) {
+    Avm1Assembler levelScript;
+    levelScript.set("v", std::string("from level 1"));
+    levelScript.push({"root is level 1: "}).get("_root").get("_level1").op(Action::Equals2).op(Action::Add2).trace();
+    Avm1Assembler bye;
+    bye.trace(std::string("level 1 unloaded"));
+    levelScript.push({"this"}).op(Action::GetVariable).push({"onUnload"}).defineFunction("", {}, bye).op(Action::SetMember);
+    SwfWriter level(8);
+    level.doAction(levelScript.doActionBody()).showFrame();
+    level.writeFile(folder_ + "/level.swf");
+
+    Avm1Assembler load;
+    load.getUrl("level.swf", "_level1");
+    Avm1Assembler check;
+    traceOf(check, "", "_level1.v");
+    check.get("_level1").trace();
+    check.push({"", "_level1"}).getUrl2(0);  // unloadMovieNum(1)
+    Avm1Assembler after;
+    after.push({"after: "}).get("_level1").op(Action::TypeOf).op(Action::Add2).trace();
+    auto movie = play({load, {}, check, {}, after});
+    for (int i = 0; i < 4; ++i) movie->tick();
+    EXPECT_EQ(traces_, (Lines{"root is level 1: true", "from level 1", "_level1", "level 1 unloaded",
+                              "after: undefined"}));
+    EXPECT_EQ(movie->upperLevels().size(), 0u);
+}
+
+// l.<event> = function (t, x) { trace(event + " " + t._name + " " + x); }
+void listen(Avm1Assembler& a, const std::string& event) {
+    Avm1Assembler body;
+    body.push({event + " "}).get("t").push({"_name"}).op(Action::GetMember).op(Action::Add2);
+    body.push({" "}).op(Action::Add2).get("x").op(Action::Add2).trace();
+    a.get("l").push({event}).defineFunction("", {"t", "x"}, body).op(Action::SetMember);
+}
+
+TEST_F(MovieLoadingTest, MovieClipLoaderTellsItsListenersInOrderAndRefusesWhatLiesOutside) {
+    child().writeFile(folder_ + "/child.swf");
+    const auto size = std::filesystem::file_size(folder_ + "/child.swf");
+    Avm1Assembler a;
+    a.push({"l"}).newObject("Object", {}).op(Action::SetVariable);
+    for (const char* e : {"onLoadStart", "onLoadProgress", "onLoadComplete", "onLoadInit", "onLoadError"}) listen(a, e);
+    a.push({"m"}).newObject("MovieClipLoader", {}).op(Action::SetVariable);
+    a.get("l").push({PushInt{1}, "m"}).op(Action::GetVariable).push({"addListener"}).op(Action::CallMethod).op(Action::Pop);
+    const std::vector<std::pair<std::string, std::string>> loads = {
+        {"a", "child.swf"}, {"b", "../outside.swf"}, {"c", "notes.txt"}, {"d", "http://example.com/x.swf"},
+        {"e", root_ + "/outside.swf"}, {"f", "missing.swf"}};
+    int depth = 1;
+    for (const auto& [clip, url] : loads) {
+        newClip(a, clip, depth++);
+        a.get(clip).push({url, PushInt{2}, "m"}).op(Action::GetVariable).push({"loadClip"}).op(Action::CallMethod)
+            .op(Action::Pop);
+    }
+    auto movie = play({a, {}});
+    movie->tick();
+    const std::string bytes = std::to_string(size);
+    EXPECT_EQ(traces_, (Lines{"onLoadStart a undefined", "onLoadProgress a " + bytes, "onLoadComplete a 0",
+                              "child runs in a", "root _level0", "locked root _level0.a", "onLoadInit a undefined", "onLoadError b URLNotFound",
+                              "onLoadStart c undefined", "onLoadError c LoadNeverCompleted",
+                              "onLoadError d URLNotFound", "onLoadError e URLNotFound", "onLoadError f URLNotFound"}));
+    // Each refusal names the file.
+    const Lines messages(movie->messages().begin(), movie->messages().end());
+    for (const std::string name : {"../outside.swf", "notes.txt", "http://example.com/x.swf", "missing.swf"}) {
+        EXPECT_TRUE(std::any_of(messages.begin(), messages.end(),
+                                [&](const std::string& m) { return m.find(name) != std::string::npos; }))
+            << name;
+    }
+}
+
+TEST_F(MovieLoadingTest, AMovieLoadingItselfIntoItselfStopsAtTheNestingLimit) {
+    // this.createEmptyMovieClip("h", 1); this.h.loadMovie("loop.swf")
+    Avm1Assembler a;
+    a.push({PushInt{1}, "h", PushInt{2}, "this"}).op(Action::GetVariable).push({"createEmptyMovieClip"})
+        .op(Action::CallMethod).op(Action::Pop);
+    a.push({"loop.swf", PushInt{1}, "this"}).op(Action::GetVariable).push({"h"}).op(Action::GetMember)
+        .push({"loadMovie"}).op(Action::CallMethod).op(Action::Pop);
+    auto movie = play({a}, "loop.swf");
+    for (int i = 0; i < 100; ++i) movie->tick();
+    const Lines messages(movie->messages().begin(), movie->messages().end());
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(),
+                            [](const std::string& m) { return m.find("nested too deeply") != std::string::npos; }))
+        << testing::PrintToString(messages);
+    EXPECT_FALSE(movie->needsTicks());
+}
+
+}  // namespace
+}  // namespace velmora::test
