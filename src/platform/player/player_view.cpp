@@ -117,7 +117,7 @@ void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& bac
     painter.save();
     // Unscaled, the movie lays itself out for the whole area: what lies beyond its stage shows.
     if (settings.scaleMode != swf::StageSettings::ScaleMode::NoScale) painter.setClipRect(vp.stageRect);
-    state_->renderer->drawClip(painter, movie.root(), vp.toDevice, swf::ColorTransform{}, vp.scale);
+    state_->renderer->drawStage(painter, movie.root(), vp.toDevice, vp.scale);
     painter.restore();
 }
 

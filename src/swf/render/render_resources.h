@@ -25,12 +25,18 @@ public:
     // Switches to another movie. The caches belong to the characters of one movie, so they are
     // emptied when the movie changes (and kept when the same movie is set again).
     void setMovie(std::shared_ptr<const Movie> movie);
-    const Movie* movie() const { return movie_.get(); }
+    // The movie whose dictionary the clips being drawn name: the one set, or the one in use.
+    const Movie* movie() const { return dictionary_ ? dictionary_ : movie_.get(); }
+
+    // While clips of a movie a script loaded are drawn, their movie (it must outlive the drawing);
+    // null returns to the movie set. The caches, keyed by character, hold both movies' at once.
+    void useDictionary(const Movie* movie) { dictionary_ = movie == movie_.get() ? nullptr : movie; }
+    const Movie* dictionaryInUse() const { return dictionary_; }
 
     // The character defined under id in the current movie, or nullptr.
-    const Character* character(uint16_t id) const { return movie_ ? movie_->character(id) : nullptr; }
+    const Character* character(uint16_t id) const { return movie() ? movie()->character(id) : nullptr; }
     // The movie's version (strings of movies before 6 are not UTF-8); 10 without a movie.
-    uint8_t swfVersion() const { return movie_ ? movie_->version : 10; }
+    uint8_t swfVersion() const { return movie() ? movie()->version : 10; }
 
     void clearCaches();
 
@@ -45,6 +51,7 @@ public:
 
 private:
     std::shared_ptr<const Movie> movie_;
+    const Movie* dictionary_ = nullptr;
 };
 
 }  // namespace velmora::swf

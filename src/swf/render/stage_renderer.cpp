@@ -18,6 +18,7 @@
 #include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/clip_geometry.h"
 #include "swf/render/text_painter.h"
+#include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
 
 namespace velmora::swf {
@@ -103,28 +104,55 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
     const Context top{toDevice, cx, 0, false};
     if (topDrawing_) drawDrawing(painter, *topDrawing_, top);
     drawListAt(painter, list, top);
+    if (stageRoot_) drawUpperLevels(painter, top);
     painter.restore();
+}
+
+// Each level over the ones below it, with its own movie's dictionary.
+void StageRenderer::drawUpperLevels(QPainter& painter, const Context& top) {
+    const Movie* saved = resources_.dictionaryInUse();
+    for (const auto& [n, level] : stageRoot_->movie().upperLevels()) {
+        resources_.useDictionary(&level->definitions());
+        if (const ClipDrawing* drawing = level->drawingIfAny()) drawDrawing(painter, *drawing, top);
+        drawListAt(painter, level->displayList(), top);
+    }
+    resources_.useDictionary(saved);
 }
 
 void StageRenderer::render(QPainter& painter, const Clip& root, const Rect& stage, QSize viewport,
                            const QColor& background) {
     topDrawing_ = root.drawingIfAny();
+    stageRoot_ = root.isRoot() ? &root : nullptr;
+    const Movie* saved = resources_.dictionaryInUse();
+    resources_.useDictionary(&root.definitions());
     render(painter, root.displayList(), stage, viewport, background);
+    resources_.useDictionary(saved);
     topDrawing_ = nullptr;
+    stageRoot_ = nullptr;
 }
 
 QImage StageRenderer::renderImage(const Clip& root, const Rect& stage, QSize viewport, const QColor& background) {
-    topDrawing_ = root.drawingIfAny();
-    QImage image = renderImage(root.displayList(), stage, viewport, background);
-    topDrawing_ = nullptr;
+    QImage image(viewport, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return image;
+    QPainter painter(&image);
+    render(painter, root, stage, viewport, background);
     return image;
 }
 
 void StageRenderer::drawClip(QPainter& painter, const Clip& clip, const QTransform& toDevice,
                              const ColorTransform& cx, double stageScale) {
     topDrawing_ = clip.drawingIfAny();
+    const Movie* saved = resources_.dictionaryInUse();
+    resources_.useDictionary(&clip.definitions());
     drawList(painter, clip.displayList(), toDevice, cx, stageScale);
+    resources_.useDictionary(saved);
     topDrawing_ = nullptr;
+}
+
+void StageRenderer::drawStage(QPainter& painter, const Clip& root, const QTransform& toDevice, double stageScale) {
+    stageRoot_ = root.isRoot() ? &root : nullptr;
+    drawClip(painter, root, toDevice, ColorTransform{}, stageScale);
+    stageRoot_ = nullptr;
 }
 
 void StageRenderer::drawDrawing(QPainter& painter, const ClipDrawing& drawing, const Context& ctx) {
@@ -270,10 +298,14 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             if (!object || ctx.stillPicture) {
                 drawFirstFrame(painter, static_cast<const SpriteCharacter&>(character), ctx);
             } else if (const DisplayList* children = children_(*object)) {
+                const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx, object->scale9Grid);
+                // A movie loaded into the clip names characters from its own dictionary.
+                const Movie* saved = resources_.dictionaryInUse();
+                if (object->clip) resources_.useDictionary(&object->clip->definitions());
                 if (object->opaqueBackground) fillBackground(painter, *object->opaqueBackground, *children, ctx);
                 if (object->clip && object->clip->drawingIfAny()) drawDrawing(painter, *object->clip->drawingIfAny(), ctx);
-                const std::optional<NineSlice> slice = sliceFor(character.id, *children, ctx, object->scale9Grid);
                 drawListAt(painter, *children, contentContext(ctx, slice));
+                resources_.useDictionary(saved);
             }
             break;
         case CharacterKind::Button:

@@ -60,6 +60,9 @@ public:
     QImage renderImage(const Clip& root, const Rect& stage, QSize viewport, const QColor& background);
     void drawClip(QPainter& painter, const Clip& clip, const QTransform& toDevice, const ColorTransform& cx,
                   double stageScale);
+    // drawClip for the movie's root, with the levels above it drawn over it (render() with a
+    // root does the same).
+    void drawStage(QPainter& painter, const Clip& root, const QTransform& toDevice, double stageScale);
 
     RenderResources& resources() { return resources_; }
 
@@ -145,6 +148,8 @@ private:
     int stillObjects_ = 0;  // built for still pictures in the frame being drawn
     bool readsBelow_ = false;  // see lastFrameReadsBelow()
     const ClipDrawing* topDrawing_ = nullptr;  // drawn beneath the list drawList draws, if set
+    const Clip* stageRoot_ = nullptr;  // set: the levels above it are drawn over the list drawList draws
+    void drawUpperLevels(QPainter& painter, const Context& top);
 };
 
 }  // namespace velmora::swf

@@ -46,6 +46,25 @@ TEST(SwfPlayerWidget, AnEmptyPlayerAnswersZeroAndFailsEveryTargetOperation) {
     EXPECT_THROW(player.TGetProperty("/", 5), Failure);
 }
 
+TEST(SwfPlayerWidget, AMovieLoadedOnLevelZeroAnswersForItsFramesWhileMovieKeepsTheChosenPath) {
+    MovieFolder folder;
+    folder.write("five.swf", plainMovie(5, 10));
+    Avm1Assembler load;
+    load.push({"five.swf", "_level0"}).getUrl2(0);
+    SwfWriter main(8);
+    main.frameRate(10).doAction(load.doActionBody()).showFrame().showFrame();
+    const std::string path = folder.write("main.swf", main);
+    SwfPlayerWidget player;
+    player.putMovie(path);
+    EXPECT_EQ(player.TotalFrames(), 2);
+    player.advanceClock(0.1);
+    EXPECT_EQ(player.Movie(), path);
+    EXPECT_EQ(player.TotalFrames(), 5);
+    EXPECT_EQ(player.FrameNum(), 0);
+    player.advanceClock(0.2);
+    EXPECT_EQ(player.FrameNum(), 2);
+}
+
 TEST(SwfPlayerWidget, ALoadedMovieStartsAtOnceAndLoops) {
     MovieFolder folder;
     const std::string path = folder.write("three.swf", plainMovie(3, 10));
