@@ -5,6 +5,7 @@
 
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/file_loads.h"
+#include "swf/runtime/script/net_streams.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -55,7 +56,7 @@ bool MovieInstance::clipNeedsTicks(Clip& clip) {
 
 bool MovieInstance::needsTicks() {
     // Intervals and timeouts fire between frames, so a movie waiting on one needs its clock too.
-    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending())) return true;
+    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending() || netStreams_->busy())) return true;
     return clipNeedsTicks(*root_);
 }
 
@@ -76,6 +77,9 @@ void MovieInstance::tick() {
             fileLoads_->deliver();
             runPendingActions();
         }
+        // Video streams move on by the movie's frame, or by their sound, and tell their scripts.
+        netStreams_->tick(1.0 / frameRate());
+        runPendingActions();
     }
 }
 

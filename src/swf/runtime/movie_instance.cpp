@@ -5,6 +5,7 @@
 #include "swf/runtime/clip_geometry.h"
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/file_loads.h"
+#include "swf/runtime/script/net_streams.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -36,6 +37,7 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
     vm_->traceSink = [this](const std::string& text) { trace(text); };
     vm_->warningSink = options_.warningSink;
     fileLoads_ = std::make_unique<script::FileLoads>(*vm_);
+    netStreams_ = std::make_unique<script::NetStreams>(*vm_);
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();

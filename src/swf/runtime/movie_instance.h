@@ -23,8 +23,10 @@ namespace velmora::swf {
 namespace script {
 class Vm;
 class FileLoads;
+class NetStreams;
 }
 class PictureServices;
+class MediaServices;
 
 // Where a dragged clip may go: its registration point stays inside, in the parent's pixels.
 struct DragBox {
@@ -84,6 +86,9 @@ public:
         // Decoding and drawing for scripts' pictures (BitmapData); may be null. Must outlive the
         // instance.
         PictureServices* pictures = nullptr;
+        // Opens the video files scripts' NetStreams play; may be null (they fail to play). Must
+        // outlive the instance.
+        MediaServices* media = nullptr;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
@@ -103,6 +108,7 @@ public:
     void setLoop(bool loop) { options_.loop = loop; }
     SoundEvents* sound() const { return options_.sound; }
     PictureServices* pictures() const { return options_.pictures; }
+    MediaServices* media() const { return options_.media; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
     // Whether scripts run at all: not for ActionScript 3 movies.
     bool runsScripts() const { return !movie_->hasAbc; }
@@ -110,6 +116,8 @@ public:
     script::Vm& vm() { return *vm_; }
     // The files the movie's scripts asked to read, delivered at the start of each tick.
     script::FileLoads& fileLoads() { return *fileLoads_; }
+    // The movie's NetStreams and Video objects, stepped at the end of each tick.
+    script::NetStreams& netStreams() { return *netStreams_; }
     // Which keys are down and the last one pressed, for the Key object.
     KeyboardState& keyboard() { return keyboard_; }
 
@@ -314,6 +322,7 @@ private:
     double dragOffsetY_ = 0;
     std::unique_ptr<script::Vm> vm_;  // before root_: clips' script objects live on its heap
     std::unique_ptr<script::FileLoads> fileLoads_;  // after vm_: holds values on its heap
+    std::unique_ptr<script::NetStreams> netStreams_;  // after vm_: holds values on its heap
     KeyboardState keyboard_;
     std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives
 };
