@@ -13,6 +13,7 @@
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/pointer_input.h"
+#include "swf/video/flv_media.h"
 #include "swf/sound/sound_channel.h"
 
 namespace velmora {
@@ -27,6 +28,7 @@ struct SwfPlayerWidget::State {
     std::shared_ptr<PlayerAudio> audio;  // taken with the first movie
     std::unique_ptr<swf::SoundChannel> sound;  // the current movie's sounds
     std::unique_ptr<swf::BitmapDataPainter> pictures;  // the current movie's scripts draw pictures with it
+    std::unique_ptr<swf::FlvMediaOpener> media;  // opens the videos the current movie's scripts play
     std::unique_ptr<swf::MovieInstance> instance;
     std::unique_ptr<swf::PointerInput> pointer;  // the instance's mouse; goes before it
     int wheelAngle = 0;  // wheel turns not yet a whole line (fine-grained wheels, touch pads)

@@ -84,6 +84,7 @@ void SwfPlayerWidget::unload() {
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
     state_->pictures.reset();
+    state_->media.reset();
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
     state_->path.clear();
     wakeClock();
@@ -113,6 +114,9 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         options.sound = state_->sound.get();
         state_->pictures = std::make_unique<swf::BitmapDataPainter>(movie);
         options.pictures = state_->pictures.get();
+        // Videos a script plays are heard through the same mixer as the movie's own sounds.
+        state_->media = std::make_unique<swf::FlvMediaOpener>(&state_->audio->mixer());
+        options.media = state_->media.get();
         options.traceSink = [this](const std::string& text) {
             if (state_->traceSink) state_->traceSink(text);
         };

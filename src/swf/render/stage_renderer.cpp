@@ -20,6 +20,7 @@
 #include "swf/render/text_painter.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
+#include "swf/video/flv_media.h"
 
 namespace velmora::swf {
 namespace {
@@ -312,22 +313,33 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             drawButton(painter, character, object, ctx);
             break;
         case CharacterKind::VideoStream:
-            drawVideo(painter, static_cast<const VideoStreamCharacter&>(character), object ? object->ratio : 0, ctx);
+            drawVideo(painter, static_cast<const VideoStreamCharacter&>(character), object ? object->ratio : 0, ctx,
+                      object ? object->videoDisplay.get() : nullptr);
             break;
         default: break;  // sounds and data have no picture of their own here
     }
 }
 
 void StageRenderer::drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio,
-                              const Context& ctx) {
-    const QImage* frame =
-        resources_.videos.frame(video, ratio, [this](const std::string& m) { resources_.warnings.add(m); });
+                              const Context& ctx, const VideoDisplay* display) {
+    const QImage* frame = nullptr;
+    bool smoothing = video.smoothing;
+    if (display && display->feed) {
+        // A stream a script attached: its current picture, unless the script cleared it since.
+        const StreamMedia* media = display->feed->media.get();
+        if (media && !(media == display->clearedMedia && media->pictureSerial() <= display->clearedAt))
+            frame = flvPicture(*media);
+        smoothing = display->smoothing.value_or(smoothing);
+    } else {
+        frame = resources_.videos.frame(video, ratio, [this](const std::string& m) { resources_.warnings.add(m); });
+        if (display) smoothing = display->smoothing.value_or(smoothing);
+    }
     if (!frame || frame->isNull()) return;
     // The picture fills the stream's declared size, one video pixel to one movie pixel, and scales
     // with the stage as bitmaps do; the stream's own flag says whether scaling smooths it.
     const QRectF bounds(0, 0, video.width * kTwipsPerPixel, video.height * kTwipsPerPixel);
     painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
     painter.setTransform(ctx.world);
     if (isAlphaFactorOnly(ctx.cx)) {
         painter.setOpacity(painter.opacity() * std::min(1.0, ctx.cx.aMult));

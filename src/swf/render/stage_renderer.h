@@ -104,7 +104,9 @@ private:
                        const Context& ctx);
     void drawButton(QPainter& painter, const Character& button, const DisplayObject* object, const Context& ctx);
     // Draws the frame of a video stream the ratio names; nothing before its first frame.
-    void drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio, const Context& ctx);
+    // display: what a script made of the video object (an attached stream, smoothing), or null.
+    void drawVideo(QPainter& painter, const VideoStreamCharacter& video, uint16_t ratio, const Context& ctx,
+                   const VideoDisplay* display);
     // The display list a sprite's first frame sets up, its sprites without instances of their own;
     // nullopt when the sprite has no frames or the frame drawn has built too many such objects.
     std::optional<DisplayList> firstFrame(const SpriteCharacter& sprite);

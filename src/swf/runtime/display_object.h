@@ -12,6 +12,7 @@
 #include "swf/format/filter.h"
 #include "swf/format/geometry.h"
 #include "swf/runtime/clip_handle.h"
+#include "swf/runtime/stream_media.h"
 #include "swf/runtime/text_field_state.h"
 
 namespace velmora::swf {
@@ -54,6 +55,7 @@ struct DisplayObject {
     std::unique_ptr<ButtonParts> buttonParts;   // buttons placed by a clip: what their state shows
     std::string text;                        // edit texts: current content, UTF-8 (HTML if the field is)
     std::unique_ptr<TextFieldState> textState;  // edit texts: caret, selection, scroll; made on first need
+    std::shared_ptr<VideoDisplay> videoDisplay;  // video objects a script reached: what they show
 
     // Edit texts: the field's state, made when first asked for, and a handle to the field.
     TextFieldState& ensureTextState() {

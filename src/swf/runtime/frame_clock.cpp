@@ -6,6 +6,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/script/movie_loads.h"
+#include "swf/runtime/script/net_streams.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -56,7 +57,9 @@ bool MovieInstance::clipNeedsTicks(Clip& clip) {
 
 bool MovieInstance::needsTicks() {
     // Intervals and timeouts fire between frames, so a movie waiting on one needs its clock too.
-    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending() || movieLoads_->pending())) return true;
+    if (runsScripts() && (vm_->hasTimers() || fileLoads_->pending() || movieLoads_->pending() || netStreams_->busy())) {
+        return true;
+    }
     if (clipNeedsTicks(*root_)) return true;
     for (const auto& [n, level] : levels_) {
         if (clipNeedsTicks(*level)) return true;
@@ -92,6 +95,9 @@ void MovieInstance::tick() {
             movieLoads_->deliver();
             runPendingActions();
         }
+        // Video streams move on by the movie's frame, or by their sound, and tell their scripts.
+        netStreams_->tick(1.0 / frameRate());
+        runPendingActions();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/script/movie_loads.h"
+#include "swf/runtime/script/net_streams.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -38,6 +39,7 @@ MovieInstance::MovieInstance(std::shared_ptr<const Movie> movie, Options options
     vm_->warningSink = options_.warningSink;
     fileLoads_ = std::make_unique<script::FileLoads>(*vm_);
     movieLoads_ = std::make_unique<script::MovieLoads>(*vm_);
+    netStreams_ = std::make_unique<script::NetStreams>(*vm_);
     root_ = std::make_unique<Clip>(*this, movie_->root, nullptr, nullptr, 0, 0);
     if (!options_.startPlaying) root_->stop();
     root_->enterFirstFrame();

@@ -25,8 +25,10 @@ namespace script {
 class Vm;
 class FileLoads;
 class MovieLoads;
+class NetStreams;
 }
 class PictureServices;
+class MediaServices;
 
 // Where a dragged clip may go: its registration point stays inside, in the parent's pixels.
 struct DragBox {
@@ -86,6 +88,9 @@ public:
         // Decoding and drawing for scripts' pictures (BitmapData); may be null. Must outlive the
         // instance.
         PictureServices* pictures = nullptr;
+        // Opens the video files scripts' NetStreams play; may be null (they fail to play). Must
+        // outlive the instance.
+        MediaServices* media = nullptr;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
@@ -105,6 +110,7 @@ public:
     void setLoop(bool loop) { options_.loop = loop; }
     SoundEvents* sound() const { return options_.sound; }
     PictureServices* pictures() const { return options_.pictures; }
+    MediaServices* media() const { return options_.media; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
     // Whether scripts run at all: not for ActionScript 3 movies.
     bool runsScripts() const { return !movie_->hasAbc; }
@@ -114,6 +120,8 @@ public:
     script::FileLoads& fileLoads() { return *fileLoads_; }
     // The movies the scripts asked to load into clips and levels, delivered with the files.
     script::MovieLoads& movieLoads() { return *movieLoads_; }
+    // The movie's NetStreams and Video objects, stepped at the end of each tick.
+    script::NetStreams& netStreams() { return *netStreams_; }
     // Which keys are down and the last one pressed, for the Key object.
     KeyboardState& keyboard() { return keyboard_; }
 
@@ -337,6 +345,7 @@ private:
     std::unique_ptr<script::Vm> vm_;  // before root_: clips' script objects live on its heap
     std::unique_ptr<script::FileLoads> fileLoads_;  // after vm_: holds values on its heap
     std::unique_ptr<script::MovieLoads> movieLoads_;  // after vm_: holds values on its heap
+    std::unique_ptr<script::NetStreams> netStreams_;  // after vm_: holds values on its heap
     KeyboardState keyboard_;
     std::map<int, std::unique_ptr<Clip>> levels_;  // above 0; destroyed after the root
     std::unique_ptr<Clip> root_;  // last: destroyed first, while the bookkeeping above still lives

@@ -5,6 +5,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/movie_loads.h"
+#include "swf/runtime/script/net_streams.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
@@ -87,6 +88,10 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
         }
         if (object->character && object->character->kind == CharacterKind::Button) {
             out = Value::object(vm.buttonObject(*c, *object));
+            return true;
+        }
+        if (object->character && object->character->kind == CharacterKind::VideoStream) {
+            out = Value::object(vm.movie().netStreams().videoObject(*c, *object));
             return true;
         }
     }

@@ -28,6 +28,7 @@ void installLibrary(Vm& vm) {
     installButton(vm);
     installSelection(vm);
     installMovieLoading(vm);
+    installNetStream(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

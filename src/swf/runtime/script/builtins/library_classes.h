@@ -29,6 +29,8 @@ void installButton(Vm& vm);
 void installSelection(Vm& vm);
 // MovieClip.loadMovie and unloadMovie, MovieClipLoader (movie_loading_builtins.cpp).
 void installMovieLoading(Vm& vm);
+// NetConnection, NetStream and Video.
+void installNetStream(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.

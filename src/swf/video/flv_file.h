@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "swf/format/sound.h"
+#include "swf/format/video.h"
+#include "swf/runtime/stream_media.h"
+
+namespace velmora::swf {
+
+// One picture of an FLV file, as the video decoder takes it.
+struct FlvPicture {
+    double time = 0;  // seconds from the file's start
+    std::vector<uint8_t> data;
+    bool keyframe = false;
+};
+
+// An FLV file taken apart by libavformat: its pictures in order, its sound gathered into one
+// sound the mixer can play, and what its metadata says. libavformat reads only the bytes given,
+// through a reader of our own: it opens no file, URL or protocol itself.
+struct FlvFile {
+    StreamMedia::Info info;
+    // The picture stream as a DefineVideoStream would describe it; codec None when the file has
+    // no picture this player decodes.
+    VideoStreamCharacter stream{0};
+    std::vector<FlvPicture> pictures;
+    // The sound's samples as one event sound (MP3, PCM and Nellymoser, whose packets join into
+    // one stream); null when there is none this player plays.
+    std::shared_ptr<SoundCharacter> sound;
+    double soundStart = 0;  // seconds into the file where the sound's first sample is heard
+};
+
+// Bounds on what an FLV may cost, whatever it claims.
+struct FlvLimits {
+    static constexpr size_t kMaxPackets = 1'000'000;
+    static constexpr double kMaxDuration = 24 * 3600.0;
+};
+
+// Reads bytes as an FLV file. A file that is not one, ends inside a tag (truncated), or that
+// libavformat finds damaged gives the reason instead, in words for the movie's diagnostics.
+std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes);
+
+}  // namespace velmora::swf

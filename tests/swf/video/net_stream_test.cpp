@@ -1,0 +1,317 @@
+// FLV files beside a movie played by its scripts' NetStreams into a Video object: the pictures
+// against ffmpeg's own decode, the status events in order, time kept by the movie or the sound,
+// and the files that must be refused.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "support/avm1_assembler.h"
+#include "support/swf_writer.h"
+#include "support/temp_path.h"
+#include "swf/format/movie_loader.h"
+#include "swf/format/tag_code.h"
+#include "swf/render/stage_renderer.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/sound/mixer.h"
+#include "swf/video/flv_file.h"
+#include "swf/video/flv_media.h"
+#include "video_fixtures.h"
+
+namespace velmora::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+constexpr int kFrames = 25;  // one second at 25 pictures a second
+constexpr double kMinPsnr = 35.0;
+
+bool haveFlvTools() {
+    static const bool have = std::system("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q ' libmp3lame ' && "
+                                         "ffmpeg -hide_banner -encoders 2>/dev/null | grep -q ' flv '") == 0;
+    return have;
+}
+
+// Skips the test without ffmpeg's encoders, or fails it where fixtures are required.
+#define REQUIRE_FLV_TOOLS()                                                                        \
+    do {                                                                                           \
+        if (!haveFlvTools()) {                                                                     \
+            if (fixturesRequired()) FAIL() << "ffmpeg with the flv and libmp3lame encoders is required"; \
+            GTEST_SKIP() << "ffmpeg with the flv and libmp3lame encoders is not installed";       \
+        }                                                                                          \
+    } while (0)
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// function (info) { trace(info.code + " " + info.level); }
+Avm1Assembler statusTracer() {
+    Avm1Assembler f;
+    f.get("info").push({"code"}).op(Action::GetMember).push({" "}).op(Action::Add2);
+    f.get("info").push({"level"}).op(Action::GetMember).op(Action::Add2).trace();
+    return f;
+}
+
+// trace(variable.member)
+Avm1Assembler& traceMember(Avm1Assembler& a, const std::string& variable, const std::string& member) {
+    return a.get(variable).push({member}).op(Action::GetMember).trace();
+}
+
+// Connects, makes ns on it with its handlers, attaches it to the video object "vid" and plays file.
+Avm1Assembler playScript(const std::string& connectTo, const std::string& file) {
+    Avm1Assembler a;
+    a.push({"nc"}).newObject("NetConnection", {}).op(Action::SetVariable);
+    a.get("nc").push({"onStatus"}).defineFunction("", {"info"}, statusTracer()).op(Action::SetMember);
+    if (connectTo.empty()) {
+        a.callMethod("nc", "connect", {PushNull{}}).op(Action::Pop);
+    } else {
+        a.callMethod("nc", "connect", {connectTo}).op(Action::Pop);
+    }
+    a.push({"ns"}).get("nc").push({PushInt{1}, "NetStream"}).op(Action::NewObject).op(Action::SetVariable);
+    a.get("ns").push({"onStatus"}).defineFunction("", {"info"}, statusTracer()).op(Action::SetMember);
+    // function (m) { trace("meta " + m.width + "x" + m.height + " " + m.framerate + " " + vid.width); }
+    Avm1Assembler meta;
+    meta.push({"meta "}).get("m").push({"width"}).op(Action::GetMember).op(Action::Add2);
+    meta.push({"x"}).op(Action::Add2).get("m").push({"height"}).op(Action::GetMember).op(Action::Add2);
+    meta.push({" "}).op(Action::Add2).get("m").push({"framerate"}).op(Action::GetMember).op(Action::Add2);
+    meta.push({" "}).op(Action::Add2).get("vid").push({"width"}).op(Action::GetMember).op(Action::Add2).trace();
+    a.get("ns").push({"onMetaData"}).defineFunction("", {"m"}, meta).op(Action::SetMember);
+    a.get("ns").push({PushInt{1}}).get("vid").push({"attachVideo"}).op(Action::CallMethod).op(Action::Pop);
+    a.callMethod("ns", "play", {file}).op(Action::Pop);
+    return a;
+}
+
+class NetStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = uniqueTempPath("netstream");
+        std::filesystem::remove_all(root_);
+        folder_ = root_ + "/lesson";
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    bool run(const std::string& command) {
+        const int rc = std::system((command + " >/dev/null 2>&1").c_str());
+        EXPECT_EQ(rc, 0) << command;
+        return rc == 0;
+    }
+
+    // clip.flv in the folder: a second of a 160x120 test picture in Sorenson H.263, a keyframe
+    // every ten pictures, with a 1 kHz MP3 tone if asked; and ffmpeg's decode of its pictures.
+    // (The MP3 encoder's delay moves the pictures a little later than the sound.)
+    bool makeClip(bool withTone = false) {
+        const std::string flv = folder_ + "/clip.flv";
+        const std::string raw = root_ + "/clip.rgb";
+        const std::string tone = withTone ? " -f lavfi -i sine=frequency=1000:sample_rate=44100:duration=1" : "";
+        const std::string toneCodec = withTone ? " -c:a libmp3lame -ar 44100 -ac 1" : "";
+        if (!run("ffmpeg -y -hide_banner -f lavfi -i testsrc=size=160x120:rate=25:duration=1" + tone +
+                 " -c:v flv -g 10" + toneCodec + " \"" + flv + "\"") ||
+            !run("ffmpeg -y -hide_banner -i \"" + flv + "\" -vsync 0 -sws_flags bicubic -f rawvideo -pix_fmt rgb24 \"" + raw +
+                 "\""))
+            return false;
+        const std::vector<uint8_t> rgb = readFile(raw);
+        const size_t frameBytes = size_t(kWidth) * kHeight * 3;
+        for (size_t at = 0; at + frameBytes <= rgb.size(); at += frameBytes) {
+            QImage image(kWidth, kHeight, QImage::Format_RGB32);
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x) {
+                    const uint8_t* p = &rgb[at + (size_t(y) * kWidth + size_t(x)) * 3];
+                    image.setPixel(x, y, qRgb(p[0], p[1], p[2]));
+                }
+            reference_.push_back(image);
+        }
+        return reference_.size() == size_t(kFrames);
+    }
+
+    // A 160x120 movie at 25 frames a second whose embedded-video object "vid" (no frames of its
+    // own) fills the stage; setup runs on the first frame, later[f] on frame f + 1 (one-based).
+    void load(const Avm1Assembler& setup, const std::map<int, Avm1Assembler>& later = {}, int frames = 40,
+              swf::Mixer* mixer = nullptr) {
+        SwfWriter swf(8);
+        swf.stageSizePixels(kWidth, kHeight).frameRate(25);
+        swf.rawTag(swf::kTagDefineVideoStream, defineVideoStreamBody(1, 0, kWidth, kHeight, 0));
+        swf.placeObject2({.depth = 1, .characterId = 1, .name = std::string("vid")});
+        swf.doAction(setup.doActionBody()).showFrame();
+        for (int f = 2; f <= frames; ++f) {
+            if (auto it = later.find(f); it != later.end()) swf.doAction(it->second.doActionBody());
+            swf.showFrame();
+        }
+        movie_ = swf::parseMovie(swf.bytes());
+        opener_ = std::make_unique<swf::FlvMediaOpener>(mixer);
+        swf::MovieInstance::Options options;
+        options.url = folder_ + "/main.swf";
+        options.virtualClock = true;
+        options.loop = false;
+        options.media = opener_.get();
+        instance_ = std::make_unique<swf::MovieInstance>(movie_, options);
+        resources_.setMovie(movie_);
+        renderer_ = std::make_unique<swf::StageRenderer>(resources_);
+    }
+
+    QImage stage() {
+        return renderer_->renderImage(instance_->root().displayList(), movie_->stage, QSize(kWidth, kHeight), Qt::black);
+    }
+    Lines messages() const { return {instance_->messages().begin(), instance_->messages().end()}; }
+
+    std::string root_;
+    std::string folder_;
+    std::vector<QImage> reference_;
+    std::shared_ptr<const swf::Movie> movie_;
+    std::unique_ptr<swf::FlvMediaOpener> opener_;
+    swf::RenderResources resources_;
+    std::unique_ptr<swf::StageRenderer> renderer_;
+    std::unique_ptr<swf::MovieInstance> instance_;
+};
+
+TEST_F(NetStreamTest, PlaysIntoTheVideoObjectOnTheMovieClockWithItsEventsInOrder) {
+    REQUIRE_FLV_TOOLS();
+    ASSERT_TRUE(makeClip());
+    Avm1Assembler atTen;  // frame 10 runs on tick 9, before the stream moves: 7 pictures in
+    traceMember(atTen, "ns", "time");
+    traceMember(atTen, "ns", "bytesLoaded");
+    load(playScript("", "clip.flv"), {{10, atTen}});
+    EXPECT_TRUE(stage().pixel(80, 60) == qRgb(0, 0, 0)) << "nothing is shown before the file has come";
+    for (int tick = 1; tick <= 42; ++tick) {
+        instance_->tick();
+        // Tick t shows the picture due (t - 1) / 25 seconds in.
+        if (tick == 1 || tick == 2 || tick == 13 || tick == kFrames) {
+            EXPECT_GE(psnr(stage(), reference_[size_t(tick - 1)]), kMinPsnr) << "tick " << tick;
+        }
+    }
+    // The last picture stays once the stream has played out.
+    EXPECT_GE(psnr(stage(), reference_.back()), kMinPsnr);
+    const std::string size = std::to_string(std::filesystem::file_size(folder_ + "/clip.flv"));
+    EXPECT_EQ(messages(), (Lines{"trace: NetConnection.Connect.Success status", "trace: NetStream.Play.Start status",
+                                 "trace: meta 160x120 25 160", "trace: NetStream.Buffer.Full status",
+                                 "trace: 0.28", "trace: " + size, "trace: NetStream.Play.Stop status",
+                                 "trace: NetStream.Buffer.Empty status"}));
+    EXPECT_FALSE(instance_->needsTicks()) << "a stream that played out needs no clock";
+}
+
+TEST_F(NetStreamTest, PauseHoldsThePictureSeekMovesItAndClearBlanksIt) {
+    REQUIRE_FLV_TOOLS();
+    ASSERT_TRUE(makeClip());
+    // Frame f's script runs on tick f - 1, before the stream moves on that tick.
+    std::map<int, Avm1Assembler> later;
+    later[6].callMethod("ns", "pause", {}).op(Action::Pop);  // toggles: paused 0.12 s in
+    traceMember(later[10], "ns", "time");
+    later[10].callMethod("ns", "seek", {0.6}).op(Action::Pop);
+    later[11].callMethod("vid", "clear", {}).op(Action::Pop);
+    later[13].callMethod("ns", "pause", {false}).op(Action::Pop);
+    load(playScript("", "clip.flv"), later);
+    for (int tick = 1; tick <= 9; ++tick) instance_->tick();
+    EXPECT_GE(psnr(stage(), reference_[15]), kMinPsnr) << "paused, the sought picture";
+    instance_->tick();
+    instance_->tick();
+    EXPECT_TRUE(stage().pixel(80, 60) == qRgb(0, 0, 0)) << "cleared, blank until the next picture";
+    instance_->tick();  // unpaused: the stream moves on from 0.6 s
+    EXPECT_GE(psnr(stage(), reference_[16]), kMinPsnr);
+    const Lines got = messages();
+    ASSERT_GE(got.size(), 8u);
+    EXPECT_EQ(Lines(got.begin() + 4, got.begin() + 8),
+              (Lines{"trace: NetStream.Pause.Notify status", "trace: 0.12", "trace: NetStream.Seek.Notify status",
+                     "trace: NetStream.Unpause.Notify status"}));
+}
+
+TEST_F(NetStreamTest, TheToneIsMixedAndTheStreamKeepsTimeByIt) {
+    REQUIRE_FLV_TOOLS();
+    ASSERT_TRUE(makeClip(true));
+    swf::Mixer mixer;
+    Avm1Assembler atFour;
+    traceMember(atFour, "ns", "time");
+    load(playScript("", "clip.flv"), {{4, atFour}}, 40, &mixer);
+    instance_->tick();  // the file comes and its sound starts
+    // Half a second of sound is heard while the movie's clock moves one frame: the stream
+    // follows the sound, not the frame count.
+    std::vector<int16_t> pcm(size_t(22050) * 2);
+    mixer.render(pcm.data(), 22050);
+    instance_->tick();
+    instance_->tick();
+    // A 1 kHz tone: two zero crossings a millisecond, loud enough to hear (past the MP3's start).
+    int crossings = 0;
+    double energy = 0;
+    for (size_t i = 11025; i < 22050; ++i) {
+        const int16_t left = pcm[i * 2];
+        if ((left < 0) != (pcm[(i - 1) * 2] < 0)) ++crossings;
+        energy += double(left) * left;
+    }
+    EXPECT_NEAR(crossings, 500, 10);
+    EXPECT_GT(std::sqrt(energy / 11025), 1000.0);
+    EXPECT_EQ(messages().back(), "trace: 0.5");
+    // The movie going away silences its streams.
+    instance_.reset();
+    mixer.render(pcm.data(), 1024);
+    mixer.render(pcm.data(), 1024);
+    EXPECT_EQ(mixer.voiceCount(), 0u);
+}
+
+TEST_F(NetStreamTest, FilesThatCannotBePlayedAreRefusedWithTheirStatus) {
+    REQUIRE_FLV_TOOLS();
+    ASSERT_TRUE(makeClip());
+    std::vector<uint8_t> flv = readFile(folder_ + "/clip.flv");
+    std::ofstream(folder_ + "/cut.flv", std::ios::binary).write(reinterpret_cast<const char*>(flv.data()), long(flv.size() / 2));
+    std::ofstream(folder_ + "/notes.flv", std::ios::binary) << "these are not pictures";
+    std::filesystem::copy_file(folder_ + "/clip.flv", root_ + "/outside.flv");
+    struct Case {
+        std::string file;
+        std::string status;
+        std::string why;
+    };
+    for (const Case& c : {Case{"missing.flv", "NetStream.Play.StreamNotFound", "missing.flv"},
+                          Case{"../outside.flv", "NetStream.Play.StreamNotFound", "outside"},
+                          Case{"/etc/passwd", "NetStream.Play.StreamNotFound", "passwd"},
+                          Case{"http://example.com/clip.flv", "NetStream.Play.StreamNotFound", "http"},
+                          Case{"cut.flv", "NetStream.Play.Failed", "truncated"},
+                          Case{"notes.flv", "NetStream.Play.Failed", "not an FLV"}}) {
+        load(playScript("", c.file));
+        instance_->tick();
+        instance_->tick();
+        const Lines got = messages();
+        ASSERT_EQ(got.size(), 3u) << c.file << ": " << testing::PrintToString(got);
+        EXPECT_NE(got[1].find(c.why), std::string::npos) << got[1];
+        EXPECT_EQ(got[2], "trace: " + c.status + " error") << c.file;
+        EXPECT_TRUE(stage().pixel(80, 60) == qRgb(0, 0, 0)) << c.file;
+    }
+    // Only the local connection opens; a stream on a refused one plays nothing.
+    load(playScript("rtmp://example.com/app", "clip.flv"));
+    instance_->tick();
+    const Lines got = messages();
+    ASSERT_EQ(got.size(), 4u) << testing::PrintToString(got);
+    EXPECT_NE(got[0].find("rtmp://example.com/app"), std::string::npos);
+    EXPECT_EQ(got[1], "trace: NetConnection.Connect.Failed error");
+    EXPECT_EQ(got[3], "trace: NetStream.Play.Failed error");
+}
+
+TEST_F(NetStreamTest, DamagedFilesPlayWhatCanBeSavedOrAreRefused) {
+    REQUIRE_FLV_TOOLS();
+    ASSERT_TRUE(makeClip(true));
+    const std::vector<uint8_t> whole = readFile(folder_ + "/clip.flv");
+    swf::FlvMediaOpener opener(nullptr);
+    // Runs of bytes overwritten through the header, the tag headers and the pictures' data.
+    for (size_t at = 0; at < whole.size(); at += whole.size() / 37 + 1) {
+        for (uint8_t fill : {uint8_t(0x00), uint8_t(0xFF), uint8_t(0x5A)}) {
+            std::vector<uint8_t> bytes = whole;
+            for (size_t i = at; i < std::min(bytes.size(), at + 24); ++i) bytes[i] = fill;
+            std::string error;
+            std::unique_ptr<swf::StreamMedia> media = opener.openFlv(bytes, error);
+            if (!media) {
+                EXPECT_FALSE(error.empty()) << at;
+                continue;
+            }
+            EXPECT_LE(media->info().duration, swf::FlvLimits::kMaxDuration);
+            for (double t : {0.0, 0.5, 0.2, 1.0}) media->showAt(t);
+            EXPECT_LE(media->pictureWidth(), 4096);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test
