@@ -84,6 +84,7 @@ void SwfPlayerWidget::unload() {
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
     state_->pictures.reset();
+    state_->textMeasure.reset();
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
     state_->path.clear();
     wakeClock();
@@ -113,6 +114,8 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         options.sound = state_->sound.get();
         state_->pictures = std::make_unique<swf::BitmapDataPainter>(movie);
         options.pictures = state_->pictures.get();
+        state_->textMeasure = std::make_unique<swf::FieldTextMeasure>(movie);
+        options.textMeasure = state_->textMeasure.get();
         options.traceSink = [this](const std::string& text) {
             if (state_->traceSink) state_->traceSink(text);
         };

@@ -10,4 +10,10 @@ class Clip;
 // "score", "/:score", "_root.score", "panel/score:value". Walks clip and everything inside it.
 void syncBoundTextFields(Clip& clip);
 
+struct DisplayObject;
+
+// The other way: a field on holder's display list whose text a script or the user changed gives
+// its bound variable that text (its HTML for HTML fields). Nothing for unbound fields.
+void writeBoundVariable(Clip& holder, DisplayObject& field);
+
 }  // namespace velmora::swf

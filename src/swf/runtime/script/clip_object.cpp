@@ -4,6 +4,7 @@
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/button_object.h"
+#include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
@@ -72,7 +73,7 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
         }
         return true;
     }
-    // Child clips and buttons by instance name; the lowest depth wins among namesakes.
+    // Child clips, buttons and text fields by instance name; the lowest depth wins among namesakes.
     for (auto& [depth, object] : c->displayList()) {
         if (object->name.empty() || !sameName(vm, object->name, name)) continue;
         if (object->clip) {
@@ -81,6 +82,10 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
         }
         if (object->character && object->character->kind == CharacterKind::Button) {
             out = Value::object(vm.buttonObject(*c, *object));
+            return true;
+        }
+        if (object->character && object->character->kind == CharacterKind::EditText) {
+            out = Value::object(vm.textFieldObject(*c, *object));
             return true;
         }
     }

@@ -26,6 +26,8 @@ void installLocalServices(Vm& vm);
 void installHostObjects(Vm& vm);
 void installMouse(Vm& vm);
 void installButton(Vm& vm);
+// TextField (with TextFormat, and createTextField on MovieClip.prototype).
+void installTextField(Vm& vm);
 void installSelection(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
