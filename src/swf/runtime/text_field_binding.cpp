@@ -62,3 +62,21 @@ void writeBoundVariable(Clip& holder, DisplayObject& field) {
 }
 
 }  // namespace velmora::swf
+
+namespace velmora::swf {
+
+void bindField(Clip& holder, DisplayObject& field) {
+    if (!field.character || field.character->kind != CharacterKind::EditText) return;
+    const auto& settings = static_cast<const EditTextCharacter&>(*field.character);
+    if (settings.variableName.empty()) return;
+    auto [clip, name] = owner(holder, settings.variableName);
+    if (!clip || name.empty()) return;
+    MovieInstance& movie = holder.movie();
+    if (std::optional<std::string> value = movie.variableText(*clip, name)) {
+        setFieldContent(movie, field, std::move(*value));
+    } else {
+        movie.setVariableText(*clip, name, field.text);
+    }
+}
+
+}  // namespace velmora::swf

@@ -203,12 +203,18 @@ TEST(TextFieldBinding, GoesBothWays) {
     Avm1Assembler a;
     setPath(a, "f.text", std::string("typed"));
     a.get("answer").trace();
-    setPath(a, "g.variable", std::string("score"));  // a set variable gives the field its text
+    // Bound by script: a variable that is set gives the field its text, an unset one takes it.
+    a.set("score", std::string("7"));
+    setPath(a, "g.variable", std::string("score"));
     tracePath(a, "g.text");
+    setPath(a, "h.variable", std::string("fresh"));
+    a.get("fresh").trace();
     a.set("answer", std::string("from script"));
-    auto movie = playFields({{.variable = "answer", .text = "start"}, {.name = "g", .depth = 2, .text = "x"}},
-                            a.set("score", std::string("7")));
-    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"typed", "x"}));
+    auto movie = playFields({{.variable = "answer", .text = "start"},
+                             {.name = "g", .depth = 2, .text = "x"},
+                             {.name = "h", .depth = 3, .text = "mine"}},
+                            a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"typed", "7", "mine"}));
     movie->tick();
     EXPECT_EQ(fieldAt(*movie, 1).text, "from script");
     EXPECT_EQ(fieldAt(*movie, 2).text, "7");

@@ -96,8 +96,9 @@ void setScroll(CallContext& cx, DisplayObject& field, int32_t line, bool horizon
 Value getProp(CallContext& cx, const Value& self, std::span<const Value>) {
     TextFieldObject* object = fieldObjectOf(self);
     DisplayObject* f = object ? object->field() : nullptr;
-    if (!f) return Value();
-    Clip& owner = *object->owner();
+    Clip* ownerClip = object ? object->owner() : nullptr;
+    if (!f || !ownerClip) return Value();
+    Clip& owner = *ownerClip;
     MovieInstance& movie = cx.vm.movie();
     const EditTextCharacter& s = fieldSettings(*f);
     const auto prop = static_cast<Prop>(static_cast<int>(cx.callee->data.asNumber()));
@@ -176,8 +177,7 @@ void replaceText(CallContext& cx, TextFieldObject& object, const std::string& te
     MovieInstance& movie = cx.vm.movie();
     const bool htmlField = fieldSettings(*f).html;
     std::string content = htmlField ? (isHtml ? text : escapeHtml(text)) : (isHtml ? htmlToPlain(text) : text);
-    const auto& max = fieldSettings(*f).maxLength;
-    (void)max;  // maxChars limits typing only: scripts may put in what they like
+    // maxChars limits typing only: scripts may put in what they like.
     setFieldContent(movie, *f, std::move(content));
     TextFieldState& state = f->ensureTextState();
     const int32_t length = utf16Length(fieldPlainText(movie, *f));
@@ -221,11 +221,9 @@ Value setProp(CallContext& cx, const Value& self, std::span<const Value> args) {
         DisplayObject* f = object->field();
         Clip* owner = object->owner();
         if (!f || !owner || name.empty()) break;
-        // A variable already set gives the field its text; an unset one takes the field's.
-        const std::string text = fieldContent(movie, *f);
-        setFieldContent(movie, *f, text);
-        writeBoundVariable(*owner, *f);
-        syncBoundTextFields(*owner);
+        f->text = fieldContent(movie, *f);
+        f->ensureTextState();
+        bindField(*owner, *f);
         break;
     }
     case Prop::MaxChars: {
