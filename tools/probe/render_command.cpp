@@ -12,6 +12,7 @@
 #include "swf/format/movie_loader.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/render/bitmap_data_painter.h"
+#include "swf/render/field_text_measure.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace velmora::probe {
@@ -93,6 +94,9 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
     swf::BitmapDataPainter pictures(movie);
     swf::MovieInstance::Options options;
     options.pictures = &pictures;
+    // Text fields' scripts measure their text with the layout that draws it.
+    swf::FieldTextMeasure textMeasure(movie);
+    options.textMeasure = &textMeasure;
     swf::MovieInstance instance(movie, options);
     for (long i = 0; i < r.frame; ++i) instance.tick();
 

@@ -9,6 +9,7 @@
 #include "platform/player/player_clock.h"
 #include "platform/player/swf_player_widget.h"
 #include "swf/render/bitmap_data_painter.h"
+#include "swf/render/field_text_measure.h"
 #include "swf/render/render_resources.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/runtime/movie_instance.h"
@@ -29,6 +30,7 @@ struct SwfPlayerWidget::State {
     std::unique_ptr<swf::SoundChannel> sound;  // the current movie's sounds
     std::unique_ptr<swf::BitmapDataPainter> pictures;  // the current movie's scripts draw pictures with it
     std::unique_ptr<swf::FlvMediaOpener> media;  // opens the videos the current movie's scripts play
+    std::unique_ptr<swf::FieldTextMeasure> textMeasure;  // the current movie's text fields measured for its scripts
     std::unique_ptr<swf::MovieInstance> instance;
     std::unique_ptr<swf::PointerInput> pointer;  // the instance's mouse; goes before it
     int wheelAngle = 0;  // wheel turns not yet a whole line (fine-grained wheels, touch pads)

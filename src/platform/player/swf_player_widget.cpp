@@ -85,6 +85,7 @@ void SwfPlayerWidget::unload() {
     state_->sound.reset();  // silences what the movie left playing
     state_->pictures.reset();
     state_->media.reset();
+    state_->textMeasure.reset();
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
     state_->path.clear();
     wakeClock();
@@ -117,6 +118,8 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         // Videos a script plays are heard through the same mixer as the movie's own sounds.
         state_->media = std::make_unique<swf::FlvMediaOpener>(&state_->audio->mixer());
         options.media = state_->media.get();
+        state_->textMeasure = std::make_unique<swf::FieldTextMeasure>(movie);
+        options.textMeasure = state_->textMeasure.get();
         options.traceSink = [this](const std::string& text) {
             if (state_->traceSink) state_->traceSink(text);
         };

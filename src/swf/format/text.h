@@ -50,6 +50,11 @@ struct EditTextCharacter : Character {
     bool autoSize = false;
     bool noSelect = false;
     bool border = false;
+    // Scripts may give a background without a border, and colours to both; as the file places
+    // a field, its border comes with a white background and a black frame.
+    bool background = false;
+    Rgba backgroundColor{255, 255, 255, 255};
+    Rgba borderColor{0, 0, 0, 255};
     bool wasStatic = false;
     bool html = false;
     bool useOutlines = false;  // draw with the embedded glyphs of fontId
@@ -64,6 +69,15 @@ struct EditTextCharacter : Character {
     uint16_t rightMargin = 0;
     uint16_t indent = 0;
     int16_t leading = 0;
+    // Given by scripts (TextField, TextFormat): how autoSize anchors the box as the text grows,
+    // the characters typing may enter (empty: any), and the whole field's face (UTF-8; empty: the
+    // field's font) and style.
+    Align autoSizeAnchor = Align::Left;
+    std::string restrictTo;
+    std::string face;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
     // Raw bytes as stored (see text_encoding.h): the bound variable and the initial text, which
     // is HTML when `html` is set.
     std::string variableName;

@@ -54,6 +54,7 @@ std::shared_ptr<EditTextCharacter> parseDefineEditText(BitReader& in, ParseConte
     bool hasLayout = in.flag();
     edit->noSelect = in.flag();
     edit->border = in.flag();
+    edit->background = edit->border;
     edit->wasStatic = in.flag();
     edit->html = in.flag();
     edit->useOutlines = in.flag();

@@ -15,6 +15,10 @@ TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& c
     TextFormat base;
     base.size = std::clamp<double>(field.fontHeight, 20.0, 20000.0);
     if (field.textColor) base.color = *field.textColor;
+    base.face = field.face;
+    base.bold = field.bold;
+    base.italic = field.italic;
+    base.underline = field.underline;
     std::vector<TextParagraph> paragraphs = field.html ? parseHtmlText(content, base, field.align)
                                                        : splitPlainText(content, base, field.align);
     if (field.password) {
@@ -37,10 +41,10 @@ TextGeometry buildFieldText(const EditTextCharacter& field, const std::string& c
 void paintEditText(QPainter& painter, const EditTextCharacter& field, const std::string& content,
                    const ColorTransform& colorTransform, RenderResources& resources) {
     const QRectF box = toQRectF(field.bounds);
+    if (field.background) painter.fillRect(box, transformColor(field.backgroundColor, colorTransform));
     if (field.border) {
-        // A field with a border has a white background and a one-pixel black frame.
-        painter.fillRect(box, transformColor({255, 255, 255, 255}, colorTransform));
-        QPen pen(transformColor({0, 0, 0, 255}, colorTransform), 1.0);
+        // A one-pixel frame, whatever the field's scale.
+        QPen pen(transformColor(field.borderColor, colorTransform), 1.0);
         pen.setCosmetic(true);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);

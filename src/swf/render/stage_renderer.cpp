@@ -268,9 +268,11 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
         }
         case CharacterKind::EditText: {
             const auto& field = static_cast<const EditTextCharacter&>(character);
-            // A field bound to a variable shows what the runtime put in it, even nothing; any
-            // other field shows its initial text until something gives it content of its own.
-            const bool ownContent = object && (!object->text.empty() || !field.variableName.empty());
+            // A field bound to a variable, or one a script or the user has touched, shows what the
+            // runtime put in it, even nothing; any other field shows its initial text until
+            // something gives it content of its own.
+            const bool ownContent =
+                object && (!object->text.empty() || !field.variableName.empty() || object->textState);
             const std::string content =
                 ownContent ? object->text : toUtf8(field.initialText, resources_.swfVersion());
             auto draw = [&](QPainter& p, const QTransform& world, const ColorTransform& cx) {
@@ -278,7 +280,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
                 paintEditText(p, field, content, cx, resources_);
             };
             const QRectF box = toQRectF(field.bounds);
-            if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, !field.border, draw))
+            if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, !field.background && !field.border, draw))
                 draw(painter, ctx.world, ctx.cx);
             break;
         }

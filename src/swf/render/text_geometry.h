@@ -40,6 +40,14 @@ struct TextGeometry {
     std::vector<Glyph> glyphs;
     std::vector<Piece> decorations;
     QRectF bounds;  // of every piece, twips
+    // Each line of laid-out text: from the top of its tallest character to the bottom of its
+    // lowest, and the width of what it shows, twips. For scrolling and measuring fields.
+    struct LineBox {
+        double top = 0.0;
+        double bottom = 0.0;
+        double width = 0.0;
+    };
+    std::vector<LineBox> lines;
 
     // Adds a glyph: its outline (in units of scale twips, origin on the baseline) placed with its
     // origin at origin, in color. A glyph with a null id is added as a decoration.

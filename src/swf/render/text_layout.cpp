@@ -99,6 +99,7 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
             while (visibleEnd > line.begin && isSpace(items[visibleEnd - 1].c)) --visibleEnd;
             double width = 0.0;
             for (size_t i = line.begin; i < visibleEnd; ++i) width += items[i].advance;
+            geometry.lines.push_back({y - m.ascent, y + m.descent, width});
             const double lineBox = boxWidth - (line.firstOfParagraph ? options.indent : 0.0);
             double x = options.leftMargin + (line.firstOfParagraph ? options.indent : 0.0);
             if (paragraph.align == EditTextCharacter::Align::Right) x += lineBox - width;

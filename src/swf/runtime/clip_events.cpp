@@ -65,16 +65,8 @@ Clip* MovieInstance::focus() const {
     return clip && !hasLeftStage(*clip) ? clip : nullptr;
 }
 
-void MovieInstance::setFocusedText(DisplayObject* field) {
-    if (field) setFocus(nullptr);
-    textFocus_ = field ? field->textHandle() : TextFieldHandle();
-    noteChange();
-}
-
-void MovieInstance::textEdited(DisplayObject&) { noteChange(); }
-
 void MovieInstance::setFocus(Clip* clip) {
-    if (clip) textFocus_ = {};
+    if (clip) loseTextFocus(clip);
     Clip* old = focus();
     if (old == clip) return;
     focus_ = clip ? clip->handle() : ClipHandle();

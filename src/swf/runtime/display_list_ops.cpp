@@ -8,6 +8,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
 #include "swf/runtime/script/clip_classes.h"
+#include "swf/runtime/text_field_settings.h"
 
 namespace velmora::swf {
 
@@ -118,6 +119,8 @@ DisplayObject* buildObject(Clip& clip, int32_t depth, Placement&& p, bool timeli
     clip.displayList()[depth] = std::move(object);
 
     if (placed.character->kind == CharacterKind::Button) showButtonState(clip, placed, ButtonState::Up);
+    // A field's text is its own from the start, so that scripts and typing change what it shows.
+    if (placed.character->kind == CharacterKind::EditText) seedFieldText(movie, placed);
     if (placed.character->kind != CharacterKind::Sprite) return &placed;
     if (clip.nesting() + 1 > movie.limits().maxClipNesting) {
         movie.report(DiagnosticRoom::Movie,
@@ -177,7 +180,12 @@ void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity)
         bool keep = planned != plan.end() && it->second->character;
         if (keep) {
             const Placement& p = planned->second;
-            keep = continuity == Continuity::Forward ? !p.fresh : p.character == it->second->character;
+            // A field whose settings a script changed holds a copy of its character: still the
+            // same field.
+            const bool sameField = p.character && p.character->kind == CharacterKind::EditText &&
+                                   it->second->character->kind == CharacterKind::EditText &&
+                                   p.character->id == it->second->character->id;
+            keep = continuity == Continuity::Forward ? !p.fresh : p.character == it->second->character || sameField;
         }
         if (!keep) {
             removeObject(clip, it);

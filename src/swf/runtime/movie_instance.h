@@ -29,6 +29,7 @@ class NetStreams;
 }
 class PictureServices;
 class MediaServices;
+class TextFieldMeasure;
 
 // Where a dragged clip may go: its registration point stays inside, in the parent's pixels.
 struct DragBox {
@@ -91,6 +92,9 @@ public:
         // Opens the video files scripts' NetStreams play; may be null (they fail to play). Must
         // outlive the instance.
         MediaServices* media = nullptr;
+        // The renderer's layout of text fields, for their scripts; may be null. Must outlive the
+        // instance.
+        TextFieldMeasure* textMeasure = nullptr;
     };
 
     // Builds the root clip and enters its first frame, running that frame's scripts.
@@ -111,6 +115,7 @@ public:
     SoundEvents* sound() const { return options_.sound; }
     PictureServices* pictures() const { return options_.pictures; }
     MediaServices* media() const { return options_.media; }
+    TextFieldMeasure* textMeasure() const { return options_.textMeasure; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
     // Whether scripts run at all: not for ActionScript 3 movies.
     bool runsScripts() const { return !movie_->hasAbc; }
@@ -206,6 +211,13 @@ public:
     // The user changed field's text (typing, pasting, cutting, an input method's text): tells the
     // movie, whose scripts hear of it (onChanged, the field's bound variable).
     void textEdited(DisplayObject& field);
+    // Tab and Shift+Tab while the movie has the keyboard focus: moves the focus to the next (or,
+    // backward, the previous) field or clip of the movie's tab order and returns it, or nullptr
+    // when nothing on stage takes the focus. Fields and clips whose tabIndex is set come in
+    // tabIndex order and nothing else does; otherwise input fields, and clips that a script
+    // marked tabEnabled, come in the order they lie on stage (tabEnabled false leaves any out).
+    // The order wraps around.
+    DisplayObject* moveTabFocus(bool backward);
 
     // Mouse.hide / Mouse.show: whether the movie's view hides the pointer over the movie.
     bool pointerHidden() const { return pointerHidden_; }
@@ -301,6 +313,9 @@ private:
         bool construct = false;  // instead of either: run target's registered class constructor
     };
     void followPointer();
+    // Takes the focus from the focused text field, if any, telling it (onKillFocus) where the
+    // focus goes.
+    void loseTextFocus(Clip* to);
     bool clipNeedsTicks(Clip& clip);
     void tickClip(Clip& clip);
     void queueEnterFrame(Clip& clip);

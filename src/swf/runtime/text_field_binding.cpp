@@ -5,6 +5,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/target_path.h"
+#include "swf/runtime/text_field_settings.h"
 
 namespace velmora::swf {
 
@@ -43,6 +44,7 @@ void syncList(Clip& clip, int version) {
         if (text != object->text) {
             object->text = std::move(text);
             clip.movie().noteChange();
+            fitAutoSize(movie, *object);
         }
     }
 }
@@ -50,5 +52,31 @@ void syncList(Clip& clip, int version) {
 }  // namespace
 
 void syncBoundTextFields(Clip& clip) { syncList(clip, clip.definitions().version); }
+
+void writeBoundVariable(Clip& holder, DisplayObject& field) {
+    if (!field.character || field.character->kind != CharacterKind::EditText) return;
+    const auto& settings = static_cast<const EditTextCharacter&>(*field.character);
+    if (settings.variableName.empty()) return;
+    auto [clip, name] = owner(holder, settings.variableName);
+    if (clip && !name.empty()) holder.movie().setVariableText(*clip, name, field.text);
+}
+
+}  // namespace velmora::swf
+
+namespace velmora::swf {
+
+void bindField(Clip& holder, DisplayObject& field) {
+    if (!field.character || field.character->kind != CharacterKind::EditText) return;
+    const auto& settings = static_cast<const EditTextCharacter&>(*field.character);
+    if (settings.variableName.empty()) return;
+    auto [clip, name] = owner(holder, settings.variableName);
+    if (!clip || name.empty()) return;
+    MovieInstance& movie = holder.movie();
+    if (std::optional<std::string> value = movie.variableText(*clip, name)) {
+        setFieldContent(movie, field, std::move(*value));
+    } else {
+        movie.setVariableText(*clip, name, field.text);
+    }
+}
 
 }  // namespace velmora::swf

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace velmora::swf {
 
@@ -17,6 +18,10 @@ struct TextFieldState {
     int32_t caret = 0;   // at one end of the selection; where typing goes
     int32_t scroll = 1;  // the first line shown, counted from 1 as scripts count it
     int32_t hscroll = 0; // pixels scrolled to the left
+    // Settings a script replaced (see changeFieldSettings), kept for a while: the renderer's
+    // caches know a field's settings by address, and new settings must not take the address of
+    // ones a cache still remembers.
+    std::vector<std::shared_ptr<const void>> retiredSettings;
     // Expires with the field, so that a handle held by the focus or a script notices it is gone.
     std::shared_ptr<const char> life = std::make_shared<const char>('\0');
 };

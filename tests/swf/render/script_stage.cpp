@@ -79,6 +79,8 @@ ScriptStage::ScriptStage(const Avm1Assembler& code, const std::function<void(vel
     movie = parseMovie(bytes);
     pictures = std::make_unique<BitmapDataPainter>(movie);
     options.pictures = pictures.get();
+    textMeasure = std::make_unique<FieldTextMeasure>(movie);
+    options.textMeasure = textMeasure.get();
     instance = std::make_unique<MovieInstance>(movie, options);
     resources.setMovie(movie);
 }

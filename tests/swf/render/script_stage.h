@@ -10,6 +10,7 @@
 #include "support/avm1_assembler.h"
 #include "support/swf_writer.h"
 #include "swf/render/bitmap_data_painter.h"
+#include "swf/render/field_text_measure.h"
 #include "swf/render/render_resources.h"
 #include "swf/runtime/movie_instance.h"
 
@@ -38,8 +39,8 @@ Avm1Assembler& setArray(Avm1Assembler& a, const std::string& into, const std::ve
 Avm1Assembler& traceCall(Avm1Assembler& a, const std::string& target, const std::string& method,
                          const std::vector<Arg>& args);
 
-// A 100 x 100 pixel SWF 8 movie whose first frame runs code, played with a picture painter as the
-// player plays it. setup adds definitions and placements before the script.
+// A 100 x 100 pixel SWF 8 movie whose first frame runs code, played with a picture painter and a
+// text measure as the player plays it. setup adds definitions and placements before the script.
 struct ScriptStage {
     explicit ScriptStage(const Avm1Assembler& code, const std::function<void(velmora::test::SwfWriter&)>& setup = {},
                          MovieInstance::Options options = {});
@@ -54,6 +55,7 @@ struct ScriptStage {
 
     std::shared_ptr<const Movie> movie;
     std::unique_ptr<BitmapDataPainter> pictures;
+    std::unique_ptr<FieldTextMeasure> textMeasure;
     std::unique_ptr<MovieInstance> instance;
     RenderResources resources;
 };

@@ -6,6 +6,7 @@
 #include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/movie_loads.h"
 #include "swf/runtime/script/net_streams.h"
+#include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
@@ -79,7 +80,7 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
         }
         return true;
     }
-    // Child clips and buttons by instance name; the lowest depth wins among namesakes.
+    // Child clips, buttons and text fields by instance name; the lowest depth wins among namesakes.
     for (auto& [depth, object] : c->displayList()) {
         if (object->name.empty() || !sameName(vm, object->name, name)) continue;
         if (object->clip) {
@@ -92,6 +93,10 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
         }
         if (object->character && object->character->kind == CharacterKind::VideoStream) {
             out = Value::object(vm.movie().netStreams().videoObject(*c, *object));
+            return true;
+        }
+        if (object->character && object->character->kind == CharacterKind::EditText) {
+            out = Value::object(vm.textFieldObject(*c, *object));
             return true;
         }
     }

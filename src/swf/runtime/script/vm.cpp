@@ -12,6 +12,7 @@
 #include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/interpreter.h"
+#include "swf/runtime/script/text_field_object.h"
 
 namespace velmora::swf::script {
 
@@ -262,6 +263,18 @@ ButtonObject* Vm::buttonObject(Clip& owner, DisplayObject& button, bool make) {
     return object;
 }
 
+TextFieldObject* Vm::textFieldObject(Clip& owner, DisplayObject& field, bool make) {
+    for (TextFieldObject* t : textFieldObjects_) {
+        if (t->field() == &field) return t;
+    }
+    if (!make) return nullptr;
+    const Value ctor = getMember(Value::object(global_), key("TextField"));
+    Object* proto = ctor.isObject() ? getMember(ctor, names_.prototype).objectOrNull() : nullptr;
+    auto* object = heap_.make<TextFieldObject>(proto ? proto : realm_.objectPrototype, owner, field);
+    textFieldObjects_.push_back(object);
+    return object;
+}
+
 void Vm::safePoint() {
     if (heap_.wantsCollection()) heap_.collect();
 }
@@ -289,6 +302,8 @@ void Vm::traceRoots(Tracer& t) {
     for (ClipObject* c : clipObjects_) t.mark(c);
     std::erase_if(buttonObjects_, [](ButtonObject* b) { return b->isDead(); });
     for (ButtonObject* b : buttonObjects_) t.mark(b);
+    std::erase_if(textFieldObjects_, [](TextFieldObject* f) { return f->isDead(); });
+    for (TextFieldObject* f : textFieldObjects_) t.mark(f);
     for (Frame* f : frames_) {
         for (const Value& v : f->stack) t.mark(v);
         for (const Value& v : f->registers) t.mark(v);

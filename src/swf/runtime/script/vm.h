@@ -27,6 +27,7 @@ namespace velmora::swf::script {
 
 class ButtonObject;
 class ClipObject;
+class TextFieldObject;
 struct Frame;
 
 // A value thrown by a script (Throw, or a built-in's throwError) on its way to a Try. Natives let
@@ -237,6 +238,10 @@ public:
     // Button.prototype; lives while the button is on stage). With make false: nullptr while
     // no script has reached the button.
     ButtonObject* buttonObject(Clip& owner, DisplayObject& button, bool make = true);
+    // The script object of a text field on owner's display list (made on first use, with
+    // TextField.prototype; lives while the field is on stage). With make false: nullptr while no
+    // script has reached the field.
+    TextFieldObject* textFieldObject(Clip& owner, DisplayObject& field, bool make = true);
     // Fires the timers due by the movie clock time `nowMs` (setInterval / setTimeout).
     void runTimers(double nowMs);
     // Drops every timer (the movie is replaced or unloaded).
@@ -312,6 +317,7 @@ private:
     std::set<std::string, std::less<>> reported_;
     std::vector<ClipObject*> clipObjects_;
     std::vector<ButtonObject*> buttonObjects_;
+    std::vector<TextFieldObject*> textFieldObjects_;
     std::vector<std::pair<Object*, std::vector<Object*>>> interfaces_;  // prototype -> interfaces
     std::map<std::string, Value> registeredClasses_;
     int rootTracer_ = 0;

@@ -26,6 +26,7 @@ void installLibrary(Vm& vm) {
     installBitmapData(vm);
     installMouse(vm);
     installButton(vm);
+    installTextField(vm);
     installSelection(vm);
     installMovieLoading(vm);
     installNetStream(vm);

@@ -26,6 +26,8 @@ void installLocalServices(Vm& vm);
 void installHostObjects(Vm& vm);
 void installMouse(Vm& vm);
 void installButton(Vm& vm);
+// TextField (with TextFormat, and createTextField on MovieClip.prototype).
+void installTextField(Vm& vm);
 void installSelection(Vm& vm);
 // MovieClip.loadMovie and unloadMovie, MovieClipLoader (movie_loading_builtins.cpp).
 void installMovieLoading(Vm& vm);

@@ -1,39 +1,109 @@
-// Selection: which clip has the keyboard focus (its onKeyDown and onKeyUp functions hear the keys).
-// Text fields, the selection's other half, are not reached from here.
+// Selection: which clip or text field has the keyboard focus (a clip's onKeyDown and onKeyUp
+// functions hear the keys; an input field takes the typing), and the selection in the focused
+// field. Positions count UTF-16 units of the field's text.
+#include <algorithm>
+#include <cmath>
+
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/library_classes.h"
 #include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/target_path.h"
+#include "swf/runtime/text_field_settings.h"
 
 namespace velmora::swf::script {
 
 namespace {
 
-// The focused clip's target path ("_level0.menu"), or null when none has the focus.
+// The field a path names ("_level0.form.answer", "/form/answer"): the clip the path leads to
+// before its last name, and a field of that name on it.
+DisplayObject* fieldAtPath(CallContext& cx, const std::string& path, Clip*& holder) {
+    const size_t cut = path.find_last_of("./:");
+    Clip& root = cx.vm.movie().root();
+    holder = cut == std::string::npos ? &root : resolveTarget(root, path.substr(0, cut));
+    const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    if (!holder || name.empty()) return nullptr;
+    for (auto& [depth, object] : holder->displayList()) {
+        if (object->character && object->character->kind == CharacterKind::EditText && object->name == name)
+            return object.get();
+    }
+    return nullptr;
+}
+
+// The focused field or clip's target path ("_level0.menu"), or null when none has the focus.
 Value getFocus(CallContext& cx, const Value&, std::span<const Value>) {
-    Clip* clip = cx.vm.movie().focus();
+    MovieInstance& movie = cx.vm.movie();
+    if (DisplayObject* field = movie.focusedText()) {
+        Clip* holder = clipHoldingField(movie.root(), *field);
+        if (holder) return cx.stringValue(dotPath(*holder) + "." + field->name);
+    }
+    Clip* clip = movie.focus();
     return clip ? cx.stringValue(dotPath(*clip)) : Value::null();
 }
 
-// setFocus(clip or its path): true when the focus moved there; null or undefined takes the focus
-// away. Whatever names no clip leaves the focus where it was.
+// setFocus(clip or field, or its path): true when the focus moved there; null or undefined takes
+// the focus away. Whatever names nothing leaves the focus where it was.
 Value setFocus(CallContext& cx, const Value&, std::span<const Value> args) {
     MovieInstance& movie = cx.vm.movie();
     const Value target = arg(args, 0);
     if (target.isUndefined() || target.isNull()) {
+        movie.setFocusedText(nullptr);
         movie.setFocus(nullptr);
+        return Value::boolean(true);
+    }
+    if (auto* field = dynamic_cast<TextFieldObject*>(target.objectOrNull())) {
+        if (!field->field()) return Value::boolean(false);
+        movie.setFocusedText(field->field());
         return Value::boolean(true);
     }
     Clip* clip = nullptr;
     if (auto* object = dynamic_cast<ClipObject*>(target.objectOrNull())) {
         clip = object->clip(cx.vm);
     } else if (!target.isObject()) {
-        clip = resolveTarget(movie.root(), cx.toStdString(target));
+        const std::string path = cx.toStdString(target);
+        clip = resolveTarget(movie.root(), path);
+        if (!clip) {
+            Clip* holder = nullptr;
+            if (DisplayObject* field = fieldAtPath(cx, path, holder)) {
+                movie.setFocusedText(field);
+                return Value::boolean(true);
+            }
+        }
     }
     if (!clip) return Value::boolean(false);
     movie.setFocus(clip);
     return Value::boolean(true);
+}
+
+// The focused field's selection: -1 when no field has the focus.
+Value selectionPart(CallContext& cx, int part) {
+    DisplayObject* field = cx.vm.movie().focusedText();
+    if (!field) return Value::number(-1);
+    const TextFieldState& state = field->ensureTextState();
+    return Value::number(part == 0 ? state.selectionBegin : part == 1 ? state.selectionEnd : state.caret);
+}
+Value getBeginIndex(CallContext& cx, const Value&, std::span<const Value>) { return selectionPart(cx, 0); }
+Value getEndIndex(CallContext& cx, const Value&, std::span<const Value>) { return selectionPart(cx, 1); }
+Value getCaretIndex(CallContext& cx, const Value&, std::span<const Value>) { return selectionPart(cx, 2); }
+
+// setSelection(begin, end): selects that part of the focused field's text, the caret at end;
+// positions outside the text are taken to its nearest end.
+Value setSelection(CallContext& cx, const Value&, std::span<const Value> args) {
+    const double begin = cx.toNumber(arg(args, 0));
+    const double end = cx.toNumber(arg(args, 1));
+    MovieInstance& movie = cx.vm.movie();
+    DisplayObject* field = movie.focusedText();
+    if (!field || std::isnan(begin) || std::isnan(end)) return Value();
+    const double length = utf16Length(fieldPlainText(movie, *field));
+    const auto b = static_cast<int32_t>(std::clamp(begin, 0.0, length));
+    const auto e = static_cast<int32_t>(std::clamp(end, 0.0, length));
+    TextFieldState& state = field->ensureTextState();
+    state.selectionBegin = std::min(b, e);
+    state.selectionEnd = std::max(b, e);
+    state.caret = e;
+    movie.noteChange();
+    return Value();
 }
 
 }  // namespace
@@ -41,7 +111,13 @@ Value setFocus(CallContext& cx, const Value&, std::span<const Value> args) {
 void installSelection(Vm& vm) {
     Object* selection = vm.newObject();
     defineValue(vm, vm.global(), "Selection", Value::object(selection));
-    defineMethods(vm, selection, {{"getFocus", getFocus, 0}, {"setFocus", setFocus, 1}});
+    defineMethods(vm, selection,
+                  {{"getFocus", getFocus, 0},
+                   {"setFocus", setFocus, 1},
+                   {"getBeginIndex", getBeginIndex},
+                   {"getEndIndex", getEndIndex},
+                   {"getCaretIndex", getCaretIndex},
+                   {"setSelection", setSelection, 2}});
 }
 
 }  // namespace velmora::swf::script

@@ -1,0 +1,181 @@
+// TextFormat: a plain object of look settings (font, size, color, bold, ..., url) that text
+// fields give out and take, and its getTextExtent, which measures text as a field would lay it
+// out.
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "swf/format/font.h"
+#include "swf/format/text_encoding.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/builtins/library_classes.h"
+#include "swf/runtime/script/builtins/text_format_values.h"
+#include "swf/runtime/script/text_field_object.h"
+#include "swf/runtime/text_field_settings.h"
+
+namespace velmora::swf::script {
+
+namespace {
+
+// The constructor's arguments, in order.
+constexpr std::array<const char*, 13> kArguments = {"font",  "size",      "color",       "bold",   "italic",
+                                                    "underline", "url",   "target",      "align",  "leftMargin",
+                                                    "rightMargin", "indent", "leading"};
+// Every setting, null until set.
+constexpr std::array<const char*, 16> kSettings = {"font",       "size",        "color",   "bold",    "italic",
+                                                   "underline",  "url",         "target",  "align",   "leftMargin",
+                                                   "rightMargin", "indent",     "leading", "blockIndent", "bullet",
+                                                   "tabStops"};
+
+Value construct(CallContext& cx, const Value& self, std::span<const Value> args) {
+    if (!self.isObject()) return Value();
+    for (size_t i = 0; i < kSettings.size(); ++i) cx.set(self, kSettings[i], Value::null());
+    for (size_t i = 0; i < kArguments.size() && i < args.size(); ++i) cx.set(self, kArguments[i], args[i]);
+    return self;
+}
+
+const char* alignName(EditTextCharacter::Align align) {
+    switch (align) {
+    case EditTextCharacter::Align::Right: return "right";
+    case EditTextCharacter::Align::Center: return "center";
+    case EditTextCharacter::Align::Justify: return "justify";
+    default: return "left";
+    }
+}
+
+// The face a field draws with when no script named one: its font's name, else the player's
+// default.
+std::string faceOf(const MovieInstance& movie, const EditTextCharacter& s) {
+    if (!s.face.empty()) return s.face;
+    if (s.fontId) {
+        if (const Character* c = movie.movie().character(*s.fontId); c && c->kind == CharacterKind::Font) {
+            std::string name = toUtf8(static_cast<const FontCharacter*>(c)->name, movie.movie().version);
+            while (!name.empty() && name.back() == '\0') name.pop_back();
+            if (!name.empty()) return name;
+        }
+    }
+    return "Times New Roman";
+}
+
+// A setting in pixels as twips of a field's unsigned 16-bit layout values.
+uint16_t layoutTwips(double pixels) { return static_cast<uint16_t>(std::clamp(std::round(pixels * 20.0), 0.0, 65535.0)); }
+
+// getTextExtent(text [, width]): the size text takes in this format, as a field lays it out
+// (wrapped at width pixels when given).
+Value getTextExtent(CallContext& cx, const Value& self, std::span<const Value> args) {
+    MovieInstance& movie = cx.vm.movie();
+    const std::string text = cx.toStdString(arg(args, 0));
+    auto settings = std::make_shared<EditTextCharacter>(0);
+    const Value size = cx.get(self, "size");
+    settings->fontHeight = static_cast<uint16_t>(
+        std::clamp(std::round((size.isNullish() ? 12.0 : cx.toNumber(size)) * 20.0), 20.0, 20000.0));
+    if (!std::isfinite(double(settings->fontHeight))) settings->fontHeight = 240;
+    const Value font = cx.get(self, "font");
+    if (!font.isNullish()) settings->face = cx.toStdString(font);
+    settings->bold = cx.toBoolean(cx.get(self, "bold"));
+    settings->italic = cx.toBoolean(cx.get(self, "italic"));
+    const double width = args.size() > 1 ? cx.toNumber(args[1]) : NAN;
+    settings->wordWrap = std::isfinite(width) && width > 0;
+    settings->bounds = {0, settings->wordWrap ? int32_t(std::min(width, 1e6) * 20.0) + 80 : 1 << 27, 0, 1 << 27};
+    DisplayObject probe;
+    probe.character = settings;
+    probe.text = text;
+    const TextFieldLayout layout = measureField(movie, probe);
+    const double w = std::round(layout.textWidth / 20.0);
+    const double h = std::round(layout.textHeight / 20.0);
+    Rooted out(cx.heap(), Value::object(cx.newObject()));
+    cx.set(out.get(), "width", Value::number(w));
+    cx.set(out.get(), "height", Value::number(h));
+    cx.set(out.get(), "ascent", Value::number(std::round(settings->fontHeight / 20.0 * 0.9)));
+    cx.set(out.get(), "descent", Value::number(std::round(settings->fontHeight / 20.0 * 0.25)));
+    cx.set(out.get(), "textFieldWidth", Value::number(w + 4));
+    cx.set(out.get(), "textFieldHeight", Value::number(h + 4));
+    return out.get();
+}
+
+}  // namespace
+
+Value textFormatOfField(CallContext& cx, const DisplayObject& field) {
+    const Value ctor = cx.get(Value::object(cx.vm.global()), "TextFormat");
+    Rooted format(cx.heap(), cx.vm.construct(ctor, {}));
+    if (!format.get().isObject()) return Value();
+    const EditTextCharacter& s = fieldSettings(field);
+    const Value f = format.get();
+    cx.set(f, "font", cx.stringValue(faceOf(cx.vm.movie(), s)));
+    cx.set(f, "size", Value::number(s.fontHeight / 20.0));
+    const Rgba c = s.textColor.value_or(Rgba{0, 0, 0, 255});
+    cx.set(f, "color", Value::number(double((uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b)));
+    cx.set(f, "bold", Value::boolean(s.bold));
+    cx.set(f, "italic", Value::boolean(s.italic));
+    cx.set(f, "underline", Value::boolean(s.underline));
+    cx.set(f, "url", cx.stringValue(""));
+    cx.set(f, "target", cx.stringValue(""));
+    cx.set(f, "align", cx.stringValue(alignName(s.align)));
+    cx.set(f, "leftMargin", Value::number(s.leftMargin / 20.0));
+    cx.set(f, "rightMargin", Value::number(s.rightMargin / 20.0));
+    cx.set(f, "indent", Value::number(s.indent / 20.0));
+    cx.set(f, "leading", Value::number(s.leading / 20.0));
+    cx.set(f, "blockIndent", Value::number(0));
+    cx.set(f, "bullet", Value::boolean(false));
+    cx.set(f, "tabStops", Value::object(cx.newArray()));
+    return f;
+}
+
+void applyTextFormat(CallContext& cx, TextFieldObject& object, const Value& format) {
+    // Everything is read (and converted) before the field is touched: a getter or valueOf may
+    // run a script.
+    auto read = [&](const char* name) { return cx.get(format, name); };
+    const Value font = read("font"), size = read("size"), color = read("color"), bold = read("bold"),
+                italic = read("italic"), underline = read("underline"), align = read("align"),
+                left = read("leftMargin"), right = read("rightMargin"), indent = read("indent"),
+                leading = read("leading");
+    const std::string face = font.isNullish() ? std::string() : cx.toStdString(font);
+    const double sizePx = size.isNullish() ? NAN : cx.toNumber(size);
+    const auto rgb = static_cast<uint32_t>(cx.toInt32(color));
+    std::string alignText = align.isNullish() ? std::string() : cx.toStdString(align);
+    const double leftPx = left.isNullish() ? NAN : cx.toNumber(left);
+    const double rightPx = right.isNullish() ? NAN : cx.toNumber(right);
+    const double indentPx = indent.isNullish() ? NAN : cx.toNumber(indent);
+    const double leadingPx = leading.isNullish() ? NAN : cx.toNumber(leading);
+    const bool boldOn = cx.toBoolean(bold), italicOn = cx.toBoolean(italic), underlineOn = cx.toBoolean(underline);
+    for (const char* name : {"url", "target"}) {
+        const Value v = read(name);
+        if (!v.isNullish() && !cx.toStdString(v).empty()) cx.unsupported(std::string("TextFormat.") + name);
+    }
+    if (cx.toBoolean(read("bullet"))) cx.unsupported("TextFormat.bullet");
+    if (CallContext::thisArray(read("tabStops"))) cx.unsupported("TextFormat.tabStops");
+    const Value block = read("blockIndent");
+    if (!block.isNullish() && cx.toNumber(block) != 0) cx.unsupported("TextFormat.blockIndent");
+
+    DisplayObject* field = object.field();
+    if (!field) return;
+    MovieInstance& movie = cx.vm.movie();
+    changeFieldSettings(movie, *field, [&](EditTextCharacter& s) {
+        if (!font.isNullish()) s.face = face;
+        if (std::isfinite(sizePx)) s.fontHeight = static_cast<uint16_t>(std::clamp(std::round(sizePx * 20.0), 20.0, 20000.0));
+        if (!color.isNullish()) s.textColor = Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
+        if (!bold.isNullish()) s.bold = boldOn;
+        if (!italic.isNullish()) s.italic = italicOn;
+        if (!underline.isNullish()) s.underline = underlineOn;
+        std::transform(alignText.begin(), alignText.end(), alignText.begin(),
+                       [](unsigned char ch) { return char(std::tolower(ch)); });
+        if (alignText == "left") s.align = EditTextCharacter::Align::Left;
+        else if (alignText == "right") s.align = EditTextCharacter::Align::Right;
+        else if (alignText == "center") s.align = EditTextCharacter::Align::Center;
+        else if (alignText == "justify") s.align = EditTextCharacter::Align::Justify;
+        if (std::isfinite(leftPx)) s.leftMargin = layoutTwips(leftPx);
+        if (std::isfinite(rightPx)) s.rightMargin = layoutTwips(rightPx);
+        if (std::isfinite(indentPx)) s.indent = layoutTwips(indentPx);
+        if (std::isfinite(leadingPx))
+            s.leading = static_cast<int16_t>(std::clamp(std::round(leadingPx * 20.0), -32768.0, 32767.0));
+    });
+    fitAutoSize(movie, *field);
+}
+
+void installTextFormat(Vm& vm) {
+    Object* proto = vm.newObject();
+    defineConstructor(vm, "TextFormat", construct, proto, nullptr, 13);
+    defineMethods(vm, proto, {{"getTextExtent", getTextExtent, 2}});
+}
+
+}  // namespace velmora::swf::script

@@ -1,0 +1,282 @@
+// Text fields as scripts see them: the TextField object's properties and methods, fields made by
+// script, variables bound both ways, the user's edits reaching onChanged, and the focus, the
+// selection and the tab order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host_script.h"
+#include "support/swf_writer.h"
+#include "swf/format/movie_loader.h"
+#include "swf/format/text.h"
+#include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/vm.h"
+#include "swf/runtime/text_field_settings.h"
+
+namespace velmora::test {
+namespace {
+
+struct FieldSpec {
+    std::string name = "f";
+    uint16_t depth = 1;
+    int width = 100;   // pixels
+    int height = 40;
+    bool input = false;
+    bool html = false;
+    std::string variable;
+    std::string text;
+};
+
+// A DefineEditText tag for spec as character id, with no font of its own (a device font, 12 pt).
+void defineField(SwfTagList& swf, uint16_t id, const FieldSpec& spec) {
+    BitWriter w;
+    w.u16(id);
+    w.rect(0, spec.width * 20, 0, spec.height * 20);
+    w.flush();
+    w.u8(uint8_t((spec.text.empty() ? 0 : 0x80) | (spec.input ? 0 : 0x08)));
+    w.u8(spec.html ? 0x02 : 0x00);
+    w.cString(spec.variable);
+    if (!spec.text.empty()) w.cString(spec.text);
+    const std::vector<uint8_t> body = w.take();
+    swf.rawTag(37, body);
+}
+
+// The fields placed on the root (character ids 5, 6, ...), then script as the first frame's.
+std::unique_ptr<swf::MovieInstance> playFields(const std::vector<FieldSpec>& fields, const Avm1Assembler& script) {
+    SwfWriter swf(8);
+    uint16_t id = 5;
+    for (const FieldSpec& f : fields) {
+        defineField(swf, id, f);
+        swf.placeObject2({.depth = f.depth, .characterId = id, .name = f.name});
+        ++id;
+    }
+    swf.doAction(script.doActionBody()).showFrame();
+    swf.showFrame();
+    const auto bytes = swf.bytes();
+    return std::make_unique<swf::MovieInstance>(swf::parseMovie(bytes), swf::MovieInstance::Options{});
+}
+
+// target[name] = function(param) { trace(prefix + param[member]); }
+Avm1Assembler& setTracer(Avm1Assembler& a, const std::string& target, const std::string& name,
+                         const std::string& prefix, const std::string& member) {
+    Avm1Assembler body;
+    body.push({prefix}).get("p").push({member}).op(Action::GetMember).op(Action::Add2).trace();
+    pushPath(a, target).push({name});
+    return a.defineFunction("", {"p"}, body).op(Action::SetMember);
+}
+
+swf::DisplayObject& fieldAt(swf::MovieInstance& movie, int32_t depth) { return *movie.root().displayList().at(depth); }
+
+const swf::EditTextCharacter& settingsOf(const swf::DisplayObject& field) {
+    return static_cast<const swf::EditTextCharacter&>(*field.character);
+}
+
+TEST(TextFieldObject, ReadsAndChangesATimelineField) {
+    Avm1Assembler a;
+    for (const char* p : {"f.text", "f.length", "f.type", "f.border", "f.autoSize", "f.maxChars", "f.variable",
+                          "f._name", "f._target", "f._width"})
+        tracePath(a, std::string(p));
+    setPath(a, "f.text", std::string("a<b"));
+    setPath(a, "f.border", true);
+    setPath(a, "f.borderColor", PushInt{0xFF0000});
+    setPath(a, "f.background", true);
+    setPath(a, "f.backgroundColor", PushInt{0x00FF00});
+    setPath(a, "f.textColor", PushInt{0x0000FF});
+    setPath(a, "f.type", std::string("input"));
+    setPath(a, "f.type", std::string("nonsense"));  // ignored
+    setPath(a, "f.maxChars", PushInt{4});
+    setPath(a, "f._x", PushInt{30});
+    setPath(a, "f._width", PushInt{50});
+    for (const char* p : {"f.text", "f.htmlText", "f.length", "f.type", "f.textColor", "f.maxChars", "f._x", "f._width"})
+        tracePath(a, std::string(p));
+    auto movie = playFields({{.text = "hello"}}, a);
+    EXPECT_EQ(traceLines(*movie),
+              (std::vector<std::string>{"hello", "5", "dynamic", "false", "none", "null", "null", "f", "/f", "100",
+                                        "a<b", "a&lt;b", "3", "input", "255", "4", "30", "50"}));
+    const swf::DisplayObject& field = fieldAt(*movie, 1);
+    const auto& s = settingsOf(field);
+    EXPECT_TRUE(s.border && s.background);
+    EXPECT_EQ(s.borderColor, (swf::Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(s.backgroundColor, (swf::Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(field.text, "a<b");
+    EXPECT_EQ(field.matrix.tx, 600);
+}
+
+TEST(TextFieldObject, HtmlFieldsKeepTheirMarkupAndAnswerPlainText) {
+    Avm1Assembler a;
+    setPath(a, "f.htmlText", std::string("<p>One &amp; <b>two</b></p><p>three</p>"));
+    tracePath(a, "f.text");
+    tracePath(a, "f.length");
+    setPath(a, "f.text", std::string("x<y"));  // plain text into an HTML field
+    tracePath(a, "f.htmlText");
+    setPath(a, "f.html", false);
+    tracePath(a, "f.text");
+    auto movie = playFields({{.html = true, .text = "<b>hi</b>"}}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"One & two\rthree", "15", "x&lt;y", "x<y"}));
+    EXPECT_FALSE(settingsOf(fieldAt(*movie, 1)).html);
+}
+
+TEST(TextFieldObject, TextFormatsApplyToTheWholeFieldAndReportWhatIsNotBuilt) {
+    Avm1Assembler a;
+    setNew(a, "fmt", "TextFormat", {std::string("Arial"), PushInt{20}, PushInt{0x336699}, true});
+    setPath(a, "fmt.align", std::string("center"));
+    setPath(a, "fmt.leftMargin", PushInt{3});
+    callPath(a, "f.setTextFormat", {PushUndefined{}}).op(Action::Pop);  // no format: nothing
+    callWithVars(a, "f.setTextFormat", {"fmt"}).op(Action::Pop);
+    a.push({"fmt2"});
+    callPath(a, "f.getTextFormat", {});
+    a.op(Action::SetVariable);
+    for (const char* p : {"fmt2.font", "fmt2.size", "fmt2.color", "fmt2.bold", "fmt2.italic", "fmt2.align",
+                          "fmt2.leftMargin"})
+        tracePath(a, std::string(p));
+    // Part of the text only: not built, and said so.
+    a.get("fmt").push({PushInt{2}, PushInt{0}, PushInt{3}, "f"}).op(Action::GetVariable);
+    a.push({"setTextFormat"}).op(Action::CallMethod).op(Action::Pop);
+    auto movie = playFields({{.text = "hello"}}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"Arial", "20", "3368601", "true", "false", "center", "3"}));
+    const auto& s = settingsOf(fieldAt(*movie, 1));
+    EXPECT_EQ(s.fontHeight, 400);
+    EXPECT_EQ(s.face, "Arial");
+    EXPECT_TRUE(s.bold);
+    EXPECT_EQ(s.align, swf::EditTextCharacter::Align::Center);
+    const auto& messages = movie->messages();
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
+        return m.find("unsupported TextField.prototype.setTextFormat on part") != std::string::npos;
+    }));
+}
+
+TEST(TextFieldObject, CreateTextFieldPlacesAFieldTheScriptCanRemove) {
+    Avm1Assembler a;
+    a.push({"t"});
+    callPath(a, "_root.createTextField", {std::string("made"), PushInt{3}, PushInt{10}, PushInt{20}, PushInt{120},
+                                          PushInt{30}});
+    a.op(Action::SetVariable);
+    setPath(a, "made.text", std::string("new"));
+    tracePath(a, "t._name");
+    traceCall(a, "made.getDepth", {});
+    tracePath(a, "made._y");
+    tracePath(a, "made._height");
+    auto movie = playFields({}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"made", "3", "20", "30"}));
+    const int32_t depth = 3 + swf::kScriptDepthOffset;
+    ASSERT_TRUE(movie->root().displayList().count(depth));
+    EXPECT_EQ(fieldAt(*movie, depth).text, "new");
+
+    Avm1Assembler remove;
+    callPath(remove, "made.removeTextField", {}).op(Action::Pop);
+    callPath(remove, "f.removeTextField", {}).op(Action::Pop);  // the timeline's field stays
+    tracePath(remove, "t.text");
+    movie->vm().runBlock(std::make_shared<const std::vector<uint8_t>>(remove.doActionBody()), movie->root());
+    EXPECT_FALSE(movie->root().displayList().count(depth));
+    EXPECT_EQ(traceLines(*movie).back(), "undefined");
+}
+
+TEST(TextFieldObject, ScrollingFollowsTheLinesThatFit) {
+    // A 40 px field holds two 12 pt lines of the five given.
+    Avm1Assembler a;
+    setTracer(a, "f", "onScroller", "scrolled to ", "scroll");
+    for (const char* p : {"f.maxscroll", "f.bottomScroll"}) tracePath(a, std::string(p));
+    setPath(a, "f.scroll", PushInt{99});
+    for (const char* p : {"f.scroll", "f.bottomScroll"}) tracePath(a, std::string(p));
+    setPath(a, "f.scroll", PushInt{4});  // where it is: no event
+    setPath(a, "f.scroll", PushInt{0});
+    tracePath(a, "f.scroll");
+    auto movie = playFields({{.text = "1\r2\r3\r4\r5"}}, a);
+    EXPECT_EQ(traceLines(*movie),
+              (std::vector<std::string>{"4", "2", "scrolled to 4", "4", "5", "scrolled to 1", "1"}));
+}
+
+TEST(TextFieldObject, AutoSizeFitsTheBoxToTheText) {
+    Avm1Assembler a;
+    setPath(a, "f.autoSize", std::string("right"));
+    tracePath(a, "f.autoSize");
+    auto movie = playFields({{.width = 300, .text = "abcd"}}, a);
+    const auto& s = settingsOf(fieldAt(*movie, 1));
+    // Anchored on the right, the box shrinks to the text from the left.
+    EXPECT_EQ(s.bounds.xMax, 6000);
+    EXPECT_GT(s.bounds.xMin, 3000);
+    EXPECT_LT(s.bounds.yMax, 800);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"right"}));
+}
+
+TEST(TextFieldBinding, GoesBothWays) {
+    Avm1Assembler a;
+    setPath(a, "f.text", std::string("typed"));
+    a.get("answer").trace();
+    // Bound by script: a variable that is set gives the field its text, an unset one takes it.
+    a.set("score", std::string("7"));
+    setPath(a, "g.variable", std::string("score"));
+    tracePath(a, "g.text");
+    setPath(a, "h.variable", std::string("fresh"));
+    a.get("fresh").trace();
+    a.set("answer", std::string("from script"));
+    auto movie = playFields({{.variable = "answer", .text = "start"},
+                             {.name = "g", .depth = 2, .text = "x"},
+                             {.name = "h", .depth = 3, .text = "mine"}},
+                            a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"typed", "7", "mine"}));
+    movie->tick();
+    EXPECT_EQ(fieldAt(*movie, 1).text, "from script");
+    EXPECT_EQ(fieldAt(*movie, 2).text, "7");
+}
+
+TEST(TextFieldEvents, UserEditsRunOnChangedAndTheListenersAndWriteTheVariable) {
+    Avm1Assembler a;
+    setTracer(a, "f", "onChanged", "field: ", "text");
+    setNew(a, "l", "Object", {});
+    setTracer(a, "l", "onChanged", "listener: ", "_name");
+    callWithVars(a, "f.addListener", {"l"}).op(Action::Pop);
+    auto movie = playFields({{.input = true, .variable = "answer", .text = "4"}}, a);
+    swf::DisplayObject& field = fieldAt(*movie, 1);
+    field.text = "42";
+    movie->textEdited(field);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"field: 42", "listener: f"}));
+    EXPECT_EQ(movie->variableText(movie->root(), "answer"), "42");
+}
+
+TEST(TextFieldFocus, SelectionReachesFieldsAndTheirHandlers) {
+    Avm1Assembler s;
+    setTracer(s, "f", "onSetFocus", "f gets focus from ", "_name");
+    setTracer(s, "f", "onKillFocus", "f loses focus to ", "_name");
+    traceCall(s, "Selection.getBeginIndex", {});
+    callPath(s, "Selection.setFocus", {std::string("_root.f")}).op(Action::Pop);
+    traceCall(s, "Selection.getFocus", {});
+    callPath(s, "Selection.setSelection", {PushInt{4}, PushInt{1}}).op(Action::Pop);
+    traceCall(s, "Selection.getBeginIndex", {});
+    traceCall(s, "Selection.getEndIndex", {});
+    traceCall(s, "Selection.getCaretIndex", {});
+    callPath(s, "Selection.setSelection", {PushInt{-5}, PushInt{99}}).op(Action::Pop);
+    traceCall(s, "Selection.getEndIndex", {});
+    callWithVars(s, "Selection.setFocus", {"g"}).op(Action::Pop);
+    auto movie = playFields({{.input = true, .text = "hello"}, {.name = "g", .depth = 2, .input = true}}, s);
+    EXPECT_EQ(traceLines(*movie),
+              (std::vector<std::string>{"-1", "f gets focus from undefined", "_level0.f", "1", "4", "1", "5",
+                                        "f loses focus to g"}));
+    EXPECT_EQ(movie->focusedText(), &fieldAt(*movie, 2));
+}
+
+TEST(TextFieldFocus, TabMovesThroughInputFieldsThenByTabIndex) {
+    auto movie = playFields({{.name = "a", .depth = 1, .input = true},
+                             {.name = "label", .depth = 2},  // dynamic: not a tab stop
+                             {.name = "b", .depth = 3, .input = true, .text = "abc"}},
+                            Avm1Assembler{});
+    swf::DisplayObject* a = &fieldAt(*movie, 1);
+    swf::DisplayObject* b = &fieldAt(*movie, 3);
+    EXPECT_EQ(movie->moveTabFocus(false), a);
+    EXPECT_EQ(movie->moveTabFocus(false), b);
+    EXPECT_EQ(b->textState->selectionEnd, 3);  // tabbing in selects the text
+    EXPECT_EQ(movie->moveTabFocus(false), a);  // around again
+    EXPECT_EQ(movie->moveTabFocus(true), b);
+
+    // With tabIndex set, only those fields take part, in its order.
+    Avm1Assembler order;
+    setPath(order, "b.tabIndex", PushInt{1});
+    setPath(order, "label.tabIndex", PushInt{2});
+    movie->vm().runBlock(std::make_shared<const std::vector<uint8_t>>(order.doActionBody()), movie->root());
+    EXPECT_EQ(movie->moveTabFocus(false), &fieldAt(*movie, 2));
+    EXPECT_EQ(movie->moveTabFocus(false), b);
+    EXPECT_EQ(movie->focusedText(), b);
+}
+
+}  // namespace
+}  // namespace velmora::test
