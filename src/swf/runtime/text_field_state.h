@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace velmora::swf {
 
@@ -17,6 +18,12 @@ struct TextFieldState {
     int32_t caret = 0;   // at one end of the selection; where typing goes
     int32_t scroll = 1;  // the first line shown, counted from 1 as scripts count it
     int32_t hscroll = 0; // pixels scrolled to the left
+    // The characters a user may type (TextField.restrict, in the script's form "A-Z^Q"); empty
+    // for any. Typing reads it; scripts set it.
+    std::string restrict;
+    // The field's text was given by a user or a script: from then on it shows its own text, even
+    // when that is empty, never its character's initial text again.
+    bool ownText = false;
     // Expires with the field, so that a handle held by the focus or a script notices it is gone.
     std::shared_ptr<const char> life = std::make_shared<const char>('\0');
 };
