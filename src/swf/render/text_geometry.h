@@ -40,6 +40,16 @@ struct TextGeometry {
     std::vector<Glyph> glyphs;
     std::vector<Piece> decorations;
     QRectF bounds;  // of every piece, twips
+    // Where each laid-out line's characters stand, for carets, selections and scrolling. Positions
+    // count UTF-16 units of the text, one per line break between paragraphs.
+    struct Line {
+        double top = 0.0;  // twips
+        double baseline = 0.0;
+        double bottom = 0.0;
+        std::vector<int32_t> positions;  // at each character boundary, from the line's start to its end
+        std::vector<double> x;           // the x of each of those boundaries
+    };
+    std::vector<Line> lines;
 
     // Adds a glyph: its outline (in units of scale twips, origin on the baseline) placed with its
     // origin at origin, in color. A glyph with a null id is added as a decoration.
@@ -65,6 +75,12 @@ struct TextGeometry {
         for (Piece& piece : pieces) piece.path.translate(dx, dy);
         for (Piece& piece : decorations) piece.path.translate(dx, dy);
         for (Glyph& glyph : glyphs) glyph.origin += QPointF(dx, dy);
+        for (Line& line : lines) {
+            line.top += dy;
+            line.baseline += dy;
+            line.bottom += dy;
+            for (double& x : line.x) x += dx;
+        }
         bounds.translate(dx, dy);
     }
 
