@@ -33,6 +33,12 @@ struct SwfPlayerWidget::State {
     std::unique_ptr<swf::FieldTextMeasure> textMeasure;  // the current movie's text fields measured for its scripts
     std::unique_ptr<swf::MovieInstance> instance;
     std::unique_ptr<swf::PointerInput> pointer;  // the instance's mouse; goes before it
+    // Text input: the field a drag selects in, and the text an input method is composing (shown
+    // at the caret, not yet typed) with its own caret.
+    swf::TextFieldHandle selecting;
+    std::u16string preedit;
+    int32_t preeditCursor = 0;
+    bool overTextField = false;  // the pointer is over a selectable field: the text cursor
     int wheelAngle = 0;  // wheel turns not yet a whole line (fine-grained wheels, touch pads)
     bool backgroundSet = false;
     int32_t background = 0xFFFFFF;  // 0x00RRGGBB

@@ -61,6 +61,8 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
     // The frame itself comes from the renderer.
     state_->renderResources.setMovie(movie->sharedMovie());
     if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
+    state_->renderer->setFocusedText(movie->focusedText(), focusedInputField() ? state_->preedit : std::u16string(),
+                                     state_->preeditCursor);
     if (movie->highQuality()) {
         // Subtract and invert need the pixels below them, which a widget cannot give back: a
         // frame that shows them is drawn again onto an image, and so are the frames after it
@@ -140,6 +142,8 @@ void SwfPlayerWidget::mouseMoveEvent(QMouseEvent* event) {
         const QPointF twips = viewTransform().inverted(&invertible).map(event->position());
         if (invertible) {
             state_->pointer->move(twips.x(), twips.y());
+            if (state_->selecting.get() && (event->buttons() & Qt::LeftButton)) dragSelect(event->position());
+            state_->overTextField = textFieldUnder(event->position());
             afterPointer();
         }
     }
@@ -149,6 +153,7 @@ void SwfPlayerWidget::mouseMoveEvent(QMouseEvent* event) {
 void SwfPlayerWidget::mousePressEvent(QMouseEvent* event) {
     if (state_->pointer && event->button() == Qt::LeftButton) {
         mouseMoveEvent(event);  // the press may come without a move first (a touch, a test)
+        pressOnTextField(event->position(), event->modifiers() & Qt::ShiftModifier);
         state_->pointer->press();
         afterPointer();
     }
@@ -157,6 +162,7 @@ void SwfPlayerWidget::mousePressEvent(QMouseEvent* event) {
 
 void SwfPlayerWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (state_->pointer && event->button() == Qt::LeftButton) {
+        state_->selecting = {};
         state_->pointer->release();
         afterPointer();
     }
@@ -215,7 +221,24 @@ swf::KeyStroke strokeOf(const QKeyEvent& event) {
 
 }  // namespace
 
+bool SwfPlayerWidget::event(QEvent* event) {
+    // Shortcuts are looked up before the key reaches the widget: the field's keys are kept from
+    // them while it types.
+    if (event->type() == QEvent::ShortcutOverride && fieldTakesKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void SwfPlayerWidget::keyPressEvent(QKeyEvent* event) {
+    if (editFocusedField(event)) {
+        // The Key object still hears the key; buttons waiting for it do not, while the field types.
+        swf::pressKey(*state_->instance, 0, strokeOf(*event));
+        afterPointer();
+        event->accept();
+        return;
+    }
     bool used = false;
     if (swf::MovieInstance* movie = state_->instance.get()) {
         used = swf::pressKey(*movie, swfKeyOf(*event), strokeOf(*event));
@@ -243,6 +266,9 @@ void SwfPlayerWidget::wheelEvent(QWheelEvent* event) {
         const int lines = state_->wheelAngle / 40;
         state_->wheelAngle -= lines * 40;
         if (lines != 0) {
+            // A field with more lines than it shows scrolls under the wheel; the movie's
+            // listeners hear the wheel either way.
+            scrollFieldUnder(event->position(), lines);
             state_->pointer->wheel(lines);
             afterPointer();
         }
@@ -257,12 +283,15 @@ void SwfPlayerWidget::updateCursor() {
     } else if (state_->pointer && state_->pointer->showsHand()) {
         // Only the movie's own buttons show the pointing hand.
         shape = Qt::PointingHandCursor;
+    } else if (state_->overTextField) {
+        shape = Qt::IBeamCursor;
     }
     if (cursor().shape() != shape) setCursor(shape);
 }
 
 void SwfPlayerWidget::afterPointer() {
     updateCursor();
+    updateInputMethod();
     if (state_->instance && state_->instance->changeCount() != state_->paintedChange) update();
     // A button's script may have started a timeline.
     if (state_->instance) wakeClock();

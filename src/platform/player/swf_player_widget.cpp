@@ -80,6 +80,9 @@ void SwfPlayerWidget::forwardDiagnostic(const std::string& line) const {
 }
 
 void SwfPlayerWidget::unload() {
+    state_->preedit.clear();
+    state_->overTextField = false;
+    if (state_->renderer) state_->renderer->setFocusedText(nullptr);
     state_->pointer.reset();
     state_->instance.reset();
     state_->sound.reset();  // silences what the movie left playing
@@ -248,6 +251,8 @@ void SwfPlayerWidget::advanceClock(double seconds) {
     if (!state_->instance) return;
     state_->instance->advance(seconds);
     if (state_->instance->changeCount() != state_->paintedChange) update();
+    // A script may have given a field the focus or taken it (Selection.setFocus).
+    updateInputMethod();
     wakeClock();
 }
 

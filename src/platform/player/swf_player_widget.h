@@ -10,6 +10,7 @@
 
 class QMenu;
 class QPainter;
+class QInputMethodEvent;
 
 #include "platform/core/controls.h"
 #include "platform/core/movie_player.h"
@@ -21,6 +22,8 @@ class PlayerAudio;
 namespace swf {
 class MovieInstance;
 class Clip;
+struct DisplayObject;
+struct TextGeometry;
 }
 
 // The movie player component: plays one SWF movie on our own engine and shows it in its widget
@@ -97,6 +100,10 @@ public:
     // first movie. Tests give one with a virtual device. Unloads the current movie.
     void useAudio(std::shared_ptr<PlayerAudio> audio);
 
+    // What an input method asks of the focused input field: where its caret is on the widget
+    // (for the candidate window), its text and selection, whether it is a password field.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -110,8 +117,16 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     // Keys go to the movie while the player has the focus; those it has no use for go on to the
     // window (so that Enter still reaches the window's default button).
+    // While the movie's focused text field is an input field, the keys that type, move and edit
+    // go to it (Enter included) and the window's shortcuts for them wait; other keys work as
+    // without it. The Key object still hears every key.
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Input methods (Chinese with fcitx or ibus): enabled while an input field has the focus; the
+    // composing text shows at the caret, the committed text is typed.
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void unload();
@@ -132,6 +147,31 @@ private:
     void updateCursor();
     // The target's clip, or a Failure naming what is missing.
     swf::Clip& clipFor(const std::string& target) const;
+
+    // Text input (player_text_input.cpp).
+    // The focused text field when it is an input field, else nullptr.
+    swf::DisplayObject* focusedInputField() const;
+    // The field's text as laid out now (from the render cache).
+    const swf::TextGeometry& fieldLayout(const swf::DisplayObject& field);
+    // Whether the focused input field takes this key rather than the window.
+    bool fieldTakesKey(const QKeyEvent& event) const;
+    // Types, moves or edits in the focused input field; false when the key is not the field's.
+    bool editFocusedField(QKeyEvent* event);
+    // Scrolls the focused field so that its caret shows.
+    void revealFocusedCaret();
+    // A press at a point of the widget: on a selectable field it takes the focus and places the
+    // caret there (extending the selection with extend) and starts a drag selection; elsewhere
+    // the focus leaves the field. Returns whether it hit a field.
+    bool pressOnTextField(QPointF widgetPoint, bool extend);
+    // Whether a selectable field lies under the point (the text cursor shows there).
+    bool textFieldUnder(QPointF widgetPoint);
+    // The drag selection follows the pointer.
+    void dragSelect(QPointF widgetPoint);
+    // Scrolls the field under the point by lines (positive: towards its start) when it has more
+    // lines than it shows; false when there is none.
+    bool scrollFieldUnder(QPointF widgetPoint, int lines);
+    // Input methods on while an input field has the focus, and told where its caret is.
+    void updateInputMethod();
 
     struct State;
     std::unique_ptr<State> state_;

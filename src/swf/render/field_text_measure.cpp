@@ -13,7 +13,7 @@ TextFieldLayout FieldTextMeasure::measure(const EditTextCharacter& field, const 
     TextFieldLayout layout;
     // Lines are laid out from the top of the field's text box; scripts count from there.
     const double top = field.bounds.yMin + kFieldGutter;
-    for (const TextGeometry::LineBox& line : geometry.lines) {
+    for (const TextGeometry::Line& line : geometry.lines) {
         layout.lines.push_back({line.top - top, line.bottom - top, line.width});
         layout.textWidth = std::max(layout.textWidth, line.width);
     }

@@ -20,6 +20,7 @@
 #include "swf/render/text_painter.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/placement_plan.h"
+#include "swf/runtime/text_editing.h"
 #include "swf/video/flv_media.h"
 
 namespace velmora::swf {
@@ -268,19 +269,31 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
         }
         case CharacterKind::EditText: {
             const auto& field = static_cast<const EditTextCharacter&>(character);
-            // A field bound to a variable, or one a script or the user has touched, shows what the
-            // runtime put in it, even nothing; any other field shows its initial text until
-            // something gives it content of its own.
-            const bool ownContent =
-                object && (!object->text.empty() || !field.variableName.empty() || object->textState);
-            const std::string content =
-                ownContent ? object->text : toUtf8(field.initialText, resources_.swfVersion());
+            // A field bound to a variable shows what the runtime put in it, even nothing; any
+            // other field shows its initial text until something gives it content of its own.
+            std::string content = shownFieldContent(field, object, resources_.swfVersion());
+            FieldView view;
+            view.state = object ? object->textState.get() : nullptr;
+            view.focused = object && object == focusedText_ && view.state;
+            view.caret = view.focused && !field.readOnly;
+            if (view.caret && !preedit_.empty() && !field.html) {
+                // The composing text is shown in place, as if typed, until it is committed.
+                std::u16string shown = toUtf16(content);
+                const size_t at = size_t(std::clamp<int32_t>(view.state->caret, 0, int32_t(shown.size())));
+                shown.insert(at, preedit_);
+                content = fromUtf16(shown);
+                view.preeditBegin = int32_t(at);
+                view.preeditEnd = int32_t(at + preedit_.size());
+                view.preeditCaret = view.preeditBegin + std::clamp<int32_t>(preeditCursor_, 0, int32_t(preedit_.size()));
+            }
             auto draw = [&](QPainter& p, const QTransform& world, const ColorTransform& cx) {
                 p.setTransform(world);
-                paintEditText(p, field, content, cx, resources_);
+                paintEditText(p, field, content, cx, resources_, view);
             };
             const QRectF box = toQRectF(field.bounds);
-            if (!drawPicture(painter, &character, 0, content, box, 2.0, ctx, !field.background && !field.border, draw))
+            // A focused or scrolled field changes without its content changing: drawn afresh.
+            const bool still = !view.focused && (!view.state || (view.state->scroll <= 1 && view.state->hscroll <= 0));
+            if (!still || !drawPicture(painter, &character, 0, content, box, 2.0, ctx, !field.background && !field.border, draw))
                 draw(painter, ctx.world, ctx.cx);
             break;
         }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTransform>
 #include <functional>
+#include <string>
 
 #include "swf/format/sprite.h"
 #include "swf/format/video.h"
@@ -74,6 +75,16 @@ public:
     // Whether finished pictures of shapes and texts are kept and copied on later frames (see
     // raster_cache.h). On by default; off draws every path afresh, for comparison.
     void setPictureCaching(bool on) { pictureCaching_ = on; }
+
+    // The text field that has the keyboard focus, drawn with its selection and (an input field)
+    // its caret, and the text an input method is composing in it, shown at the caret with the
+    // composing caret at preeditCursor within it. nullptr for none. The field must outlive the
+    // frames drawn with it, or be set again first.
+    void setFocusedText(const DisplayObject* field, std::u16string preedit = {}, int32_t preeditCursor = 0) {
+        focusedText_ = field;
+        preedit_ = std::move(preedit);
+        preeditCursor_ = preeditCursor;
+    }
 
 private:
     struct Context {
@@ -152,6 +163,9 @@ private:
     const ClipDrawing* topDrawing_ = nullptr;  // drawn beneath the list drawList draws, if set
     const Clip* stageRoot_ = nullptr;  // set: the levels above it are drawn over the list drawList draws
     void drawUpperLevels(QPainter& painter, const Context& top);
+    const DisplayObject* focusedText_ = nullptr;
+    std::u16string preedit_;
+    int32_t preeditCursor_ = 0;
 };
 
 }  // namespace velmora::swf

@@ -40,14 +40,17 @@ struct TextGeometry {
     std::vector<Glyph> glyphs;
     std::vector<Piece> decorations;
     QRectF bounds;  // of every piece, twips
-    // Each line of laid-out text: from the top of its tallest character to the bottom of its
-    // lowest, and the width of what it shows, twips. For scrolling and measuring fields.
-    struct LineBox {
-        double top = 0.0;
+    // Where each laid-out line's characters stand, for carets, selections, scrolling and measuring
+    // fields. Positions count UTF-16 units of the text, one per line break between paragraphs.
+    struct Line {
+        double top = 0.0;  // twips
+        double baseline = 0.0;
         double bottom = 0.0;
-        double width = 0.0;
+        double width = 0.0;  // of what the line shows, trailing spaces left out
+        std::vector<int32_t> positions;  // at each character boundary, from the line's start to its end
+        std::vector<double> x;           // the x of each of those boundaries
     };
-    std::vector<LineBox> lines;
+    std::vector<Line> lines;
 
     // Adds a glyph: its outline (in units of scale twips, origin on the baseline) placed with its
     // origin at origin, in color. A glyph with a null id is added as a decoration.
@@ -73,6 +76,12 @@ struct TextGeometry {
         for (Piece& piece : pieces) piece.path.translate(dx, dy);
         for (Piece& piece : decorations) piece.path.translate(dx, dy);
         for (Glyph& glyph : glyphs) glyph.origin += QPointF(dx, dy);
+        for (Line& line : lines) {
+            line.top += dy;
+            line.baseline += dy;
+            line.bottom += dy;
+            for (double& x : line.x) x += dx;
+        }
         bounds.translate(dx, dy);
     }
 

@@ -71,7 +71,9 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
     bool firstLineOfField = true;
     double previousDescent = 0.0;
     const double boxWidth = std::max(0.0, options.width - options.leftMargin - options.rightMargin);
+    int32_t position = 0;  // UTF-16 units before the paragraph
     for (const TextParagraph& paragraph : paragraphs) {
+        if (&paragraph != &paragraphs.front()) ++position;  // its line break
         std::vector<Item> items;
         for (const TextRun& run : paragraph.runs)
             for (char32_t c : run.text) items.push_back({c, &run.format, glyphs.advance(c, run.format)});
@@ -99,7 +101,6 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
             while (visibleEnd > line.begin && isSpace(items[visibleEnd - 1].c)) --visibleEnd;
             double width = 0.0;
             for (size_t i = line.begin; i < visibleEnd; ++i) width += items[i].advance;
-            geometry.lines.push_back({y - m.ascent, y + m.descent, width});
             const double lineBox = boxWidth - (line.firstOfParagraph ? options.indent : 0.0);
             double x = options.leftMargin + (line.firstOfParagraph ? options.indent : 0.0);
             if (paragraph.align == EditTextCharacter::Align::Right) x += lineBox - width;
@@ -115,8 +116,18 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
                 if (gaps > 0 && lineBox > width) stretch = (lineBox - width) / double(gaps);
             }
 
+            TextGeometry::Line& laid = geometry.lines.emplace_back();
+            laid.top = y - m.ascent;
+            laid.baseline = y;
+            laid.bottom = y + m.descent;
+            laid.width = width;
+            laid.positions.reserve(line.end - line.begin + 1);
+            laid.x.reserve(line.end - line.begin + 1);
             for (size_t i = line.begin; i < line.end; ++i) {
                 const Item& item = items[i];
+                laid.positions.push_back(position);
+                laid.x.push_back(x);
+                position += item.c >= 0x10000 ? 2 : 1;
                 const double advance =
                     item.advance + (i >= firstWord && i < visibleEnd && isSpace(item.c) ? stretch : 0.0);
                 if (!isSpace(item.c)) {
@@ -133,6 +144,8 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
                 }
                 x += advance;
             }
+            laid.positions.push_back(position);
+            laid.x.push_back(x);
         }
     }
     return geometry;

@@ -36,6 +36,31 @@ TEST(DefaultButtonKey, EnterPlaysWhereverTheFocusIsAndSpacePressesTheFocusedButt
     ASSERT_TRUE(testing::processEventsUntil([&] { return opens == 1; }, 2000));
     EXPECT_EQ(plays, 3);
 
+    // A widget typing text (the movie's input field) claims Enter the way Qt asks before
+    // shortcuts, and keeps it.
+    struct Typing : QWidget {
+        using QWidget::QWidget;
+        int enters = 0;
+        bool event(QEvent* e) override {
+            if (e->type() == QEvent::ShortcutOverride) {
+                e->accept();
+                return true;
+            }
+            if (e->type() == QEvent::KeyPress) {
+                ++enters;
+                e->accept();
+                return true;
+            }
+            return QWidget::event(e);
+        }
+    };
+    auto* typing = new Typing(&window);
+    typing->setFocusPolicy(Qt::StrongFocus);
+    typing->show();
+    testing::keyClick(*typing, Qt::Key_Return);
+    ASSERT_TRUE(testing::processEventsUntil([&] { return typing->enters == 1; }, 2000));
+    EXPECT_EQ(plays, 3);
+
     // Keys of another window are not ours.
     QWidget other;
     auto* elsewhere = new QPushButton("elsewhere", &other);

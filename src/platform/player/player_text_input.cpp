@@ -1,0 +1,370 @@
+// Typing into the movie's text fields: keys and input methods to the focused input field, the
+// clipboard, the mouse placing the caret and selecting, the wheel scrolling a field.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "platform/player/player_state.h"
+#include "swf/render/edit_text.h"
+#include "swf/render/field_carets.h"
+#include "swf/runtime/clip_geometry.h"
+#include "swf/runtime/text_editing.h"
+
+namespace velmora {
+
+namespace {
+
+QTransform toQt(const swf::Matrix& m) { return QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty); }
+
+std::u16string toU16(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())); }
+QString toQString(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+
+struct TextFieldHit {
+    swf::DisplayObject* field = nullptr;
+    QPointF local;  // the point in the field's twips
+};
+
+// The topmost visible text field under the stage point, with the point in its own twips.
+void findFieldAt(const swf::Clip& clip, QPointF stagePoint, TextFieldHit& hit) {
+    const QTransform toStage = toQt(swf::stageMatrix(clip));
+    for (const auto& [depth, object] : clip.displayList()) {
+        if (!object->visible || object->clipDepth != 0) continue;
+        if (object->clip) {
+            findFieldAt(*object->clip, stagePoint, hit);
+            continue;
+        }
+        const swf::EditTextCharacter* field = swf::editTextOf(*object);
+        if (!field) continue;
+        bool invertible = false;
+        const QTransform toLocal = (toQt(object->matrix) * toStage).inverted(&invertible);
+        if (!invertible) continue;
+        const QPointF local = toLocal.map(stagePoint);
+        if (swf::toQRectF(field->bounds).contains(local)) hit = {object.get(), local};
+    }
+}
+
+// The clip whose display list holds object, or nullptr.
+const swf::Clip* holderOf(const swf::Clip& clip, const swf::DisplayObject* object) {
+    for (const auto& [depth, child] : clip.displayList()) {
+        if (child.get() == object) return &clip;
+        if (child->clip)
+            if (const swf::Clip* found = holderOf(*child->clip, object)) return found;
+    }
+    return nullptr;
+}
+
+// The field's text box inside its gutter, twips.
+QRectF textBox(const swf::EditTextCharacter& field) {
+    return swf::toQRectF(field.bounds).adjusted(swf::kFieldGutter, swf::kFieldGutter, -swf::kFieldGutter, -swf::kFieldGutter);
+}
+
+}  // namespace
+
+swf::DisplayObject* SwfPlayerWidget::focusedInputField() const {
+    if (!state_->instance) return nullptr;
+    swf::DisplayObject* field = state_->instance->focusedText();
+    return field && swf::isInputField(*field) ? field : nullptr;
+}
+
+const swf::TextGeometry& SwfPlayerWidget::fieldLayout(const swf::DisplayObject& field) {
+    state_->renderResources.setMovie(state_->instance->sharedMovie());
+    const auto& character = *swf::editTextOf(field);
+    return swf::fieldGeometry(character, swf::shownFieldContent(character, &field, state_->instance->movie().version),
+                              state_->renderResources);
+}
+
+void SwfPlayerWidget::revealFocusedCaret() {
+    swf::DisplayObject* field = state_->instance ? state_->instance->focusedText() : nullptr;
+    if (!field || !field->textState) return;
+    const QRectF box = textBox(*swf::editTextOf(*field));
+    swf::revealCaret(fieldLayout(*field), *field->textState, box.left(), box.width(), box.height());
+}
+
+bool SwfPlayerWidget::fieldTakesKey(const QKeyEvent& event) const {
+    if (!focusedInputField()) return false;
+    // The editing shortcuts, and everything that types or moves: the field's. Other chords with
+    // Ctrl or Alt (open, quit, full screen) stay the window's.
+    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll})
+        if (event.matches(key)) return true;
+    const Qt::KeyboardModifiers chord = event.modifiers() & (Qt::AltModifier | Qt::MetaModifier);
+    if (chord) return false;
+    switch (event.key()) {
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Home: case Qt::Key_End:
+    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Escape:
+    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Insert:
+        return true;
+    default: break;
+    }
+    if (event.modifiers() & Qt::ControlModifier) return false;
+    const QString text = event.text();
+    return !text.isEmpty() && text[0] >= QChar(0x20);
+}
+
+bool SwfPlayerWidget::editFocusedField(QKeyEvent* event) {
+    swf::DisplayObject* field = focusedInputField();
+    if (!field || !fieldTakesKey(*event)) return false;
+    swf::MovieInstance& movie = *state_->instance;
+    const auto& character = *swf::editTextOf(*field);
+    const swf::EditRules rules = swf::editRulesOf(*field);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool word = event->modifiers() & Qt::ControlModifier;
+    const swf::LaidOutLines lines(fieldLayout(*field));
+
+    auto move = [&](swf::CaretMove m) {
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            swf::moveCaret(text, s, m, shift, &lines);
+            return false;
+        });
+    };
+    // A password field's text is not let out.
+    auto copy = [&](const std::u16string& text, const swf::TextFieldState& s) {
+        if (!character.password) clipboard->setText(toQString(swf::selectedText(text, s)));
+    };
+
+    if (event->matches(QKeySequence::Copy)) {
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            copy(text, s);
+            return false;
+        });
+    } else if (event->matches(QKeySequence::Cut)) {
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            if (character.password) return false;
+            copy(text, s);
+            return s.selectionBegin != s.selectionEnd && swf::deleteText(text, s, true, false);
+        });
+    } else if (event->matches(QKeySequence::Paste)) {
+        const std::u16string pasted = toU16(clipboard->text());
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            return swf::typeText(text, s, pasted, rules);
+        });
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            swf::selectAll(text, s);
+            return false;
+        });
+    } else {
+        switch (event->key()) {
+        case Qt::Key_Left: move(word ? swf::CaretMove::WordLeft : swf::CaretMove::Left); break;
+        case Qt::Key_Right: move(word ? swf::CaretMove::WordRight : swf::CaretMove::Right); break;
+        case Qt::Key_Home: move(word ? swf::CaretMove::TextStart : swf::CaretMove::LineStart); break;
+        case Qt::Key_End: move(word ? swf::CaretMove::TextEnd : swf::CaretMove::LineEnd); break;
+        case Qt::Key_Up: move(swf::CaretMove::Up); break;
+        case Qt::Key_Down: move(swf::CaretMove::Down); break;
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+            swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+                return swf::deleteText(text, s, event->key() == Qt::Key_Backspace, word);
+            });
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // A one-line field takes Enter too (a quiz's script may listen for it), and types nothing.
+            if (rules.multiline)
+                swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+                    return swf::typeText(text, s, u"\r", rules);
+                });
+            break;
+        default: {
+            const std::u16string typed = toU16(event->text());
+            if (!typed.empty() && typed[0] >= 0x20 && typed[0] != 0x7F)
+                swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+                    return swf::typeText(text, s, typed, rules);
+                });
+        }
+        }
+    }
+    revealFocusedCaret();
+    return true;
+}
+
+bool SwfPlayerWidget::pressOnTextField(QPointF widgetPoint, bool extend) {
+    swf::MovieInstance* movie = state_->instance.get();
+    if (!movie) return false;
+    bool invertible = false;
+    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
+    if (!invertible) return false;
+    TextFieldHit hit;
+    findFieldAt(movie->root(), stagePoint, hit);
+    if (!hit.field || !swf::isSelectableField(*hit.field) || (state_->pointer && state_->pointer->overButton())) {
+        // A click anywhere else takes the focus from a field.
+        if (movie->focusedText()) {
+            movie->setFocusedText(nullptr);
+            movie->noteChange();
+        }
+        state_->selecting = {};
+        return false;
+    }
+    swf::DisplayObject* field = hit.field;
+    if (movie->focusedText() != field) {
+        movie->setFocusedText(field);
+        extend = false;
+    }
+    const swf::TextGeometry& layout = fieldLayout(*field);
+    const swf::TextFieldState& seen = field->ensureTextState();
+    const QPointF scrolled = hit.local + QPointF(seen.hscroll * 20.0, swf::scrollOffset(layout, seen.scroll));
+    const int32_t position = swf::positionAt(layout, scrolled);
+    swf::editField(*movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+        swf::placeCaret(text, s, position, extend);
+        return false;
+    });
+    movie->noteChange();
+    state_->selecting = field->textHandle();
+    return true;
+}
+
+bool SwfPlayerWidget::textFieldUnder(QPointF widgetPoint) {
+    swf::MovieInstance* movie = state_->instance.get();
+    if (!movie) return false;
+    bool invertible = false;
+    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
+    if (!invertible) return false;
+    TextFieldHit hit;
+    findFieldAt(movie->root(), stagePoint, hit);
+    return hit.field && swf::isSelectableField(*hit.field);
+}
+
+void SwfPlayerWidget::dragSelect(QPointF widgetPoint) {
+    swf::DisplayObject* field = state_->selecting.get();
+    swf::MovieInstance* movie = state_->instance.get();
+    if (!field || !movie) return;
+    const swf::Clip* holder = holderOf(movie->root(), field);
+    if (!holder) return;
+    bool invertible = false;
+    const QTransform toWidget = toQt(field->matrix) * toQt(swf::stageMatrix(*holder)) * viewTransform();
+    const QPointF local = toWidget.inverted(&invertible).map(widgetPoint);
+    if (!invertible) return;
+    const swf::TextGeometry& layout = fieldLayout(*field);
+    const swf::TextFieldState& seen = field->ensureTextState();
+    const int32_t position =
+        swf::positionAt(layout, local + QPointF(seen.hscroll * 20.0, swf::scrollOffset(layout, seen.scroll)));
+    swf::editField(*movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+        swf::placeCaret(text, s, position, true);
+        return false;
+    });
+    revealFocusedCaret();
+    afterPointer();
+}
+
+void SwfPlayerWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && pressOnTextField(event->position(), false)) {
+        swf::DisplayObject* field = state_->selecting.get();
+        swf::editField(*state_->instance, *field, [](std::u16string& text, swf::TextFieldState& s) {
+            swf::selectWord(text, s, s.caret);
+            return false;
+        });
+        state_->selecting = {};
+        afterPointer();
+        event->accept();
+        return;
+    }
+    mousePressEvent(event);
+}
+
+bool SwfPlayerWidget::scrollFieldUnder(QPointF widgetPoint, int lines) {
+    swf::MovieInstance* movie = state_->instance.get();
+    if (!movie || lines == 0) return false;
+    bool invertible = false;
+    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
+    if (!invertible) return false;
+    TextFieldHit hit;
+    findFieldAt(movie->root(), stagePoint, hit);
+    if (!hit.field) return false;
+    const swf::TextGeometry& layout = fieldLayout(*hit.field);
+    const int32_t most = swf::maxScroll(layout, textBox(*swf::editTextOf(*hit.field)).height());
+    if (most <= 1) return false;
+    swf::TextFieldState& s = hit.field->ensureTextState();
+    const int32_t to = std::clamp(s.scroll - lines, 1, most);
+    if (to != s.scroll) {
+        s.scroll = to;
+        movie->noteChange();
+    }
+    return true;
+}
+
+void SwfPlayerWidget::updateInputMethod() {
+    const bool typing = focusedInputField() != nullptr;
+    if (testAttribute(Qt::WA_InputMethodEnabled) != typing) {
+        setAttribute(Qt::WA_InputMethodEnabled, typing);
+        if (!typing) state_->preedit.clear();
+        if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+    }
+    if (typing && hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+void SwfPlayerWidget::inputMethodEvent(QInputMethodEvent* event) {
+    swf::DisplayObject* field = focusedInputField();
+    if (!field) {
+        event->ignore();
+        return;
+    }
+    swf::MovieInstance& movie = *state_->instance;
+    const std::u16string commit = toU16(event->commitString());
+    if (!commit.empty() || event->replacementLength() != 0) {
+        const swf::EditRules rules = swf::editRulesOf(*field);
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            bool changed = false;
+            if (event->replacementLength() > 0 && s.selectionBegin == s.selectionEnd) {
+                // The method replaces text around the caret (a correction): select it first.
+                const int32_t from = std::clamp(s.caret + event->replacementStart(), 0, int32_t(text.size()));
+                const int32_t to = std::clamp(from + event->replacementLength(), from, int32_t(text.size()));
+                swf::placeCaret(text, s, from, false);
+                swf::placeCaret(text, s, to, true);
+            }
+            if (!commit.empty()) changed = swf::typeText(text, s, commit, rules);
+            return changed;
+        });
+    }
+    state_->preedit = toU16(event->preeditString());
+    state_->preeditCursor = int32_t(state_->preedit.size());
+    for (const QInputMethodEvent::Attribute& a : event->attributes())
+        if (a.type == QInputMethodEvent::Cursor) state_->preeditCursor = a.start;
+    movie.noteChange();
+    revealFocusedCaret();
+    afterPointer();
+    event->accept();
+}
+
+QVariant SwfPlayerWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    swf::DisplayObject* field = focusedInputField();
+    if (!field) return QWidget::inputMethodQuery(query);
+    const auto& character = *swf::editTextOf(*field);
+    const swf::TextFieldState state = field->textState ? *field->textState : swf::TextFieldState{};
+    switch (query) {
+    case Qt::ImEnabled: return true;
+    case Qt::ImHints: {
+        Qt::InputMethodHints hints = Qt::ImhNone;
+        if (character.password) hints |= Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText;
+        if (character.multiline) hints |= Qt::ImhMultiLine;
+        return int(hints);
+    }
+    case Qt::ImCursorRectangle: {
+        // The candidate window sits under the caret, wherever the field is on the stage.
+        auto* self = const_cast<SwfPlayerWidget*>(this);
+        const swf::Clip* holder = holderOf(state_->instance->root(), field);
+        if (!holder) return QRect();
+        const swf::TextGeometry& layout = self->fieldLayout(*field);
+        QRectF caret = swf::caretBox(layout, state.caret, 20.0);
+        caret.translate(-state.hscroll * 20.0, -swf::scrollOffset(layout, state.scroll));
+        const QTransform toWidget = toQt(field->matrix) * toQt(swf::stageMatrix(*holder)) * viewTransform();
+        return toWidget.mapRect(caret).toAlignedRect();
+    }
+    case Qt::ImCursorPosition: return state.caret;
+    case Qt::ImAnchorPosition: return state.caret == state.selectionBegin ? state.selectionEnd : state.selectionBegin;
+    case Qt::ImSurroundingText:
+        if (character.password) return QString();
+        return toQString(swf::fieldText(*field, state_->instance->movie().version));
+    case Qt::ImCurrentSelection: {
+        if (character.password) return QString();
+        return toQString(swf::selectedText(swf::fieldText(*field, state_->instance->movie().version), state));
+    }
+    case Qt::ImMaximumTextLength:
+        return character.maxLength && *character.maxLength > 0 ? QVariant(int(*character.maxLength)) : QVariant();
+    default: return QWidget::inputMethodQuery(query);
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,204 @@
+// Typing into a movie's text fields through Qt's own events on the real widget.
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include "platform/player/swf_player_widget.h"
+#include "player_test_support.h"
+#include "support/qt_application.h"
+#include "swf/runtime/movie_instance.h"
+
+namespace velmora::test {
+namespace {
+
+// DefineEditText: a field of width x height px with the device font at 12 px, text as given.
+std::vector<uint8_t> editTextTag(uint16_t id, int widthPx, int heightPx, bool multiline, bool password,
+                                 std::optional<uint16_t> maxLength, const std::string& text) {
+    std::vector<uint8_t> out{uint8_t(id), uint8_t(id >> 8)};
+    // RECT with 16-bit fields: 0, width, 0, height in twips.
+    const int32_t values[] = {0, widthPx * 20, 0, heightPx * 20};
+    const uint32_t bits = 16;  // nbits
+    std::vector<bool> stream;
+    for (int i = 4; i >= 0; --i) stream.push_back((bits >> i) & 1);
+    for (int32_t v : values)
+        for (int i = 15; i >= 0; --i) stream.push_back((uint32_t(v) >> i) & 1);
+    const int used = int(stream.size());
+    for (int i = 0; i < used; i += 8) {
+        uint8_t byte = 0;
+        for (int b = 0; b < 8; ++b) byte = uint8_t(byte << 1 | (i + b < used && stream[size_t(i + b)]));
+        out.push_back(byte);
+    }
+    out.push_back(uint8_t(0x80 | (multiline ? 0x60 : 0) | (password ? 0x10 : 0) | (maxLength ? 0x02 : 0)));
+    out.push_back(0x08);  // border
+    if (maxLength) {
+        out.push_back(uint8_t(*maxLength));
+        out.push_back(uint8_t(*maxLength >> 8));
+    }
+    out.push_back(0);  // no variable
+    out.insert(out.end(), text.begin(), text.end());
+    out.push_back(0);
+    return out;
+}
+
+// A 550 x 400 stage with field 1 (200 x 30 px at (50, 50)) and field 2 (200 x 40 px at (50, 150),
+// multiline, two lines of text and more than it shows) and a Key listener tracing key codes.
+struct TypingMovie {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+
+    explicit TypingMovie(std::optional<uint16_t> maxLength = {}, bool password = false) {
+        SwfWriter swf;
+        swf.rawTag(37, editTextTag(1, 200, 30, false, password, maxLength, ""));
+        swf.rawTag(37, editTextTag(2, 200, 40, true, false, {}, "one\rtwo\rthree\rfour\rfive\rsix"));
+        swf.placeObject2({.depth = 1, .characterId = 1, .matrix = WriterMatrix{.translateX = 1000, .translateY = 1000}, .name = "answer"});
+        swf.placeObject2({.depth = 2, .characterId = 2, .matrix = WriterMatrix{.translateX = 1000, .translateY = 3000}, .name = "notes"});
+        swf.showFrame();
+        player.resize(550, 400);  // one pixel a pixel
+        player.putMovie(folder.write("typing.swf", swf));
+        QApplication::clipboard()->clear();
+    }
+    swf::DisplayObject& field(int depth) {
+        return *player.movieInstance()->root().displayList().at(depth);
+    }
+    void click(QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(&player, Qt::LeftButton, modifiers, at);
+    }
+};
+
+void key(QWidget& w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(&w, k, m); }
+
+// Whether the widget keeps the key from the window's shortcuts.
+bool keptFromShortcuts(QWidget& w, Qt::Key k, Qt::KeyboardModifiers m, const QString& text) {
+    QKeyEvent event(QEvent::ShortcutOverride, k, m, text);
+    event.ignore();
+    QApplication::sendEvent(&w, &event);
+    return event.isAccepted();
+}
+
+TEST(TextInput, KeysTypeAndEditInTheFocusedFieldAndGoBackToTheWindowWithoutOne) {
+    TypingMovie t;
+    swf::MovieInstance& movie = *t.player.movieInstance();
+    EXPECT_FALSE(keptFromShortcuts(t.player, Qt::Key_Space, Qt::NoModifier, " "));
+    t.click({60, 60});
+    ASSERT_EQ(movie.focusedText(), &t.field(1));
+    QTest::keyClicks(&t.player, "Hi 5");
+    EXPECT_EQ(t.field(1).text, "Hi 5");
+    EXPECT_EQ(movie.keyboard().lastAscii, '5');  // the Key object heard it
+    key(t.player, Qt::Key_Backspace);
+    key(t.player, Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClicks(&t.player, "Oh ");
+    EXPECT_EQ(t.field(1).text, "Oh Hi ");
+    // Enter belongs to the field even where it types nothing; the window's space and Enter
+    // shortcuts wait, its Ctrl chords do not.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(&t.player, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(t.field(1).text, "Oh Hi ");
+    EXPECT_TRUE(keptFromShortcuts(t.player, Qt::Key_Space, Qt::NoModifier, " "));
+    EXPECT_TRUE(keptFromShortcuts(t.player, Qt::Key_Return, Qt::NoModifier, "\r"));
+    EXPECT_FALSE(keptFromShortcuts(t.player, Qt::Key_O, Qt::ControlModifier, "\x0f"));
+
+    // In the multiline field Enter breaks the line where the caret is.
+    t.click({60, 157});
+    ASSERT_EQ(movie.focusedText(), &t.field(2));
+    key(t.player, Qt::Key_End);
+    key(t.player, Qt::Key_Return);
+    QTest::keyClicks(&t.player, "x");
+    key(t.player, Qt::Key_Down, Qt::ShiftModifier);
+    key(t.player, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(t.field(2).text, "one\rx\rtwo\rthree\rfour\rfive\rsix");
+    EXPECT_EQ(t.field(2).textState->selectionBegin, 5);  // "\rtwo" selected
+    EXPECT_EQ(t.field(2).textState->selectionEnd, 9);
+
+    // A click on the empty stage takes the focus away: keys are the window's again.
+    t.click({400, 350});
+    EXPECT_EQ(movie.focusedText(), nullptr);
+    QKeyEvent z(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, "z");
+    QApplication::sendEvent(&t.player, &z);
+    EXPECT_FALSE(z.isAccepted());
+    EXPECT_EQ(t.field(1).text, "Oh Hi ");
+}
+
+TEST(TextInput, TheClipboardCopiesCutsAndPastesButNeverAPassword) {
+    {
+        TypingMovie t(12);
+        t.click({60, 60});
+        QTest::keyClicks(&t.player, "hello world");
+        key(t.player, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        key(t.player, Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), "world");
+        EXPECT_EQ(t.field(1).text, "hello ");
+        key(t.player, Qt::Key_V, Qt::ControlModifier);
+        key(t.player, Qt::Key_V, Qt::ControlModifier);  // cut to the field's 12 characters
+        EXPECT_EQ(t.field(1).text, "hello worldw");
+        key(t.player, Qt::Key_A, Qt::ControlModifier);
+        QApplication::clipboard()->setText(QString::fromUtf8("学\xF0\x9F\x98\x80\nok"));
+        key(t.player, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(t.field(1).text, "学\xF0\x9F\x98\x80 ok");  // one line: the break became a space
+        // A double click selects the word under the pointer.
+        QTest::mouseDClick(&t.player, Qt::LeftButton, Qt::NoModifier, {53, 60});
+        key(t.player, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), "学");
+    }
+    TypingMovie secret({}, true);
+    secret.click({60, 60});
+    QTest::keyClicks(&secret.player, "pa55");
+    QApplication::clipboard()->setText("kept");
+    key(secret.player, Qt::Key_A, Qt::ControlModifier);
+    key(secret.player, Qt::Key_C, Qt::ControlModifier);
+    key(secret.player, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    EXPECT_EQ(secret.field(1).text, "pa55");
+}
+
+TEST(TextInput, InputMethodsComposeAtTheCaretAndCommitChinese) {
+    TypingMovie t;
+    EXPECT_FALSE(t.player.testAttribute(Qt::WA_InputMethodEnabled));
+    t.click({60, 60});
+    EXPECT_TRUE(t.player.testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(t.player.inputMethodQuery(Qt::ImEnabled).toBool());
+    const QRect before = t.player.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_TRUE(QRect(50, 50, 200, 30).contains(before)) << before.x() << "," << before.y();
+
+    QInputMethodEvent composing("zhong", {QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 5, 1)});
+    QApplication::sendEvent(&t.player, &composing);
+    EXPECT_EQ(t.field(1).text, "");  // composing text is not typed yet
+    t.player.grab();                 // and is drawn without harm
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("中文"));
+    QApplication::sendEvent(&t.player, &commit);
+    EXPECT_EQ(t.field(1).text, "中文");
+    EXPECT_EQ(t.player.inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
+    EXPECT_GT(t.player.inputMethodQuery(Qt::ImCursorRectangle).toRect().x(), before.x() + 10);
+
+    t.click({400, 350});
+    EXPECT_FALSE(t.player.testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+TEST(TextInput, TheWheelScrollsAFieldWithMoreLinesThanItShows) {
+    TypingMovie t;
+    auto wheel = [&](QPoint at, int angle) {
+        QWheelEvent e(QPointF(at), QPointF(t.player.mapToGlobal(at)), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&t.player, &e);
+    };
+    wheel({100, 170}, -120);
+    ASSERT_TRUE(t.field(2).textState);
+    EXPECT_EQ(t.field(2).textState->scroll, 4);  // three lines a notch
+    wheel({100, 170}, -120 * 5);  // held where the last line shows at the bottom
+    const int32_t most = t.field(2).textState->scroll;
+    EXPECT_GE(most, 4);
+    EXPECT_LE(most, 5);
+    wheel({100, 170}, 120 * 5);
+    EXPECT_EQ(t.field(2).textState->scroll, 1);
+    wheel({100, 60}, -120);  // a field that shows all its text stays put
+    EXPECT_TRUE(!t.field(1).textState || t.field(1).textState->scroll == 1);
+}
+
+}  // namespace
+}  // namespace velmora::test
