@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/core/failure.h"
+#include "platform/qt/scroll_bar_picture_style.h"
+#include "platform/qt/steady_scroll_bar.h"
 #include "platform/qt/twips.h"
 
 namespace velmora {
@@ -25,7 +27,10 @@ private:
 
 }  // namespace
 
-QtScrollBar::QtScrollBar(QWidget* parent) : bar_(new QScrollBar(Qt::Horizontal, parent)) {
+QtScrollBar::QtScrollBar(QWidget* parent) : bar_(new SteadyScrollBar(Qt::Horizontal, parent)) {
+    // The bars follow the movies as they play: drawn from kept pictures, and only when the thumb
+    // moves, they cost the window little.
+    bar_->setStyle(&ScrollBarPictureStyle::shared());
     bar_->setRange(0, 32767);
     bar_->setValue(0);
     bar_->setSingleStep(1);
