@@ -6,7 +6,6 @@
 
 #include "platform/core/failure.h"
 #include "platform/qt/scroll_bar_picture_style.h"
-#include "platform/qt/steady_scroll_bar.h"
 #include "platform/qt/twips.h"
 
 namespace velmora {
@@ -88,7 +87,8 @@ void QtScrollBar::putValue(int16_t value) {
                       std::to_string(bar_->maximum()));
     }
     WriteGuard guard(writing_);
-    bar_->setValue(value);
+    // The position timer writes the bar as the movie plays: drawn with the movie's next frame.
+    bar_->setValueUnhurried(value);
 }
 
 void QtScrollBar::putSmallChange(int16_t step) {

@@ -119,6 +119,7 @@ TEST(ScrollBarPictureStyle, BarFollowingAMovieKeepsToItsPicturesAndWakesNoPooled
     window.show();
     QImage image(bar.widget().size(), QImage::Format_RGB32);
     bar.widget().render(&image);  // the pictures for this state are made here
+    testing::processEventsFor(100);  // pooled threads that helped make them go back to sleep
 
     const int made = ScrollBarPictureStyle::shared().picturesMade();
     const long before = pooledThreadSwitches();
@@ -154,7 +155,7 @@ TEST(SteadyScrollBar, RedrawsOnAValueChangeOnlyWhenItsThumbMovesOrAnEndIsReached
     const auto paintsAfter = [&](int16_t value) {
         const int before = counter.paints;
         bar.putValue(value);
-        testing::processEventsFor(30);
+        testing::processEventsFor(SteadyScrollBar::kLatestRedrawMs + 100);
         return counter.paints - before;
     };
     testing::processEventsFor(30);
@@ -163,6 +164,34 @@ TEST(SteadyScrollBar, RedrawsOnAValueChangeOnlyWhenItsThumbMovesOrAnEndIsReached
     EXPECT_GT(paintsAfter(20000), 0);
     EXPECT_GT(paintsAfter(32767), 0);
     EXPECT_GT(paintsAfter(32766), 0) << "leaving the end may light its arrow again";
+}
+
+TEST(SteadyScrollBar, AProgramWriteIsDrawnWithTheWindowsNextRedraw) {
+    QWidget window;
+    window.resize(400, 80);
+    QtScrollBar bar(&window);
+    bar.widget().setGeometry(0, 0, 300, 17);
+    bar.putMax(100);  // a step moves the thumb by pixels
+    QWidget movie(&window);  // stands for the player, which redraws on every frame
+    movie.setGeometry(0, 20, 300, 50);
+    window.show();
+    testing::processEventsFor(30);
+    PaintCounter counter;
+    bar.widget().installEventFilter(&counter);
+
+    bar.putValue(50);
+    testing::processEventsFor(30);
+    EXPECT_EQ(counter.paints, 0) << "no redraw of its own straight away";
+    movie.update();
+    testing::processEventsFor(30);
+    EXPECT_EQ(counter.paints, 1) << "drawn with the window's redraw";
+
+    // With nothing else to draw, it is drawn a moment later all the same.
+    bar.putValue(90);
+    ASSERT_TRUE(testing::processEventsUntil([&] { return counter.paints == 2; }, 2000));
+    // What the user does is drawn at once.
+    testing::keyClick(bar.widget(), Qt::Key_Left);
+    ASSERT_TRUE(testing::processEventsUntil([&] { return counter.paints == 3; }, SteadyScrollBar::kLatestRedrawMs - 50));
 }
 
 }  // namespace
