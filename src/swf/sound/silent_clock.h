@@ -30,11 +30,12 @@ public:
     // Longest stretch rendered by one service(): after a longer stall (a suspended machine) the
     // clock resumes from where it was, as a device would, instead of racing through the gap.
     static constexpr double kMaxCatchUpSeconds = 0.25;
-    // The service period the player's audio thread uses, and the lead that goes with it. Nothing
-    // is heard, and readers see the time move smoothly between services, so the clock wakes
-    // only ten times a second: a laptop without sound pays for little more than the frames.
-    static constexpr std::chrono::milliseconds kPeriod{100};
-    static constexpr double kPlayerLeadSeconds = 0.15;
+    // The service period the player's audio thread uses, and the lead that goes with it (a
+    // service may come a period late before the clock would run dry). Nothing is heard, and
+    // readers see the time move smoothly between services, so the clock wakes only five times a
+    // second: a laptop without sound pays for little more than the frames.
+    static constexpr std::chrono::milliseconds kPeriod{200};
+    static constexpr double kPlayerLeadSeconds = 0.4;
 
     // mixer must outlive the clock. Without a time source, the system's steady clock is used.
     // leadSeconds is rendered ahead of the time (0: exactly the elapsed time).
