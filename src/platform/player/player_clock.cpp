@@ -9,6 +9,9 @@ namespace {
 
 // The longest sleep while something plays: a bound on how long a timer request can be wrong.
 constexpr double kLongestSleepSeconds = 1.0;
+// How late a frame may come so as to be drawn with another player's: well under what the eye
+// notices, and under a frame at any rate the players step at.
+constexpr double kJoinSeconds = 0.004;
 
 }  // namespace
 
@@ -54,17 +57,24 @@ void PlayerClock::wake() {
 
 void PlayerClock::reschedule() {
     if (waking_) return;  // the wake reschedules once it has stepped everyone
-    std::optional<double> soonest;
+    std::vector<double> dues;
     for (Client* client : clients_) {
         const std::optional<double> due = client->secondsToNextFrame();
-        if (due && std::isfinite(*due)) soonest = std::min(soonest.value_or(*due), *due);
+        if (due && std::isfinite(*due)) dues.push_back(std::max(0.0, *due));
     }
-    if (!soonest) {
+    if (dues.empty()) {
         timer_.stop();
         return;
     }
+    const double soonest = *std::min_element(dues.begin(), dues.end());
+    // Frames due within a moment of each other are stepped in one wake, so that the window draws
+    // them in one go: the first waits for the last of them.
+    double wakeAt = soonest;
+    for (double due : dues) {
+        if (due <= soonest + kJoinSeconds) wakeAt = std::max(wakeAt, due);
+    }
     // Rounded up, so that the frame is due when the timer fires rather than a hair later.
-    const double seconds = std::clamp(*soonest, 0.0, kLongestSleepSeconds);
+    const double seconds = std::clamp(wakeAt, 0.0, kLongestSleepSeconds);
     timer_.start(static_cast<int>(std::ceil(seconds * 1000.0)));
 }
 

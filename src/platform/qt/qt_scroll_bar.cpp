@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/failure.h"
+#include "platform/qt/scroll_bar_picture_style.h"
 #include "platform/qt/twips.h"
 
 namespace velmora {
@@ -25,7 +26,10 @@ private:
 
 }  // namespace
 
-QtScrollBar::QtScrollBar(QWidget* parent) : bar_(new QScrollBar(Qt::Horizontal, parent)) {
+QtScrollBar::QtScrollBar(QWidget* parent) : bar_(new SteadyScrollBar(Qt::Horizontal, parent)) {
+    // The bars follow the movies as they play: drawn from kept pictures, and only when the thumb
+    // moves, they cost the window little.
+    bar_->setStyle(&ScrollBarPictureStyle::shared());
     bar_->setRange(0, 32767);
     bar_->setValue(0);
     bar_->setSingleStep(1);
@@ -83,7 +87,8 @@ void QtScrollBar::putValue(int16_t value) {
                       std::to_string(bar_->maximum()));
     }
     WriteGuard guard(writing_);
-    bar_->setValue(value);
+    // The position timer writes the bar as the movie plays: drawn with the movie's next frame.
+    bar_->setValueUnhurried(value);
 }
 
 void QtScrollBar::putSmallChange(int16_t step) {

@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "platform/core/controls.h"
+#include "platform/qt/steady_scroll_bar.h"
 
-class QScrollBar;
 class QWidget;
 
 namespace velmora {
@@ -45,7 +45,7 @@ protected:
 private:
     void thumbDragged(int position);
 
-    QScrollBar* bar_;
+    SteadyScrollBar* bar_;
     // True while the program writes the bar: Qt reports such a write as a thumb move when it
     // lands while the user holds the thumb.
     bool writing_ = false;

@@ -20,6 +20,11 @@ SilentClock::SilentClock(Mixer& mixer, TimeSource now, std::string reason, doubl
     origin_ = now_();
 }
 
+std::chrono::milliseconds SilentClock::period() const {
+    const int64_t spareMs = lead_ * 1000 / kOutputRate - 150;
+    return std::chrono::milliseconds(std::clamp<int64_t>(spareMs, 100, 200));
+}
+
 void SilentClock::resume() {
     // Time spent asleep is not owed: the clock goes on from what it had rendered, which has all
     // been heard by now.

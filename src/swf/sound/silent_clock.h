@@ -30,11 +30,10 @@ public:
     // Longest stretch rendered by one service(): after a longer stall (a suspended machine) the
     // clock resumes from where it was, as a device would, instead of racing through the gap.
     static constexpr double kMaxCatchUpSeconds = 0.25;
-    // The service period the player's audio thread uses, and the lead that goes with it. Nothing
-    // is heard, and readers see the time move smoothly between services, so the clock wakes
-    // only ten times a second: a laptop without sound pays for little more than the frames.
-    static constexpr std::chrono::milliseconds kPeriod{100};
-    static constexpr double kPlayerLeadSeconds = 0.15;
+    // The lead the player's audio thread gives the clock. Nothing is heard, and readers see the
+    // time move smoothly between services, so the clock is serviced only five times a second (see
+    // period()): a laptop without sound pays for little more than the frames.
+    static constexpr double kPlayerLeadSeconds = 0.4;
 
     // mixer must outlive the clock. Without a time source, the system's steady clock is used.
     // leadSeconds is rendered ahead of the time (0: exactly the elapsed time).
@@ -44,7 +43,9 @@ public:
     void setTap(Tap tap) { tap_ = std::move(tap); }
 
     void service() override;
-    std::chrono::milliseconds period() const override { return kPeriod; }
+    // Every 100 ms; less often, down to every 200 ms, where the lead leaves more than 150 ms to
+    // spare after a period, so that a service may come that late before the clock runs dry.
+    std::chrono::milliseconds period() const override;
     bool sleepsWhenIdle() const override { return true; }
     void resume() override;
     bool audible() const override { return false; }

@@ -1,5 +1,6 @@
 // The movie player component through the operations the window uses.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QCoreApplication>
@@ -469,6 +470,45 @@ TEST(PlayerClock, BothPlayersStepFromOneTimerThatSleepsWhileNothingPlays) {
     second.Play();
     ASSERT_TRUE(processEventsUntil([&] { return second.FrameNum() >= 2; }, 2000));
     EXPECT_GT(clock->wakeCount(), stopped);
+}
+
+
+// A client with frames due at fixed times from its creation, as a playing movie has.
+class PeriodicClient : public PlayerClock::Client {
+public:
+    PeriodicClient(double firstDue, double period, int frames) : firstDue_(firstDue), period_(period), frames_(frames) {
+        time_.start();
+    }
+    std::optional<double> secondsToNextFrame() override {
+        if (shown >= frames_) return std::nullopt;
+        return nextDue() - now();
+    }
+    void onClockTick() override {
+        if (shown < frames_ && now() >= nextDue()) ++shown;
+    }
+    int shown = 0;
+
+private:
+    double now() const { return static_cast<double>(time_.nsecsElapsed()) / 1e9; }
+    double nextDue() const { return firstDue_ + shown * period_; }
+    QElapsedTimer time_;
+    const double firstDue_, period_;
+    const int frames_;
+};
+
+TEST(PlayerClock, FramesDueAMomentApartAreSteppedInOneWake) {
+    const auto clock = PlayerClock::shared();
+    // Two movies at 20 frames a second, started two milliseconds apart.
+    PeriodicClient first(0.05, 0.05, 6), second(0.052, 0.05, 6);
+    const uint64_t before = clock->wakeCount();
+    clock->attach(&first);
+    clock->attach(&second);
+    const bool done = processEventsUntil([&] { return first.shown == 6 && second.shown == 6; }, 5000);
+    clock->detach(&first);
+    clock->detach(&second);
+    ASSERT_TRUE(done);
+    // One wake a frame for both, where stepping each as it falls due would take two.
+    EXPECT_LE(clock->wakeCount() - before, 6u + 2);
 }
 
 }  // namespace
