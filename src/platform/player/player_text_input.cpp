@@ -76,6 +76,17 @@ const swf::TextGeometry& SwfPlayerWidget::fieldLayout(const swf::DisplayObject& 
                               state_->renderResources);
 }
 
+bool SwfPlayerWidget::focusNextPrevChild(bool next) {
+    // A movie with nothing to tab to lets the window move its own focus on, as usual.
+    if (state_->instance && state_->instance->moveTabFocus(!next)) {
+        updateInputMethod();
+        revealFocusedCaret();
+        update();
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
 void SwfPlayerWidget::revealFocusedCaret() {
     swf::DisplayObject* field = state_->instance ? state_->instance->focusedText() : nullptr;
     if (!field || !field->textState) return;

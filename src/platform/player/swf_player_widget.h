@@ -121,6 +121,8 @@ protected:
     // go to it (Enter included) and the window's shortcuts for them wait; other keys work as
     // without it. The Key object still hears every key.
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab walk the movie's own tab order while the movie has the focus.
+    bool focusNextPrevChild(bool next) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -124,6 +124,23 @@ TEST(TextInput, KeysTypeAndEditInTheFocusedFieldAndGoBackToTheWindowWithoutOne) 
     EXPECT_EQ(t.field(1).text, "Oh Hi ");
 }
 
+TEST(TextInput, TabWalksTheMoviesFieldsSelectingWhatItEnters) {
+    TypingMovie t;
+    swf::MovieInstance& movie = *t.player.movieInstance();
+    t.click({60, 60});
+    ASSERT_EQ(movie.focusedText(), &t.field(1));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+    QApplication::sendEvent(&t.player, &tab);
+    ASSERT_EQ(movie.focusedText(), &t.field(2));
+    EXPECT_EQ(t.field(2).textState->selectionBegin, 0);
+    EXPECT_EQ(t.field(2).textState->selectionEnd, 27);  // "one\rtwo\r...six", so typing replaces it
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier, "");
+    QApplication::sendEvent(&t.player, &back);
+    EXPECT_EQ(movie.focusedText(), &t.field(1));
+    QTest::keyClicks(&t.player, "a");
+    EXPECT_EQ(t.field(1).text, "a");  // the Tab itself typed nothing
+}
+
 TEST(TextInput, TheClipboardCopiesCutsAndPastesButNeverAPassword) {
     {
         TypingMovie t(12);

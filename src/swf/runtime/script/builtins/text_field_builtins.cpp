@@ -19,6 +19,7 @@
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/target_path.h"
 #include "swf/runtime/text_field_binding.h"
+#include "swf/runtime/text_editing.h"
 #include "swf/runtime/text_field_settings.h"
 
 namespace velmora::swf::script {
@@ -412,6 +413,16 @@ Value setTextFormat(CallContext& cx, const Value& self, std::span<const Value> a
     return Value();
 }
 
+// replaceSel(text): the focused field's selection becomes text, as if pasted, but past the
+// field's restrict and maxChars, which bind only the user. A field without the focus has no
+// selection to replace.
+Value replaceSel(CallContext& cx, const Value& self, std::span<const Value> args) {
+    DisplayObject* f = fieldOf(self);
+    if (!f || cx.vm.movie().focusedText() != f) return Value();
+    replaceSelection(cx.vm.movie(), *f, cx.toStdString(arg(args, 0)));
+    return Value();
+}
+
 Value getTextFormat(CallContext& cx, const Value& self, std::span<const Value>) {
     TextFieldObject* object = fieldObjectOf(self);
     if (!object || !object->field()) return Value();
@@ -505,7 +516,8 @@ void installTextField(Vm& vm) {
                    {"setTextFormat", setTextFormat, 3},
                    {"getTextFormat", getTextFormat, 2},
                    {"setNewTextFormat", setTextFormat, 1},
-                   {"getNewTextFormat", getTextFormat}});
+                   {"getNewTextFormat", getTextFormat},
+                   {"replaceSel", replaceSel, 1}});
     defineMethods(vm, proto, {{"addListener", addListener, 1}, {"removeListener", removeListener, 1}});
     defineValue(vm, proto, "mouseWheelEnabled", Value::boolean(true));
     defineValue(vm, proto, "condenseWhite", Value::boolean(false));
