@@ -139,6 +139,10 @@ public:
     void queueFrameActions(Clip& clip, const Frame& frame);
     // Queues the sprite's DoInitAction blocks if they have not run yet. Used as sprites are placed.
     void queueInitActions(uint16_t spriteId);
+    // Runs the sprite's DoInitAction blocks at once, inside the running script, if they have not
+    // run yet (taking them out of the queue if they wait there): a script that attaches a symbol
+    // gets an instance of the class its #initclip registers.
+    void runInitActionsNow(uint16_t spriteId);
     // Queues the handlers that clip's placement gives for any of `events` (kClipEvent... flags):
     // load once the clip has shown its first frame, enterFrame on every tick after that.
     void queueClipEvent(Clip& clip, uint32_t events);

@@ -1,4 +1,5 @@
 // The queue of frame scripts: filled as frames are entered, drained once the stage has settled.
+#include <algorithm>
 #include <string>
 #include <variant>
 
@@ -29,6 +30,18 @@ void MovieInstance::queueInitActions(uint16_t spriteId) {
     const auto it = movie_->initActions.find(spriteId);
     if (it == movie_->initActions.end() || !initActionsRun_.insert(spriteId).second) return;
     for (const ActionBytes& actions : it->second) queue(initScripts_, *root_, actions);
+}
+
+void MovieInstance::runInitActionsNow(uint16_t spriteId) {
+    const auto it = movie_->initActions.find(spriteId);
+    if (it == movie_->initActions.end() || !runsScripts()) return;
+    if (!initActionsRun_.insert(spriteId).second) {
+        const auto waiting = [&](const QueuedScript& queued) {
+            return std::find(it->second.begin(), it->second.end(), queued.actions) != it->second.end();
+        };
+        if (std::erase_if(initScripts_, waiting) == 0) return;  // they have run
+    }
+    for (const ActionBytes& actions : it->second) vm_->runBlock(actions, *root_);
 }
 
 void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {
