@@ -7,74 +7,32 @@
 #include <string>
 #include <vector>
 
+#include "checked_movie.h"
+#include "support/avm1_assembler.h"
 #include "support/swf_writer.h"
 #include "swf/format/movie_loader.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace {
 
-std::vector<uint8_t> record(uint8_t code, const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> out{code, static_cast<uint8_t>(payload.size()), static_cast<uint8_t>(payload.size() >> 8)};
-    out.insert(out.end(), payload.begin(), payload.end());
-    return out;
-}
-
-void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
-
-std::vector<uint8_t> pushConstant(uint8_t index) { return record(0x96, {8, index}); }
-
-std::vector<uint8_t> pushInt(int32_t v) {
-    std::vector<uint8_t> p{7};
-    for (int s = 0; s < 32; s += 8) p.push_back(static_cast<uint8_t>(v >> s));
-    return record(0x96, p);
-}
-
 // for (i = 0; i < n; i++) _root.attachMovie("box", "c" + i, i);
 std::vector<uint8_t> attachLoop(int n) {
-    std::vector<uint8_t> c;
-    std::vector<uint8_t> pool{5, 0};
-    for (const std::string name : {"i", "box", "c", "attachMovie", "_root"}) {
-        pool.insert(pool.end(), name.begin(), name.end());
-        pool.push_back(0);
-    }
-    append(c, record(0x88, pool));
-    append(c, pushConstant(0));
-    append(c, pushInt(0));
-    c.push_back(0x1D);
-    const size_t top = c.size();
-    append(c, pushConstant(0));
-    c.push_back(0x1C);
-    append(c, pushInt(n));
-    c.push_back(0x48);  // i < n
-    c.push_back(0x12);  // not
-    append(c, record(0x9D, {0, 0}));
-    const size_t exit = c.size();
-    append(c, pushConstant(0));  // depth i
-    c.push_back(0x1C);
-    append(c, pushConstant(2));  // "c" + i
-    append(c, pushConstant(0));
-    c.push_back(0x1C);
-    c.push_back(0x47);
-    append(c, pushConstant(1));  // "box"
-    append(c, pushInt(3));
-    append(c, pushConstant(4));
-    c.push_back(0x1C);
-    append(c, pushConstant(3));
-    c.push_back(0x52);  // CallMethod
-    c.push_back(0x17);  // Pop
-    append(c, pushConstant(0));  // i = i + 1
-    append(c, pushConstant(0));
-    c.push_back(0x1C);
-    append(c, pushInt(1));
-    c.push_back(0x47);
-    c.push_back(0x1D);
-    const auto back = static_cast<int16_t>(static_cast<int>(top) - static_cast<int>(c.size() + 5));
-    append(c, record(0x99, {static_cast<uint8_t>(back), static_cast<uint8_t>(back >> 8)}));
-    const auto forward = static_cast<int16_t>(c.size() - exit);
-    c[exit - 2] = static_cast<uint8_t>(forward);
-    c[exit - 1] = static_cast<uint8_t>(forward >> 8);
-    c.push_back(0);
-    return c;
+    using velmora::test::Action;
+    using velmora::test::PushConstant;
+    using velmora::test::PushInt;
+    velmora::test::Avm1Assembler a;
+    a.constantPool({"i", "box", "c", "attachMovie", "_root"});
+    const PushConstant i{0};
+    a.push({i, PushInt{0}}).op(Action::SetVariable);
+    const auto top = a.label(), done = a.label();
+    a.bind(top).push({i}).op(Action::GetVariable).push({PushInt{n}}).op(Action::Less2).op(Action::Not).branchIf(done);
+    a.push({i}).op(Action::GetVariable);                                                // depth i
+    a.push({PushConstant{2}, i}).op(Action::GetVariable).op(Action::Add2);              // "c" + i
+    a.push({PushConstant{1}, PushInt{3}, PushConstant{4}}).op(Action::GetVariable);     // "box", 3 arguments, _root
+    a.push({PushConstant{3}}).op(Action::CallMethod).op(Action::Pop);
+    a.push({i, i}).op(Action::GetVariable).push({PushInt{1}}).op(Action::Add2).op(Action::SetVariable);
+    a.jump(top).bind(done);
+    return a.doActionBody();
 }
 
 void BM_AttachMovie(benchmark::State& state) {
@@ -88,7 +46,7 @@ void BM_AttachMovie(benchmark::State& state) {
     swf.doAction(attachLoop(clips)).showFrame();
     const std::string path = "/tmp/velmora_clip_bench_" + std::to_string(::getpid()) + ".swf";
     swf.writeFile(path);
-    auto movie = velmora::swf::loadMovieFile(path);
+    auto movie = velmora::bench::checkedMovie(velmora::swf::loadMovieFile(path), "attachMovie");
     ::unlink(path.c_str());
     for (auto _ : state) {
         velmora::swf::MovieInstance instance(movie);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "checked_movie.h"
+#include "support/avm1_assembler.h"
 #include "support/swf_writer.h"
 #include "swf/format/movie_loader.h"
 #include "swf/render/stage_renderer.h"
@@ -17,63 +19,34 @@ namespace {
 
 constexpr int kSegments = 10'000;
 
-// Just enough of an assembler: constant-pool pushes, integers, actions, backward jumps.
-class Code {
-public:
-    Code& pool(const std::vector<std::string>& names) {
-        std::vector<uint8_t> p{static_cast<uint8_t>(names.size()), 0};
-        for (const auto& n : names) {
-            p.insert(p.end(), n.begin(), n.end());
-            p.push_back(0);
-        }
-        return record(0x88, p);
-    }
-    Code& c(uint8_t index) { return record(0x96, {8, index}); }
-    Code& i(int32_t v) {
-        std::vector<uint8_t> p{7};
-        for (int s = 0; s < 32; s += 8) p.push_back(static_cast<uint8_t>(v >> s));
-        return record(0x96, p);
-    }
-    Code& op(uint8_t code) {
-        bytes.push_back(code);
-        return *this;
-    }
-    Code& record(uint8_t code, const std::vector<uint8_t>& payload) {
-        bytes.push_back(code);
-        bytes.push_back(static_cast<uint8_t>(payload.size()));
-        bytes.push_back(static_cast<uint8_t>(payload.size() >> 8));
-        bytes.insert(bytes.end(), payload.begin(), payload.end());
-        return *this;
-    }
-    std::vector<uint8_t> bytes;
-};
-
 // _root.clear(); _root.lineStyle(1, 0x336699, 100); _root.moveTo(0, 0);
 // for (i = 0; i < 10000; i++) _root.lineTo(i % 800, (i * 7) % 600);
 std::vector<uint8_t> drawingScript() {
-    Code c;
-    c.pool({"_root", "clear", "lineStyle", "moveTo", "lineTo", "i"});
-    auto callRoot = [&](uint8_t method, int argc) { c.i(argc).c(0).op(0x1C).c(method).op(0x52).op(0x17); };
+    using velmora::test::Action;
+    using velmora::test::PushConstant;
+    using velmora::test::PushInt;
+    velmora::test::Avm1Assembler a;
+    a.constantPool({"_root", "clear", "lineStyle", "moveTo", "lineTo", "i"});
+    const PushConstant root{0}, i{5};
+    auto callRoot = [&](uint16_t method, int32_t argc) {
+        a.push({PushInt{argc}, root}).op(Action::GetVariable).push({PushConstant{method}}).op(Action::CallMethod)
+            .op(Action::Pop);
+    };
     callRoot(1, 0);
-    c.i(100).i(0x336699).i(1);
+    a.push({PushInt{100}, PushInt{0x336699}, PushInt{1}});
     callRoot(2, 3);
-    c.i(0).i(0);
+    a.push({PushInt{0}, PushInt{0}});
     callRoot(3, 2);
-    c.c(5).i(0).op(0x1D);
-    const size_t top = c.bytes.size();
-    c.c(5).op(0x1C).i(kSegments).op(0x48).op(0x12);  // !(i < n)
-    c.record(0x9D, {0, 0});
-    const size_t exit = c.bytes.size();
-    c.c(5).op(0x1C).i(7).op(0x0C).i(600).op(0x3F);  // y
-    c.c(5).op(0x1C).i(800).op(0x3F);                // x
+    a.push({i, PushInt{0}}).op(Action::SetVariable);
+    const auto top = a.label(), done = a.label();
+    a.bind(top).push({i}).op(Action::GetVariable).push({PushInt{kSegments}}).op(Action::Less2).op(Action::Not);
+    a.branchIf(done);
+    a.push({i}).op(Action::GetVariable).push({PushInt{7}}).op(Action::Multiply).push({PushInt{600}}).op(Action::Modulo);
+    a.push({i}).op(Action::GetVariable).push({PushInt{800}}).op(Action::Modulo);
     callRoot(4, 2);
-    c.c(5).c(5).op(0x1C).op(0x50).op(0x1D);  // i++
-    const auto back = static_cast<int16_t>(int(top) - int(c.bytes.size() + 5));
-    c.record(0x99, {static_cast<uint8_t>(back), static_cast<uint8_t>(back >> 8)});
-    const auto forward = static_cast<int16_t>(c.bytes.size() - exit);
-    c.bytes[exit - 2] = static_cast<uint8_t>(forward);
-    c.bytes[exit - 1] = static_cast<uint8_t>(forward >> 8);
-    return c.bytes;
+    a.push({i, i}).op(Action::GetVariable).op(Action::Increment).op(Action::SetVariable);
+    a.jump(top).bind(done);
+    return a.doActionBody();
 }
 
 // An 800 x 600 movie of two frames, both running the drawing script.
@@ -84,7 +57,7 @@ std::shared_ptr<const velmora::swf::Movie> drawingMovie() {
     swf.doAction(script).showFrame();
     swf.doAction(script).showFrame();
     const std::vector<uint8_t> bytes = swf.bytes();
-    return velmora::swf::parseMovie(bytes);
+    return velmora::bench::checkedMovie(velmora::swf::parseMovie(bytes), "drawing");
 }
 
 void BM_DrawingScript(benchmark::State& state) {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "checked_movie.h"
 #include "support/avm1_assembler.h"
 #include "support/swf_writer.h"
 #include "swf/format/movie_loader.h"
@@ -61,7 +62,7 @@ std::shared_ptr<const velmora::swf::Movie> stage(Handlers handlers) {
     swf.writeFile(path);
     auto movie = velmora::swf::loadMovieFile(path);
     ::unlink(path.c_str());
-    return movie;
+    return velmora::bench::checkedMovie(movie, "events");
 }
 
 void tickStage(benchmark::State& state, Handlers handlers) {

@@ -3,6 +3,7 @@
 #include <lzma.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
@@ -330,6 +331,48 @@ SwfTagList& SwfTagList::defineRectangle(uint16_t id, int32_t x, int32_t y, int32
         w.ub(1, 1);  // general line
         w.sb(e[0], bits);
         w.sb(e[1], bits);
+    }
+    w.ub(0, 6);  // end of shape
+    return rawTag(kDefineShape3, w.take());
+}
+
+SwfTagList& SwfTagList::definePolygon(uint16_t id, const std::vector<std::pair<int32_t, int32_t>>& points,
+                                      Color color) {
+    int32_t xMin = points.at(0).first, xMax = xMin, yMin = points[0].second, yMax = yMin;
+    for (const auto& [x, y] : points) {
+        xMin = std::min(xMin, x);
+        xMax = std::max(xMax, x);
+        yMin = std::min(yMin, y);
+        yMax = std::max(yMax, y);
+    }
+    BitWriter w;
+    w.u16(id);
+    w.rect(xMin, xMax, yMin, yMax);
+    w.u8(1);  // one fill style
+    w.u8(0x00);
+    w.rgba(color);
+    w.u8(0);  // no line styles
+    w.ub(1, 4);  // fill bits
+    w.ub(0, 4);  // line bits
+    // Style change: move to the first point, fill style 0 = 1.
+    w.ub(0b000011, 6);
+    const auto [x0, y0] = points[0];
+    const unsigned n = BitWriter::signedBits({x0, y0});
+    w.ub(n, 5);
+    w.sb(x0, n);
+    w.sb(y0, n);
+    w.ub(1, 1);
+    for (size_t i = 1; i <= points.size(); ++i) {
+        const auto& from = points[i - 1];
+        const auto& to = points[i % points.size()];
+        const int32_t dx = to.first - from.first, dy = to.second - from.second;
+        const unsigned bits = std::max(2u, BitWriter::signedBits({dx, dy}));
+        w.ub(1, 1);  // edge
+        w.ub(1, 1);  // straight
+        w.ub(bits - 2, 4);
+        w.ub(1, 1);  // general line
+        w.sb(dx, bits);
+        w.sb(dy, bits);
     }
     w.ub(0, 6);  // end of shape
     return rawTag(kDefineShape3, w.take());

@@ -112,6 +112,9 @@ public:
 
     // A DefineShape3 rectangle filled with color, from (x, y) to (x + width, y + height), twips.
     SwfTagList& defineRectangle(uint16_t id, int32_t x, int32_t y, int32_t width, int32_t height, Color color);
+    // A DefineShape3 polygon filled with color through the points (twips, at least three), closed
+    // back to the first; its bounds are the points' box.
+    SwfTagList& definePolygon(uint16_t id, const std::vector<std::pair<int32_t, int32_t>>& points, Color color);
     // DefineSprite holding the tags of content; its declared frame count is content's ShowFrame
     // count unless declaredFrames says otherwise. An End tag is added when content has none.
     SwfTagList& defineSprite(uint16_t id, const SwfTagList& content, std::optional<uint16_t> declaredFrames = {});

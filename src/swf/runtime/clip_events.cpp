@@ -81,7 +81,10 @@ void MovieInstance::setFocus(Clip* clip) {
         other = otherHandle.get();
         const script::Value self = objectOf(target);
         const std::array<script::Value, 1> args{objectOf(other)};
-        vm.callTopLevel(vm.getMember(self, vm.key(name)), self, args);
+        script::Value handler;
+        script::Object* holder = nullptr;
+        if (!vm.lookupWithHolder(self, vm.key(name), handler, holder, self)) return;
+        vm.callTopLevel(handler, self, args, holder);
     };
     // A handler may remove either clip: hold them by handle across it.
     const ClipHandle oldHandle = old ? old->handle() : ClipHandle();

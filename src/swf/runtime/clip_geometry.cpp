@@ -4,6 +4,8 @@
 
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_bounds.h"
+#include "swf/runtime/clip_drawing.h"
+#include "swf/runtime/outline_hit.h"
 #include "swf/runtime/movie_instance.h"
 
 namespace velmora::swf {
@@ -14,15 +16,66 @@ bool inside(const Rect& r, double x, double y) { return x >= r.xMin && x <= r.xM
 
 }  // namespace
 
-bool shapeHit(const Clip& clip, double x, double y) {
-    for (const auto& [depth, object] : clip.displayList()) {
-        if (!object->visible || !object->character || object->clipDepth != 0) continue;
-        if (object->clip) {
-            double lx = x, ly = y;
-            if (applyInverse(object->matrix, lx, ly) && shapeHit(*object->clip, lx, ly)) return true;
-        } else if (const auto box = objectBounds(*object, clip.definitions()); box && inside(*box, x, y)) {
-            return true;
+namespace {
+
+bool objectHit(const Clip& owner, const DisplayObject& object, double x, double y);
+
+// Whether a mask object (one with a clip depth, or a clip a script made a mask) covers the point,
+// given in the coordinates of the list the mask stands on.
+bool maskCovers(const Clip& owner, const DisplayObject& mask, double x, double y) {
+    if (mask.clip) {
+        double lx = x, ly = y;
+        return applyInverse(mask.matrix, lx, ly) && shapeHit(*mask.clip, lx, ly, true);
+    }
+    return objectHit(owner, mask, x, y);
+}
+
+// Whether what object shows covers (x, y), in the coordinates of owner's list: shapes and
+// drawings by their outlines, texts, buttons and morph shapes by their boxes.
+bool objectHit(const Clip& owner, const DisplayObject& object, double x, double y) {
+    if (object.clip) {
+        double lx = x, ly = y;
+        return applyInverse(object.matrix, lx, ly) && shapeHit(*object.clip, lx, ly);
+    }
+    if (object.character && object.character->kind == CharacterKind::Shape) {
+        double lx = x, ly = y;
+        return applyInverse(object.matrix, lx, ly) &&
+               shapeCovers(static_cast<const ShapeCharacter&>(*object.character), lx, ly);
+    }
+    const auto box = objectBounds(object, owner.definitions());
+    return box && inside(*box, x, y);
+}
+
+// Whether the masks over object let the point through: the mask layers below it whose clip depth
+// reaches it, and the clip a script set as its mask (tested where it stands on the stage).
+bool unmasked(const Clip& clip, const DisplayObject& object, double x, double y) {
+    for (const auto& [depth, mask] : clip.displayList()) {
+        if (depth >= object.depth) break;
+        if (mask->clipDepth != 0 && object.depth <= mask->clipDepth && mask->character &&
+            !maskCovers(clip, *mask, x, y)) {
+            return false;
         }
+    }
+    if (const Clip* mask = object.scriptMask.get()) {
+        const Matrix toStage = stageMatrix(clip);
+        const double sx = toStage.a * x + toStage.c * y + toStage.tx;
+        const double sy = toStage.b * x + toStage.d * y + toStage.ty;
+        double mx = sx, my = sy;
+        if (!applyInverse(stageMatrix(*mask), mx, my) || !shapeHit(*mask, mx, my, true)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool shapeHit(const Clip& clip, double x, double y, bool asMask) {
+    if (const ClipDrawing* drawing = clip.drawingIfAny(); drawing && drawingCovers(*drawing, x, y)) return true;
+    for (const auto& [depth, object] : clip.displayList()) {
+        // A mask draws nothing of its own, and neither does what is hidden; a clip used as a mask
+        // still masks with all of its shapes.
+        if (!object->character || object->clipDepth != 0) continue;
+        if (!asMask && (!object->visible || object->maskOnly)) continue;
+        if (objectHit(clip, *object, x, y) && (asMask || unmasked(clip, *object, x, y))) return true;
     }
     return false;
 }
@@ -99,7 +152,17 @@ std::optional<Rect> boundsIn(const Clip& clip, const Clip& space) {
 bool hitsPoint(const Clip& clip, double stageX, double stageY, bool shape) {
     double x = stageX, y = stageY;
     if (!applyInverse(stageMatrix(clip), x, y)) return false;
-    if (shape) return shapeHit(clip, x, y);
+    if (shape) {
+        if (!shapeHit(clip, x, y)) return false;
+        // The masks over the clip itself, and over each clip that holds it, count too.
+        for (const Clip* c = &clip; c->parent(); c = c->parent()) {
+            const DisplayObject* self = c->displayObject();
+            double px = stageX, py = stageY;
+            if (!self || !applyInverse(stageMatrix(*c->parent()), px, py)) continue;
+            if (!unmasked(*c->parent(), *self, px, py)) return false;
+        }
+        return true;
+    }
     const auto box = contentBounds(clip);
     return box && inside(*box, x, y);
 }

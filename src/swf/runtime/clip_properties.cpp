@@ -167,11 +167,16 @@ bool setClipProperty(script::Vm& vm, Clip& clip, int index, const Value& value) 
         self->name = vm.toString(value)->text();
         return true;
     }
-    const double number = vm.toNumber(value);
+    if (!setPlacementProperty(*self, clip.definitions(), index, vm.toNumber(value))) return false;
+    clip.movie().noteChange();
+    return true;
+}
+
+bool setPlacementProperty(DisplayObject& object, const Movie& movie, int index, double number) {
     if (!std::isfinite(number)) return false;
     // Kept within bounds a picture can still be drawn at: far beyond any stage, never infinite.
     const double v = std::clamp(number, -1e7, 1e7);
-    Matrix& m = self->matrix;
+    Matrix& m = object.matrix;
     switch (static_cast<ClipProperty>(index)) {
     case ClipProperty::X: m.tx = v * kTwipsPerPixel; break;
     case ClipProperty::Y: m.ty = v * kTwipsPerPixel; break;
@@ -179,9 +184,10 @@ bool setClipProperty(script::Vm& vm, Clip& clip, int index, const Value& value) 
     case ClipProperty::YScale: setAxis(m, false, v); break;
     case ClipProperty::Width:
     case ClipProperty::Height: {
-        // The scale that gives the size asked for, along the clip's own axis.
+        // The scale that gives the size asked for, along the object's own axis.
         const bool isX = static_cast<ClipProperty>(index) == ClipProperty::Width;
-        const double size = sizeOf(clip, isX);
+        const auto box = objectBounds(object, movie);
+        const double size = box ? (isX ? box->width() : box->height()) / kTwipsPerPixel : 0.0;
         const double scale = isX ? xScale(m) : yScale(m);
         if (size <= 0 || scale == 0) return false;
         setAxis(m, isX, scale * std::fabs(v) / size);
@@ -196,11 +202,11 @@ bool setClipProperty(script::Vm& vm, Clip& clip, int index, const Value& value) 
         m.d = std::cos(r) * sy;
         break;
     }
-    case ClipProperty::Alpha: self->colorTransform.aMult = v / 100.0; break;
-    case ClipProperty::Visible: self->visible = v != 0.0; break;
+    case ClipProperty::Alpha: object.colorTransform.aMult = v / 100.0; return true;
+    case ClipProperty::Visible: object.visible = v != 0.0; return true;
     default: return false;
     }
-    clip.movie().noteChange();
+    object.movedByScript = true;
     return true;
 }
 

@@ -9,6 +9,8 @@
 namespace velmora::swf {
 
 class Clip;
+struct DisplayObject;
+struct Movie;
 namespace script {
 class Vm;
 }
@@ -63,6 +65,13 @@ std::optional<std::string> clipPropertyText(const Clip& clip, int index);
 // set; the rest are read-only and the call is ignored. Non-finite numbers are ignored too, so that
 // a script cannot throw a clip to infinity. Returns whether anything changed.
 bool setClipProperty(script::Vm& vm, Clip& clip, int index, const script::Value& value);
+
+// The placement properties alone (position, scale, rotation, size, alpha, visibility) of an object
+// on a display list, for clips and buttons alike: value is the number a script gave, in the units
+// clipProperty reads; movie is where a button finds the parts that make its size. A change of
+// position, scale, rotation or size marks the object as moved by script, which the timeline
+// respects from then on. Returns whether anything changed; non-finite numbers change nothing.
+bool setPlacementProperty(DisplayObject& object, const Movie& movie, int index, double value);
 
 // A number in plain decimal: no exponent, no trailing zeros, at most 15 significant digits;
 // "NaN" and "Infinity" for those.

@@ -78,7 +78,7 @@ void applyPlace(PlacementPlan& plan, const PlaceObject& tag, const Movie& movie)
 }
 
 void assign(DisplayObject& object, const Placement& p) {
-    object.matrix = p.matrix;
+    if (!object.movedByScript) object.matrix = p.matrix;
     object.colorTransform = p.colorTransform;
     object.ratio = p.ratio;
     object.name = p.name;

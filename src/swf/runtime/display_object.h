@@ -44,6 +44,10 @@ struct DisplayObject {
     // Made or taken over by a script (attachMovie, createEmptyMovieClip, duplicateMovieClip,
     // swapDepths): the timeline's frames and gotos leave it where it is.
     bool placedByScript = false;
+    // A script set its position, scale, rotation or size: from then on the timeline's placements
+    // of it (moves, a goto that keeps it) leave its matrix alone. Authors rely on this: a clip a
+    // script has taken over stops following its tweens, while its colour and other fields do not.
+    bool movedByScript = false;
     // setMask: the clip whose shapes clip this object's drawing (an empty handle for none); the
     // mask clip itself is then a mask only (maskOnly), not drawn.
     ClipHandle scriptMask;

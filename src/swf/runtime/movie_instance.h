@@ -160,6 +160,10 @@ public:
     // Clip::definitions): its blocks run once per movie, with the clip holding that movie as
     // their target.
     void queueInitActions(Clip& from, uint16_t spriteId);
+    // Runs the sprite (of the movie `from` draws on)'s DoInitAction blocks at once, inside the running script, if they have not
+    // run yet (taking them out of the queue if they wait there): a script that attaches a symbol
+    // gets an instance of the class its #initclip registers.
+    void runInitActionsNow(Clip& from, uint16_t spriteId);
     // Queues the handlers that clip's placement gives for any of `events` (kClipEvent... flags):
     // load once the clip has shown its first frame, enterFrame on every tick after that.
     void queueClipEvent(Clip& clip, uint32_t events);

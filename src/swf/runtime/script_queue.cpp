@@ -1,4 +1,5 @@
 // The queue of frame scripts: filled as frames are entered, drained once the stage has settled.
+#include <algorithm>
 #include <string>
 #include <variant>
 
@@ -35,6 +36,21 @@ void MovieInstance::queueInitActions(Clip& from, uint16_t spriteId) {
     Clip* target = &from;
     while (target->parent() && !target->holdsLoadedMovie()) target = target->parent();
     for (const ActionBytes& actions : it->second) queue(initScripts_, *target, actions);
+}
+
+void MovieInstance::runInitActionsNow(Clip& from, uint16_t spriteId) {
+    const Movie& movie = from.definitions();
+    const auto it = movie.initActions.find(spriteId);
+    if (it == movie.initActions.end() || !runsScripts()) return;
+    if (!initActionsRun_.insert({&movie, spriteId}).second) {
+        const auto waiting = [&](const QueuedScript& queued) {
+            return std::find(it->second.begin(), it->second.end(), queued.actions) != it->second.end();
+        };
+        if (std::erase_if(initScripts_, waiting) == 0) return;  // they have run
+    }
+    Clip* target = &from;
+    while (target->parent() && !target->holdsLoadedMovie()) target = target->parent();
+    for (const ActionBytes& actions : it->second) vm_->runBlock(actions, *target);
 }
 
 void MovieInstance::queueClipEvent(Clip& clip, uint32_t events) {

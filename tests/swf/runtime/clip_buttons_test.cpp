@@ -166,6 +166,33 @@ TEST(ButtonObjects, NamedButtonsTakeHandlersSettingsAndPosition) {
     EXPECT_EQ(traces(*movie), (std::vector<std::string>{"b 50 true", "b 100 true"}));
 }
 
+TEST(ButtonObjects, ScriptsScaleTurnAndSizeButtonsAndTheTimelineLetsThemBe) {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 200, {255, 0, 0});  // 20 x 10 pixels
+    swf.rawTag(34, {20, 0, 0, 0, 0, 0x0F, 1, 0, 1, 0, 0x00, 0x00, 0x00});
+    swf.placeObject2({.depth = 1, .characterId = 20, .matrix = WriterMatrix{.translateX = 1000, .translateY = 1000}, .name = "b"});
+    A script;
+    script.raw(setValue("b", "_xscale", 200.0).bytes());
+    script.raw(setValue("b", "_height", 30.0).bytes());
+    for (const char* p : {"_xscale", "_yscale", "_width", "_height"})
+        script.push({"b"}).op(Action::GetVariable).push({p}).op(Action::GetMember).trace();
+    script.raw(setValue("b", "_rotation", 90.0).bytes());
+    for (const char* p : {"_rotation", "_width", "_height"})
+        script.push({"b"}).op(Action::GetVariable).push({p}).op(Action::GetMember).trace();
+    script.raw(setValue("b", "_xscale", "wide").bytes());  // NaN: nothing changes
+    swf.doAction(script.doActionBody()).showFrame();
+    // The timeline moves the button on; the script's transform stays.
+    swf.placeObject2({.depth = 1, .move = true, .matrix = WriterMatrix{.translateX = 3000, .translateY = 3000}});
+    swf.showFrame();
+    auto movie = play(swf);
+    movie->tick();
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"200", "300", "40", "30", "90", "30", "40"}));
+    const swf::Matrix& m = movie->root().displayList().at(1)->matrix;
+    EXPECT_NEAR(m.b, 2.0, 1e-9);
+    EXPECT_NEAR(m.c, -3.0, 1e-9);
+    EXPECT_EQ(m.tx, 1000);
+}
+
 TEST(MouseObject, ListenersHearThePointerAndTheWheelAndHideShowsTheCursorState) {
     // var l = {}; l.onMouseDown = ...; l.onMouseWheel = function (d, t) { trace(d + " " + t._name); }
     A script;

@@ -42,6 +42,33 @@ TEST(DisplayListContinuity, GoingForwardAppliesEveryFramePassedAndKeepsWhatStays
     EXPECT_EQ(root.displayList().at(1)->name, "walker");  // a move keeps what it does not carry
 }
 
+TEST(DisplayListContinuity, AClipAScriptHasMovedNoLongerFollowsTheTimelinesMoves) {
+    // The walker's frame 4 move changes its colour too, which the timeline keeps applying.
+    SwfWriter moved;
+    moved.defineRectangle(1, 0, 0, 200, 200, {255, 0, 0});
+    moved.defineSprite(10, framesOnly(6));
+    moved.placeObject2({.depth = 1, .characterId = 10, .matrix = WriterMatrix{.translateX = 100}, .name = "walker"});
+    moved.placeObject2({.depth = 2, .characterId = 10, .matrix = WriterMatrix{.translateX = 100}, .name = "other"});
+    moved.doAction(Asm().stop()).showFrame();
+    moved.placeObject2({.depth = 1, .move = true, .matrix = WriterMatrix{.scaleX = 2, .translateX = 400},
+                        .colorTransform = WriterColorTransform{.rAdd = 255}});
+    moved.placeObject2({.depth = 2, .move = true, .matrix = WriterMatrix{.translateX = 400}}).showFrame();
+    auto movie = play(moved);
+    Clip& root = movie->root();
+    Asm script;
+    script.pushString("walker").pushInt(10).pushInt(0).op(0x23);  // setProperty(walker, _rotation, 0)
+    movie->queueScript(root, std::make_shared<const std::vector<uint8_t>>(script.end().bytes()));
+    movie->runPendingActions();
+    EXPECT_TRUE(root.gotoFrame(1));
+    EXPECT_EQ(root.displayList().at(1)->matrix.tx, 100);
+    EXPECT_EQ(root.displayList().at(1)->matrix.a, 1.0);
+    EXPECT_EQ(root.displayList().at(1)->colorTransform.rAdd, 255);
+    EXPECT_EQ(root.displayList().at(2)->matrix.tx, 400);
+    EXPECT_TRUE(root.gotoFrame(0));  // back: rebuilt from the first frame, the walker kept as it is
+    EXPECT_EQ(root.displayList().at(1)->matrix.tx, 100);
+    EXPECT_EQ(root.displayList().at(2)->matrix.tx, 100);
+}
+
 TEST(DisplayListContinuity, GoingBackRebuildsFromTheFirstFrameKeepingWhatStandsAtTheSameDepth) {
     auto movie = play(stage());
     Clip& root = movie->root();

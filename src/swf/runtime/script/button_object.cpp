@@ -59,25 +59,16 @@ bool ButtonObject::getSpecial(Vm& vm, String* key, Value& out) {
 }
 
 bool ButtonObject::setSpecial(Vm& vm, String* key, const Value& value) {
-    DisplayObject* b = button();
     const auto index = clipPropertyIndex(key->view());
     if (!index) return false;
+    if (!button()) return true;
+    // The conversion may run a script (valueOf) that removes the button: look for it again after.
+    const double number = vm.toNumber(value);
+    DisplayObject* b = button();
     if (!b) return true;
-    const double v = vm.toNumber(value);
-    switch (static_cast<ClipProperty>(*index)) {
-    case ClipProperty::X:
-        if (std::isfinite(v)) b->matrix.tx = v * kTwipsPerPixel;
-        break;
-    case ClipProperty::Y:
-        if (std::isfinite(v)) b->matrix.ty = v * kTwipsPerPixel;
-        break;
-    case ClipProperty::Alpha:
-        if (std::isfinite(v)) b->colorTransform.aMult = v / 100.0;
-        break;
-    case ClipProperty::Visible: b->visible = v != 0.0; break;
-    default: return true;  // read-only here
-    }
-    if (Clip* owner = owner_.get()) owner->movie().noteChange();
+    Clip* owner = owner_.get();
+    if (!setPlacementProperty(*b, owner->definitions(), *index, number)) return true;  // read-only here
+    owner->movie().noteChange();
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
     ClipObject* current(Vm& vm);
     const std::string& path() const { return path_; }
 
+    // Still "movieclip" once the clip is removed: what typeof sees is the reference, a path, not
+    // whether something stands at its end now. The language leaves a host object's typeof to the
+    // host; authors test removed clips with `clip._name == undefined`, which works either way.
     const char* typeOf() const override { return "movieclip"; }
     const char* className() const override { return "MovieClip"; }
     bool getSpecial(Vm& vm, String* key, Value& out) override;

@@ -109,6 +109,21 @@ Value Vm::call(const Value& function, const Value& self, std::span<const Value> 
     return Interpreter(*this).callFunction(*fn, self, args, self.isObject() ? self.asObject() : nullptr);
 }
 
+Value Vm::callMethod(const Value& self, String* key, std::span<const Value> args) {
+    Value method;
+    Object* holder = nullptr;
+    if (!lookupWithHolder(self, key, method, holder, self)) return Value();
+    FunctionObject* fn = method.isObject() ? method.asObject()->asFunction() : nullptr;
+    if (!fn) return Value();
+    std::vector<Value> keep{method};
+    tempRoots_.push_back(&keep);
+    struct Pop {
+        std::vector<std::vector<Value>*>& roots;
+        ~Pop() { roots.pop_back(); }
+    } pop{tempRoots_};
+    return Interpreter(*this).callFunction(*fn, self, args, holder ? holder : self.objectOrNull());
+}
+
 Value Vm::construct(const Value& constructor, std::span<const Value> args) {
     return Interpreter(*this).construct(constructor, args);
 }
@@ -224,20 +239,26 @@ RunOutcome Vm::runBlock(const ActionBytes& code, Clip& clip) {
 }
 
 bool Vm::callHandler(Clip& clip, std::string_view name) {
-    ClipObject* object = clipObject(clip);
+    const Value self = Value::object(clipObject(clip));
     Value handler;
-    if (!lookup(Value::object(object), key(name), handler)) return false;
+    Object* holder = nullptr;
+    if (!lookupWithHolder(self, key(name), handler, holder, self)) return false;
     if (!handler.isObject() || !handler.asObject()->asFunction()) return false;
-    callTopLevel(handler, Value::object(object), {});
+    callTopLevel(handler, self, {}, holder);
     return true;
 }
 
-RunOutcome Vm::callTopLevel(const Value& function, const Value& self, std::span<const Value> args) {
+RunOutcome Vm::callTopLevel(const Value& function, const Value& self, std::span<const Value> args, Object* holder) {
     std::vector<Value> keep{function, self};
     keep.insert(keep.end(), args.begin(), args.end());
     tempRoots_.push_back(&keep);
     const RunOutcome outcome = guarded([&] {
-        call(keep[0], keep[1], std::span<const Value>(keep).subspan(2));
+        FunctionObject* fn = holder && keep[0].isObject() ? keep[0].asObject()->asFunction() : nullptr;
+        if (fn) {
+            Interpreter(*this).callFunction(*fn, keep[1], std::span<const Value>(keep).subspan(2), holder);
+        } else {
+            call(keep[0], keep[1], std::span<const Value>(keep).subspan(2));
+        }
     });
     tempRoots_.pop_back();
     return outcome;

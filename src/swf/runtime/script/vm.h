@@ -207,6 +207,10 @@ public:
     // Calls function with this = self. A non-function callee does nothing and returns undefined.
     // Raises ScriptException when the callee throws (natives let it pass).
     Value call(const Value& function, const Value& self, std::span<const Value> args);
+    // self[key](args...), found along self's prototype chain, with `super` above the object that
+    // holds it (a handler inherited from a class calls its superclass's, not itself again).
+    // Undefined when there is no such function.
+    Value callMethod(const Value& self, String* key, std::span<const Value> args);
     // `new constructor(args...)`.
     Value construct(const Value& constructor, std::span<const Value> args);
 
@@ -230,7 +234,10 @@ public:
     // Returns false when there is none.
     bool callHandler(Clip& clip, std::string_view name);
     // Calls a function value at the top level (timers, listeners), catching what it throws.
-    RunOutcome callTopLevel(const Value& function, const Value& self, std::span<const Value> args);
+    // holder: the object of self's prototype chain the function was found on, which its `super`
+    // starts above (self when not given).
+    RunOutcome callTopLevel(const Value& function, const Value& self, std::span<const Value> args,
+                            Object* holder = nullptr);
     // The script object of a clip (made on first use, lives as long as the clip; a reference
     // outlives it and then follows its target path).
     ClipObject* clipObject(Clip& clip);

@@ -105,7 +105,8 @@ TEST(MovieClipCreation, SwapDepthsAndRemoveKeepTheTimelinesOwnClipsInPlace) {
     a.callMethod("b", "swapDepths", {PushInt{40}}).op(Action::Pop);
     a.callMethod("b", "getDepth", {}).trace();
     a.callMethod("b", "removeMovieClip", {}).op(Action::Pop);
-    a.get("b").op(Action::TypeOf).trace();  // a reference to a removed clip reads as nothing
+    // A reference to a removed clip is still a clip reference (a path with nothing at its end).
+    a.get("b").op(Action::TypeOf).trace();
     a.callMethod("t", "removeMovieClip", {}).op(Action::Pop);
     a.get("t").trace();
     a.callMethod("t", "getDepth", {}).trace();
@@ -200,6 +201,30 @@ TEST(MovieClipClasses, RegisteredClassesBuildAttachedDuplicatedAndPlacedClips) {
     // constructor runs; a clip the timeline places is built before the frame's script reaches it.
     EXPECT_EQ(traces(*movie), (Lines{"initclip", "frame 1", "Base", "Box x a", "hi a", "true", "Base",
                                      "Box undefined d", "Base", "Box undefined t", "hi t"}));
+}
+
+TEST(MovieClipClasses, AttachingASymbolRunsItsInitClipFirstWhereverItStands) {
+    // The symbol's export and #initclip come on frame 2, after the script that attaches it: the
+    // class code runs inside attachMovie, once, and the instance is of the class it registers.
+    A frame1;
+    frame1.push({"a"});
+    callWithObject(frame1, "_root", "attachMovie", {"box", "a", PushInt{1}}, {"tag", "x"});
+    frame1.op(Action::SetVariable);
+    frame1.get("a").get("lesson.Box").op(Action::InstanceOf).trace();
+    frame1.callMethod("a", "hello", {}).trace();
+    frame1.callMethod("_root", "attachMovie", {"box", "b", PushInt{2}}).op(Action::Pop);
+
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 800, 400, Color{255, 0, 0});
+    SwfTagList box;
+    box.placeObject2({.depth = 1, .characterId = 1}).showFrame();
+    swf.defineSprite(kBox, box);
+    swf.doAction(frame1.doActionBody()).showFrame();
+    swf.exportAssets({{kBox, "box"}});
+    swf.doInitAction(kBox, boxClass().doActionBody()).showFrame();
+    auto movie = play(swf);
+    movie->tick();
+    EXPECT_EQ(traces(*movie), (Lines{"initclip", "Base", "Box x a", "true", "hi a", "Base", "Box undefined b"}));
 }
 
 }  // namespace

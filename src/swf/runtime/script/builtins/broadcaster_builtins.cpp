@@ -45,10 +45,7 @@ Value broadcastMessage(CallContext& cx, const Value& self, std::span<const Value
     ArrayObject* keep = cx.newArray();
     keep->elements() = targets;
     Rooted root(cx.heap(), Value::object(keep));
-    for (const Value& target : targets) {
-        const Value method = cx.vm.getMember(target, event);
-        cx.call(method, target, args.subspan(1));
-    }
+    for (const Value& target : targets) cx.vm.callMethod(target, event, args.subspan(1));
     return Value::boolean(!targets.empty());
 }
 

@@ -58,8 +58,9 @@ Value attachMovie(CallContext& cx, const Value& self, std::span<const Value> arg
     std::string linkage;
     auto symbol = exportedSymbol(cx, *parent, cx.toStdString(args[0]), linkage);
     if (!symbol) return Value();
-    // The symbol's #initclip code runs before its first instance, however the instance is made.
-    cx.vm.movie().queueInitActions(*parent, symbol->id);
+    // The symbol's #initclip code runs before its first instance, however the instance is made:
+    // here and now, so that the class it registers makes this instance.
+    cx.vm.movie().runInitActionsNow(*parent, symbol->id);
     Clip* clip = attachSprite(*parent, std::move(symbol), cx.toStdString(args[1]), *depth);
     if (!clip) return Value();
     Value constructor = registeredClass(cx.vm, linkage);
