@@ -9,6 +9,7 @@
 
 #include "swf/format/timeline.h"
 #include "swf/runtime/clip_handle.h"
+#include "swf/runtime/clip_sound_mix.h"
 #include "swf/runtime/display_object.h"
 
 namespace velmora::swf {
@@ -108,6 +109,11 @@ public:
     const ClipDrawing* drawingIfAny() const { return drawing_.get(); }
     ClipDrawing& drawing();
 
+    // The volume and side mix a script's Sound object set on the clip; the movie's sound channel
+    // must hear of a change (SoundEvents::clipMixChanged).
+    ClipSoundMix& soundMix() { return soundMix_; }
+    const ClipSoundMix& soundMix() const { return soundMix_; }
+
 private:
     void enterFrame(size_t frame, bool rebuildFromStart);
     void streamPlayIfAudible();
@@ -126,6 +132,7 @@ private:
     bool playing_ = true;
     script::ClipObject* scriptObject_ = nullptr;
     std::unique_ptr<ClipDrawing> drawing_;
+    ClipSoundMix soundMix_;
 };
 
 }  // namespace velmora::swf

@@ -27,6 +27,7 @@ void installLibrary(Vm& vm) {
     installMouse(vm);
     installButton(vm);
     installSelection(vm);
+    installSound(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

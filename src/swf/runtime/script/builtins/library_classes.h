@@ -27,6 +27,7 @@ void installHostObjects(Vm& vm);
 void installMouse(Vm& vm);
 void installButton(Vm& vm);
 void installSelection(Vm& vm);
+void installSound(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.
