@@ -215,5 +215,148 @@ TEST(ScriptSound, StopByLinkageStopsThatSoundOnly) {
     EXPECT_NEAR(h.left(0.25, 0.4), 1000 + 2000, 40);
 }
 
+// MP3 files beside the movie: one tagged and played, one outside the folder, one that is no sound.
+TEST(ScriptSound, LoadSoundReadsMp3FilesInsideTheFolderOnly) {
+    VELMORA_REQUIRE_FFMPEG();
+    const std::string root = uniqueTempPath("loadsound");
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root + "/lesson/audio");
+    const std::string wav = makeChirpWav("voice.wav", 44100, 2, 0.6);
+    const std::string mp3 = encode(wav, "voice.mp3",
+                                   "-c:a libmp3lame -b:a 96k -id3v2_version 3 -write_id3v1 1 -metadata title=Greeting "
+                                   "-metadata artist=Teacher -metadata track=7");
+    std::filesystem::copy_file(mp3, root + "/lesson/audio/Voice.mp3");
+    std::filesystem::copy_file(mp3, root + "/outside.mp3");
+    std::ofstream(root + "/lesson/notes.mp3") << "these are notes, not sound";
+
+    Avm1Assembler a;
+    newSound(a, "s", "", "");
+    onEvent(a, "s", "onLoad", "s ");
+    Avm1Assembler tags;
+    tags.push({"id3 "}).get("this").push({"id3"}).op(Action::GetMember).push({"songname"}).op(Action::GetMember).op(Action::Add2);
+    tags.push({" "}).op(Action::Add2).get("this").push({"id3"}).op(Action::GetMember).push({"TPE1"}).op(Action::GetMember).op(Action::Add2);
+    tags.push({" "}).op(Action::Add2).get("this").push({"id3"}).op(Action::GetMember).push({"track"}).op(Action::GetMember).op(Action::Add2);
+    tags.trace();
+    a.get("s").push({"onID3"}).defineFunction("", {}, tags).op(Action::SetMember);
+    call(a, "s", "loadSound", {"audio\\voice.MP3", true});  // a Windows name, case aside: streams at once
+    newSound(a, "out", "", "");
+    onEvent(a, "out", "onLoad", "out ");
+    call(a, "out", "loadSound", {"../outside.mp3", false});
+    newSound(a, "bad", "", "");
+    onEvent(a, "bad", "onLoad", "bad ");
+    call(a, "bad", "loadSound", {"notes.mp3", false});
+    Avm1Assembler later;
+    later.push({"duration "}).get("s").push({"duration"}).op(Action::GetMember).op(Action::Add2).trace();
+    later.push({"bytes "}).callMethod("s", "getBytesTotal", {}).op(Action::Add2).trace();
+
+    swf::MovieInstance::Options options;
+    options.url = root + "/lesson/main.swf";
+    const Heard h = hear(movieWith(a, &later), 0.8, options);
+    std::filesystem::remove_all(root);
+
+    EXPECT_EQ(h.count("trace: id3 Greeting Teacher 7"), 1u);
+    EXPECT_EQ(h.count("trace: s true"), 1u);
+    EXPECT_EQ(h.count("trace: out false"), 1u);
+    EXPECT_EQ(h.count("trace: bad false"), 1u);
+    EXPECT_EQ(h.count("trace: bytes " + std::to_string(std::filesystem::file_size(mp3))), 1u);
+    const auto duration = std::find_if(h.messages.begin(), h.messages.end(),
+                                       [](const std::string& m) { return m.rfind("trace: duration ", 0) == 0; });
+    ASSERT_NE(duration, h.messages.end());
+    EXPECT_NEAR(std::stod(duration->substr(16)), 600, 60);  // the encoder pads a frame or two
+    const auto refused = [&](const std::string& what) {
+        return std::any_of(h.messages.begin(), h.messages.end(), [&](const std::string& m) {
+            return m.find(what) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(refused("script: refused to load \"../outside.mp3\""));
+    EXPECT_TRUE(refused("\"notes.mp3\" is not played"));
+
+    // The streaming sound is heard (the chirp, over mc's stream at 2000).
+    const Heard silent = hear(movieWith(a, &later), 0.8);  // no folder: nothing loads
+    EXPECT_GT(rms(h.pcm, size_t(0.2 * kRate), size_t(0.5 * kRate)),
+              rms(silent.pcm, size_t(0.2 * kRate), size_t(0.5 * kRate)) + 1000);
+}
+
+// Tags as real files carry them: ID3v2.4 in UTF-8 with its date frame, v2.3 UTF-16 with a
+// comment's description, v2.2's short ids, and v1 underneath filling only what v2 left out.
+TEST(Id3Tags, EachVersionAndEncodingReadsTheSame) {
+    const auto frame = [](const std::string& id, std::vector<uint8_t> body, bool synchsafe) {
+        std::vector<uint8_t> out(id.begin(), id.end());
+        const uint32_t n = uint32_t(body.size());
+        if (id.size() == 3) {
+            out.insert(out.end(), {uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
+        } else if (synchsafe) {
+            out.insert(out.end(), {uint8_t((n >> 21) & 0x7f), uint8_t((n >> 14) & 0x7f), uint8_t((n >> 7) & 0x7f), uint8_t(n & 0x7f), 0, 0});
+        } else {
+            out.insert(out.end(), {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n), 0, 0});
+        }
+        out.insert(out.end(), body.begin(), body.end());
+        return out;
+    };
+    const auto tag = [](uint8_t major, const std::vector<uint8_t>& frames) {
+        std::vector<uint8_t> out = {'I', 'D', '3', major, 0, 0};
+        const uint32_t n = uint32_t(frames.size());
+        out.insert(out.end(), {uint8_t((n >> 21) & 0x7f), uint8_t((n >> 14) & 0x7f), uint8_t((n >> 7) & 0x7f), uint8_t(n & 0x7f)});
+        out.insert(out.end(), frames.begin(), frames.end());
+        return out;
+    };
+    const auto text = [](uint8_t encoding, const std::string& s) {
+        std::vector<uint8_t> out = {encoding};
+        out.insert(out.end(), s.begin(), s.end());
+        return out;
+    };
+    const auto field = [](const swf::Id3Tags& t, const std::string& name) {
+        for (const auto& [n, v] : t.fields) {
+            if (n == name) return v;
+        }
+        return std::string("(none)");
+    };
+
+    std::vector<uint8_t> v24 = frame("TIT2", text(3, "\xE8\xAF\xBE\xE6\x96\x87"), true);  // 课文
+    const auto year = frame("TDRC", text(0, "2024"), true);
+    v24.insert(v24.end(), year.begin(), year.end());
+    std::vector<uint8_t> file = tag(4, v24);
+    // An ID3v1 tag at the end: its title loses to v2's, its track and genre fill in.
+    std::vector<uint8_t> v1(128, 0);
+    std::copy_n("TAG", 3, v1.begin());
+    std::copy_n("Old title", 9, v1.begin() + 3);
+    v1[126] = 3;
+    v1[127] = 28;
+    file.insert(file.end(), 300, 0);
+    file.insert(file.end(), v1.begin(), v1.end());
+    swf::Id3Tags t = swf::readId3Tags(file);
+    EXPECT_EQ(field(t, "songname"), "\xE8\xAF\xBE\xE6\x96\x87");
+    EXPECT_EQ(field(t, "TIT2"), field(t, "songname"));
+    EXPECT_EQ(field(t, "year"), "2024");
+    EXPECT_EQ(field(t, "track"), "3");
+    EXPECT_EQ(field(t, "genre"), "Vocal");
+
+    // v2.3: UTF-16 with a byte-order mark; a comment with language and description.
+    std::vector<uint8_t> artist = {1, 0xFF, 0xFE, 'L', 0, 'i', 0, 0x2D, 0x4E};  // "Li中"
+    std::vector<uint8_t> comment = {0, 'e', 'n', 'g', 'd', 'e', 's', 'c', 0, 'H', 'i'};
+    std::vector<uint8_t> v23 = frame("TPE1", artist, false);
+    const auto c = frame("COMM", comment, false);
+    v23.insert(v23.end(), c.begin(), c.end());
+    t = swf::readId3Tags(tag(3, v23));
+    EXPECT_EQ(field(t, "artist"), "Li\xE4\xB8\xAD");
+    EXPECT_EQ(field(t, "comment"), "Hi");
+
+    // v2.2's three-letter ids, and a genre by number.
+    std::vector<uint8_t> v22 = frame("TAL", text(0, "Book"), false);
+    const auto g = frame("TCO", text(0, "(17)"), false);
+    v22.insert(v22.end(), g.begin(), g.end());
+    t = swf::readId3Tags(tag(2, v22));
+    EXPECT_EQ(field(t, "album"), "Book");
+    EXPECT_EQ(field(t, "genre"), "Rock");
+
+    // A frame that claims more than the tag holds, and a tag cut short, give what they can.
+    std::vector<uint8_t> liar = frame("TIT2", text(3, "x"), false);
+    liar[7] = 0x7f;
+    EXPECT_TRUE(swf::readId3Tags(tag(3, liar)).empty());
+    std::vector<uint8_t> cut = tag(3, v23);
+    cut.resize(14);
+    EXPECT_TRUE(swf::readId3Tags(cut).empty());
+}
+
 }  // namespace
 }  // namespace velmora::test
