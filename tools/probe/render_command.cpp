@@ -93,6 +93,7 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
     swf::BitmapDataPainter pictures(movie);
     swf::MovieInstance::Options options;
     options.pictures = &pictures;
+    options.url = r.file;  // files the movie reads lie beside it
     swf::MovieInstance instance(movie, options);
     for (long i = 0; i < r.frame; ++i) instance.tick();
 
