@@ -1,8 +1,14 @@
 #include "swf/runtime/clip_sound_mix.h"
 
+#include <algorithm>
+
 #include "swf/runtime/clip.h"
 
 namespace velmora::swf {
+
+namespace {
+constexpr float kMaxGain = 10.0f;
+}
 
 ChannelTransform ClipSoundMix::own() const {
     const double v = volume / 100.0;
@@ -25,9 +31,14 @@ ChannelTransform compose(const ChannelTransform& a, const ChannelTransform& b) {
 }
 
 ChannelTransform heardTransform(const Clip& clip) {
+    // Each clip may raise its sounds tenfold; nested deep, the product would overflow the mix.
+    // Ten times is as loud as any one clip may make a sound, and the mixer clips what is louder.
+    const auto bound = [](float v) { return std::clamp(v, -kMaxGain, kMaxGain); };
     ChannelTransform t;
     for (const Clip* c = &clip; c != nullptr; c = c->parent()) {
-        if (!c->soundMix().neutral()) t = compose(c->soundMix().own(), t);
+        if (c->soundMix().neutral()) continue;
+        t = compose(c->soundMix().own(), t);
+        t = {bound(t.leftToLeft), bound(t.rightToLeft), bound(t.leftToRight), bound(t.rightToRight)};
     }
     return t;
 }

@@ -178,6 +178,17 @@ TEST(ScriptSound, AClipsVolumeScalesItsStreamAndItsChildrensSounds) {
     call(up, "clip", "setVolume", {100.0});
     const Heard h2 = hear(movieWith(a, &up), 0.5);
     EXPECT_NEAR(h2.left(0.3, 0.45), 3000, 20);
+
+    // Volumes that multiply past reason down the path stay at ten times, the most one clip gives.
+    Avm1Assembler loud;
+    for (const char* target : {"", "mc", "mc.inner"}) {
+        newSound(loud, "v", target, "");
+        call(loud, "v", "setVolume", {1000.0});
+    }
+    newSound(loud, "child", "mc.inner", "hum");
+    call(loud, "child", "start", {});
+    const Heard h3 = hear(movieWith(loud), 0.5);
+    EXPECT_NEAR(h3.left(0.1, 0.4), 2000 * 10 + 1000 * 10, 40);
 }
 
 TEST(ScriptSound, PositionAdvancesLoopsRepeatAndCompletionRunsOnce) {
