@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "lesson_script.h"
@@ -17,6 +18,12 @@ std::vector<uint8_t> buildSubtitleMovie(const LessonScript& script);
 // The sound movie of a lesson: a one-frame main timeline that stops, holding a clip placed as
 // "mp3_mc" whose timeline carries the narration as MP3 stream sound, one block a frame, and stops
 // on its last frame.
+// The subtitle movie of a quiz lesson (a script with `quiz: FILE`): a question read from the XML
+// file `xmlName` beside the movie, three choice buttons, an input field for a typed answer with
+// its check button, a next button, a chime on a right answer and a clock, all driven by the
+// movie's own scripts (see quiz_script.h). Same stage, rate and length as a subtitle movie.
+std::vector<uint8_t> buildQuizMovie(const LessonScript& script, const std::string& xmlName);
+
 std::vector<uint8_t> buildSoundMovie(const LessonScript& script, const std::vector<uint8_t>& narrationMp3);
 
 }  // namespace velmora::lessons

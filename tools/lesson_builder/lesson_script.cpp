@@ -63,6 +63,11 @@ LessonScript readLessonScript(const std::string& path) {
             entry.gloss = parts[2];
             entry.words = parts[3];
             script.lines.push_back(entry);
+        } else if (line.rfind("quiz:", 0) == 0) {
+            script.quiz = trim(line.substr(5));
+            if (script.quiz.empty() || script.quiz.find_first_of("/\\") != std::string::npos) {
+                fail("quiz wants the name of an XML file beside the script");
+            }
         } else if (line.rfind("end:", 0) == 0) {
             try {
                 script.end = std::stod(line.substr(4));

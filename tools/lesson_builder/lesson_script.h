@@ -21,6 +21,8 @@ struct LessonScript {
     unsigned bottomColor = 0xFF8A5B;
     std::vector<ScriptLine> lines;    // in order of start
     double end = 0.0;                 // seconds; the last frame stops there
+    // A quiz lesson: the XML file of its questions, beside the script (copied beside the movie).
+    std::string quiz;
 };
 
 // Reads a script. Throws std::runtime_error naming the file and line for anything it cannot read:

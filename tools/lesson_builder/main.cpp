@@ -43,7 +43,13 @@ int main(int argc, char** argv) {
             const auto name = std::filesystem::path(scriptPath).stem().string();
             const auto work = std::filesystem::temp_directory_path() / ("velmora-lesson-" + name);
             const auto mp3 = lessons::synthesizeNarration(script, work.string());
-            writeBytes(out / "swf" / (name + ".swf"), lessons::buildSubtitleMovie(script));
+            if (script.quiz.empty()) {
+                writeBytes(out / "swf" / (name + ".swf"), lessons::buildSubtitleMovie(script));
+            } else {
+                writeBytes(out / "swf" / (name + ".swf"), lessons::buildQuizMovie(script, script.quiz));
+                const auto xml = std::filesystem::path(scriptPath).parent_path() / script.quiz;
+                std::filesystem::copy_file(xml, out / "swf" / script.quiz, std::filesystem::copy_options::overwrite_existing);
+            }
             writeBytes(out / "mp3" / (name + ".swf"), lessons::buildSoundMovie(script, mp3));
             std::filesystem::remove_all(work);
             std::printf("%s: %zu lines, %.1f s\n", name.c_str(), script.lines.size(), script.end);

@@ -97,6 +97,7 @@ void runRenderCommand(std::span<const std::string> args, std::ostream& out) {
     // Text fields' scripts measure their text with the layout that draws it.
     swf::FieldTextMeasure textMeasure(movie);
     options.textMeasure = &textMeasure;
+    options.url = r.file;  // files the movie reads lie beside it
     swf::MovieInstance instance(movie, options);
     for (long i = 0; i < r.frame; ++i) instance.tick();
 

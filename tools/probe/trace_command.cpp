@@ -11,6 +11,8 @@ void traceMovie(const std::string& file, int frames, bool warnings, std::ostream
     auto movie = swf::loadMovieFile(file);
     swf::MovieInstance::Options options;
     options.virtualClock = true;
+    // Files the movie reads (XML, variables, sounds) are found beside it, as in the player.
+    options.url = file;
     options.traceSink = [&out](const std::string& line) { out << line << "\n"; };
     if (warnings) options.warningSink = [&out](const std::string& line) { out << line << "\n"; };
     swf::MovieInstance instance(std::move(movie), std::move(options));

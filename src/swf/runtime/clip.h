@@ -9,6 +9,7 @@
 
 #include "swf/format/timeline.h"
 #include "swf/runtime/clip_handle.h"
+#include "swf/runtime/clip_sound_mix.h"
 #include "swf/runtime/display_object.h"
 #include "swf/runtime/loaded_movie.h"
 
@@ -120,6 +121,11 @@ public:
     const ClipDrawing* drawingIfAny() const { return drawing_.get(); }
     ClipDrawing& drawing();
 
+    // The volume and side mix a script's Sound object set on the clip; the movie's sound channel
+    // must hear of a change (SoundEvents::clipMixChanged).
+    ClipSoundMix& soundMix() { return soundMix_; }
+    const ClipSoundMix& soundMix() const { return soundMix_; }
+
 private:
     void enterFrame(size_t frame, bool rebuildFromStart);
     void streamPlayIfAudible();
@@ -139,6 +145,7 @@ private:
     script::ClipObject* scriptObject_ = nullptr;
     std::unique_ptr<ClipDrawing> drawing_;
     std::shared_ptr<const LoadedMovie> loaded_;  // the parent's, unless a movie was loaded here
+    ClipSoundMix soundMix_;
 };
 
 }  // namespace velmora::swf

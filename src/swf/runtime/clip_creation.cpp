@@ -1,7 +1,10 @@
 #include "swf/runtime/clip_creation.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
+#include "swf/format/movie.h"
 #include "swf/format/sprite.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
@@ -79,6 +82,22 @@ int32_t nextHighestDepth(const Clip& parent) {
     const DisplayList& list = parent.displayList();
     if (list.empty()) return kScriptDepthOffset;
     return std::max(kScriptDepthOffset, list.rbegin()->first + 1);
+}
+
+std::shared_ptr<const Character> exportedCharacter(const Movie& movie, const std::string& linkage, bool caseSensitive,
+                                                   std::string* found) {
+    auto it = movie.exports.find(linkage);
+    if (it == movie.exports.end() && !caseSensitive) {
+        const auto sameLetters = [&](const auto& entry) {
+            return std::equal(entry.first.begin(), entry.first.end(), linkage.begin(), linkage.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            });
+        };
+        it = std::find_if(movie.exports.begin(), movie.exports.end(), sameLetters);
+    }
+    if (it == movie.exports.end()) return nullptr;
+    if (found) *found = it->first;
+    return movie.sharedCharacter(it->second);
 }
 
 }  // namespace velmora::swf

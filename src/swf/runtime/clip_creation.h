@@ -11,6 +11,13 @@
 namespace velmora::swf {
 
 class Clip;
+struct Movie;
+
+// The character movie exports under a linkage name (ExportAssets): as written, else, unless
+// caseSensitive, regardless of ASCII case, as names are matched in movies made before case
+// mattered. found, if given, receives the name as the movie writes it. Null when none.
+std::shared_ptr<const Character> exportedCharacter(const Movie& movie, const std::string& linkage, bool caseSensitive,
+                                                   std::string* found = nullptr);
 
 // The display-list side of clips made by scripts (attachMovie, createEmptyMovieClip,
 // swapDepths). Depths here are the display list's (see DisplayList); the script methods convert

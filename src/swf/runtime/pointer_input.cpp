@@ -219,7 +219,7 @@ void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIn
         tag.soundId = button.sounds[soundIndex]->soundId;
         tag.info = button.sounds[soundIndex]->info;
         const Character* c = owner->definitions().character(tag.soundId);
-        sound->startSound(tag, c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr);
+        sound->startSoundFor(*owner, tag, c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr);
     }
     for (const ButtonCondAction& action : button.actions) {
         if (action.conditions & conditionBit) movie_.queueScript(*owner, action.actions);

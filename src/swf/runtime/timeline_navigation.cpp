@@ -27,7 +27,7 @@ void startFrameSounds(const Clip& clip, const Frame& frame) {
             const Character* c = start->className.empty() ? clip.definitions().character(start->soundId) : nullptr;
             const auto* soundCharacter =
                 c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr;
-            sound->startSound(*start, soundCharacter);
+            sound->startSoundFor(clip, *start, soundCharacter);
         }
     }
 }

@@ -10,6 +10,7 @@
 
 #include "swf/format/diagnostics.h"
 #include "swf/format/timeline.h"
+#include "swf/runtime/clip_handle.h"
 #include "swf/runtime/sound_events.h"
 #include "swf/sound/channel_transform.h"
 #include "swf/sound/mixer.h"
@@ -51,6 +52,14 @@ public:
     std::optional<double> streamPosition(const Clip& clip) const override;
     void startSound(const StartSound& tag, const SoundCharacter* sound) override;
     void stopAllSounds() override;
+    void startSoundFor(const Clip& clip, const StartSound& tag, const SoundCharacter* sound) override;
+    uint64_t playScriptSound(const Clip& clip, std::shared_ptr<const SoundCharacter> sound, double offsetSeconds,
+                             int loops, std::function<void(bool ranOut)> whenEnded) override;
+    void stopClipSounds(const Clip& clip, const SoundCharacter* sound) override;
+    void stopScriptSound(uint64_t id) override { stopSound(id); }
+    std::optional<double> scriptSoundPosition(uint64_t id) const override { return soundPosition(id); }
+    void clipMixChanged() override;
+    std::shared_ptr<const SoundCharacter> soundFromFile(std::span<const uint8_t> file, std::string& whyNot) override;
 
     // The same for any key that stands for a timeline instance, for callers without clips.
     // timeline must outlive the channel; frameRate is the movie's.
@@ -88,6 +97,14 @@ private:
         std::shared_ptr<StreamSound> voice;
     };
 
+    void startSoundFrom(const Clip* clip, const StartSound& tag, const SoundCharacter* sound);
+    uint64_t playShared(std::shared_ptr<const SoundCharacter> sound, double offsetSeconds, int loops,
+                        const ChannelTransform& transform, std::function<void(bool ranOut)> whenEnded);
+    // Ties voice to clip, whose volume it is heard through from now on.
+    void own(const Voice* voice, const Clip& clip);
+    // Forgets the owners of voices this channel no longer plays.
+    void pruneOwners();
+
     std::shared_ptr<const StreamTrack> trackFor(const Timeline& timeline, double frameRate);
     void dropFinishedEvents();
 
@@ -103,6 +120,8 @@ private:
     std::vector<std::shared_ptr<EventSound>> events_;
     Diagnostics diagnostics_{DiagnosticRoom::Sound};
     std::map<uint64_t, std::shared_ptr<EventSound>> scripted_;
+    // The clip each voice belongs to, for those started by a clip (its volume applies).
+    std::map<const Voice*, ClipHandle> owners_;
     uint64_t nextId_ = 1;
 };
 

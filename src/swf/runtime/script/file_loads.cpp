@@ -121,6 +121,18 @@ void FileLoads::request(Kind kind, const Value& target, std::string name) {
     queue_.push_back({kind, target, std::move(name), std::string()});
 }
 
+void FileLoads::requestBytes(const Value& target, std::string name, uint64_t maxBytes, BytesArrived arrived) {
+    request(Kind::Bytes, target, std::move(name));
+    auto it = std::find_if(queue_.begin(), queue_.end(),
+                           [&](const Request& r) { return r.kind == Kind::Bytes && Vm::strictEquals(r.target, target); });
+    if (it == queue_.end()) {
+        if (arrived) arrived(target, nullptr);  // refused at once: too many waiting
+        return;
+    }
+    it->maxBytes = maxBytes;
+    it->arrived = std::move(arrived);
+}
+
 void FileLoads::refuse(const Value& target, std::string why) {
     auto same = std::find_if(queue_.begin(), queue_.end(),
                              [&](const Request& r) { return r.kind == Kind::Text && Vm::strictEquals(r.target, target); });
@@ -149,6 +161,18 @@ void FileLoads::deliver() {
 }
 
 void FileLoads::deliverOne(const Request& request) {
+    if (request.kind == Kind::Bytes) {
+        ParseLimits limits;
+        limits.maxUncompressedBytes = request.maxBytes;
+        auto got = folder().read(request.name, limits);
+        if (auto* refused = std::get_if<MovieFolder::Refused>(&got)) {
+            vm_.diagnostic("script: refused to load " + refused->why);
+            if (request.arrived) request.arrived(request.target, nullptr);
+        } else if (request.arrived) {
+            request.arrived(request.target, &std::get<std::vector<uint8_t>>(got));
+        }
+        return;
+    }
     ParseLimits limits;
     limits.maxUncompressedBytes = std::min<uint64_t>(limits.maxUncompressedBytes, vm_.limits().maxStringBytes);
     auto got = request.refusal.empty() ? folder().read(request.name, limits)

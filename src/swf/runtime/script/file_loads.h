@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,7 +32,12 @@ public:
         // The file's name=value&... pairs become timeline variables of the target clip (a clip
         // reference); its data handlers then run.
         Variables,
+        // The file's bytes go to the request's own handler (Sound.loadSound).
+        Bytes,
     };
+    // What a Bytes request hands over at delivery: the file, or nullptr when it could not be had
+    // (the refusal is already reported). Called inside the delivery, between frames.
+    using BytesArrived = std::function<void(const Value& target, const std::vector<uint8_t>* bytes)>;
 
     explicit FileLoads(Vm& vm);
     ~FileLoads();
@@ -42,6 +48,8 @@ public:
     // delivered (as a second load() cancels the first). At most a few hundred wait at once; past
     // that the request is refused at once with a diagnostic.
     void request(Kind kind, const Value& target, std::string name);
+    // A Bytes request: up to maxBytes of file (a larger one is refused), handed to arrived.
+    void requestBytes(const Value& target, std::string name, uint64_t maxBytes, BytesArrived arrived);
     // Queues a failure for target (onData(undefined) at the next tick), reporting why then; it
     // replaces a load of the same target still waiting.
     void refuse(const Value& target, std::string why);
@@ -60,6 +68,8 @@ private:
         Value target;
         std::string name;
         std::string refusal;  // set: delivered as a failure without looking for a file
+        uint64_t maxBytes = 0;   // Bytes
+        BytesArrived arrived;    // Bytes
     };
     void deliverOne(const Request& request);
     const MovieFolder& folder();

@@ -30,6 +30,7 @@ void installLibrary(Vm& vm) {
     installSelection(vm);
     installMovieLoading(vm);
     installNetStream(vm);
+    installSound(vm);
 }
 
 Value primitiveOf(const Value& self, const char* className) {

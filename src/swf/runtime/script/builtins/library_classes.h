@@ -33,6 +33,7 @@ void installSelection(Vm& vm);
 void installMovieLoading(Vm& vm);
 // NetConnection, NetStream and Video.
 void installNetStream(Vm& vm);
+void installSound(Vm& vm);
 
 // The object `new Number(1)`, `new String("a")` and `new Boolean(true)` make: it holds its
 // primitive, which valueOf gives back.

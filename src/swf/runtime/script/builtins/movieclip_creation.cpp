@@ -29,25 +29,10 @@ std::optional<int32_t> depthArg(CallContext& cx, std::span<const Value> args, si
 
 Value clipValue(CallContext& cx, Clip* clip) { return clip ? Value::object(cx.vm.clipObject(*clip)) : Value(); }
 
-// The exported symbol for a linkage name in the movie parent's timeline comes from: as written,
-// else regardless of ASCII case, as names are matched in movies made before case mattered.
+// The exported symbol for a linkage name in the movie parent's timeline comes from.
 std::shared_ptr<const Character> exportedSymbol(CallContext& cx, const Clip& parent, const std::string& linkage,
                                                 std::string& found) {
-    const Movie& movie = parent.definitions();
-    auto it = movie.exports.find(linkage);
-    if (it == movie.exports.end() && !cx.vm.caseSensitive()) {
-        for (auto i = movie.exports.begin(); i != movie.exports.end(); ++i) {
-            if (std::equal(i->first.begin(), i->first.end(), linkage.begin(), linkage.end(),
-                           [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
-                                                       std::tolower(static_cast<unsigned char>(b)); })) {
-                it = i;
-                break;
-            }
-        }
-    }
-    if (it == movie.exports.end()) return nullptr;
-    found = it->first;
-    return movie.sharedCharacter(it->second);
+    return exportedCharacter(parent.definitions(), linkage, cx.vm.caseSensitive(), &found);
 }
 
 // attachMovie(linkage, name, depth [, initObject])
