@@ -511,10 +511,18 @@ shot 22-quiz-next
     fail "the page does not show the question read from quiz4.xml"
 log "quiz: the next question shows"
 
-# TYPED ANSWER: typing into the answer field is built separately. Once it lands, drive it here:
-# click the answer field (stage 240,232), type 三 (the second question's answer) with
-# the input method or xdotool, click the check button (stage 415,230) and wait for
-# 'swf1: trace: right: 三' in the log.
+# A typed answer: a click in the answer field gives it the keyboard, the learner types the second
+# question's answer (a Chinese character, as an input method would commit it) and checks it.
+click_at "$(stage_x 240)" "$(stage_y 232)"
+sleep 0.3
+xdotool type --delay 80 "三"
+CURRENT_SHOT=23-quiz-typed
+sleep 0.3
+shot 23-quiz-typed
+click_at "$(stage_x 415)" "$(stage_y 230)"
+typed_right() { grep -q 'swf1: trace: right: 三' "$OUT/player.log"; }
+wait_until 10 typed_right || fail "the answer typed into the field was not checked right"
+log "quiz: a typed answer checked right"
 
 grep -q 'script: unsupported' "$OUT/player.log" && fail "the quiz lesson uses something reported as unsupported"
 
