@@ -415,7 +415,7 @@ const EditTextCharacter* editTextOf(const DisplayObject& object) {
 
 bool isInputField(const DisplayObject& object) {
     const EditTextCharacter* field = editTextOf(object);
-    return field && !field->readOnly;
+    return field && !field->readOnly && !(object.textState && object.textState->styled);
 }
 
 bool isSelectableField(const DisplayObject& object) {

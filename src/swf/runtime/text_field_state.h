@@ -27,6 +27,8 @@ struct TextFieldState {
     bool formattedRuns = false;
     // setNewTextFormat's look for text typed or set from then on; none: the look text follows.
     std::shared_ptr<const CharFormat> newTextFormat;
+    // Its text came through a style sheet: read-only to typing, as styled text is.
+    bool styled = false;
     // Expires with the field, so that a handle held by the focus or a script notices it is gone.
     std::shared_ptr<const char> life = std::make_shared<const char>('\0');
 };

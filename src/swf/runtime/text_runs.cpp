@@ -107,7 +107,7 @@ CharFormat baseCharFormat(const EditTextCharacter& s) {
     return f;
 }
 
-FormattedText parseFormattedText(std::string_view html, const CharFormat& base) {
+FormattedText parseFormattedText(std::string_view html, const CharFormat& base, const TagStyles* styles) {
     FormattedText out;
     std::vector<std::pair<std::string, CharFormat>> open{{"", base}};
     size_t lineStart = 0;
@@ -131,13 +131,14 @@ FormattedText parseFormattedText(std::string_view html, const CharFormat& base) 
             const bool closing = !inside.empty() && inside[0] == '/';
             if (closing) ++q;
             std::string name;
-            while (q < inside.size() && std::isalpha(static_cast<unsigned char>(inside[q])))
+            while (q < inside.size() && std::isalnum(static_cast<unsigned char>(inside[q])))
                 name.push_back(char(std::tolower(static_cast<unsigned char>(inside[q++]))));
-            if (name == "br" || (name == "p" && (closing || out.text.size() > lineStart))) {
-                breakLine();
-                continue;
-            }
-            if (name != "font" && name != "b" && name != "i" && name != "u" && name != "a") continue;
+            if (name == "br" || (name == "p" && (closing || out.text.size() > lineStart))) breakLine();
+            if (name == "br") continue;
+            CharFormatChange styled;
+            if (styles && !closing) styled = (*styles)(name, attribute(inside, "class").value_or(""));
+            const bool formatting = name == "font" || name == "b" || name == "i" || name == "u" || name == "a";
+            if (!formatting && (closing ? !styles : styled.empty())) continue;
             if (closing) {
                 for (size_t i = open.size(); i-- > 1;) {
                     if (open[i].first == name) {
@@ -167,6 +168,7 @@ FormattedText parseFormattedText(std::string_view html, const CharFormat& base) 
                         f.size = std::clamp((*size)[0] == '+' || (*size)[0] == '-' ? f.size + v : v, 1.0, 1000.0);
                 }
             }
+            styled.applyTo(f);
             if (open.size() < kMaxNesting) open.emplace_back(name, std::move(f));
         } else if (c == '&') {
             const size_t end = html.find(';', p + 1);

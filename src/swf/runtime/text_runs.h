@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,7 @@ struct CharFormatChange {
     std::optional<bool> bold, italic, underline;
     std::optional<std::string> url;
     void applyTo(CharFormat& format) const;
+    bool empty() const { return !face && !size && !color && !bold && !italic && !underline && !url; }
 };
 
 // A field's text (UTF-16 units, paragraphs ended by '\r', as typing counts it) with the look of
@@ -48,9 +50,12 @@ struct FormattedText {
 
 // The look the field's settings give its text.
 CharFormat baseCharFormat(const EditTextCharacter& settings);
+// A style sheet's settings for a tag (lower case) and its class attribute (empty when none).
+using TagStyles = std::function<CharFormatChange(std::string_view tag, std::string_view className)>;
 // Reads HTML content (<font face size color>, <b>, <i>, <u>, <a href>; <br>, <p> and line breaks
-// as paragraph ends, as typing counts them), starting from base.
-FormattedText parseFormattedText(std::string_view html, const CharFormat& base);
+// as paragraph ends, as typing counts them), starting from base. With styles, any tag the styles
+// give settings to formats the text inside it.
+FormattedText parseFormattedText(std::string_view html, const CharFormat& base, const TagStyles* styles = nullptr);
 // HTML that parseFormattedText reads back as text (base: all off, field's font).
 std::string formattedTextHtml(const FormattedText& text);
 // The field's text and its look, HTML or plain.

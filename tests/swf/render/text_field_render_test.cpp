@@ -105,5 +105,25 @@ TEST(TextFieldRender, PartOfTheTextDrawnInItsOwnFormat) {
     EXPECT_LT(blackRight, redLeft);
 }
 
+TEST(TextFieldRender, StyleSheetColoursTagsAndClasses) {
+    Avm1Assembler a = fieldWith({{"html", true}, {"multiline", true}});
+    a.push({"css"}).push({PushInt{0}, "TextField"}).op(Action::GetVariable).push({"StyleSheet"}).op(Action::NewMethod);
+    a.op(Action::SetVariable);
+    test::call(a, "css", "parseCSS", {std::string("h1 { color: #FF0000 } .x { color: #0000FF }")});
+    a.get("t").push({"styleSheet"}).get("css").op(Action::SetMember);
+    a.get("t").push({"htmlText", std::string("<h1>HH</h1><p class=\"x\">HH</p>")}).op(Action::SetMember);
+    ScriptStage stage(a);
+    const QImage image = stage.render();
+    int red = 0, blue = 0;
+    for (int y = 10; y < 40; ++y)
+        for (int x = 10; x < 70; ++x) {
+            const QRgb p = pixel(image, x, y);
+            red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            blue += qBlue(p) > 200 && qGreen(p) < 60 && qRed(p) < 60;
+        }
+    EXPECT_GT(red, 10);
+    EXPECT_GT(blue, 10);
+}
+
 }  // namespace
 }  // namespace velmora::swf

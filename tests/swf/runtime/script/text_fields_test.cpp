@@ -192,6 +192,36 @@ TEST(TextFieldObject, PartOfTheTextTakesItsOwnFormatWhichTypingKeeps) {
     EXPECT_EQ(replaced.formats[2].color, 0x0000FFu);
 }
 
+TEST(TextFieldObject, StyleSheetsStyleTagsAndClassesOfHtmlText) {
+    Avm1Assembler a;
+    setNew(a, "css", "TextField.StyleSheet", {});
+    traceCall(a, "css.parseCSS", {std::string("h1 { color: #FF0000; font-size: 20px }\n/* note */ .x, P {font-weight:bold;}")});
+    traceCall(a, "css.parseCSS", {std::string("p { color: #00FF00")});  // unclosed: refused
+    traceCall(a, "css.getStyleNames", {});
+    a.push({"s"});
+    callPath(a, "css.getStyle", {std::string("H1")});
+    a.op(Action::SetVariable);
+    tracePath(a, "s.fontSize");
+    a.push({"t"});
+    a.get("s").push({PushInt{1}, "css"}).op(Action::GetVariable).push({"transform"}).op(Action::CallMethod);
+    a.op(Action::SetVariable);
+    tracePath(a, "t.color");
+    tracePath(a, "t.size");
+    a.push({"f"}).op(Action::GetVariable).push({"styleSheet"}).get("css").op(Action::SetMember);
+    setPath(a, "f.htmlText", std::string("<h1>A</h1><span class='x'>b</span>c"));
+    tracePath(a, "f.text");
+    auto movie = playFields({{.input = true, .html = true}}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"true", "false", "p,.x,h1", "20px", "16711680", "20", "Abc"}));
+    swf::DisplayObject& field = fieldAt(*movie, 1);
+    const swf::FormattedText text = swf::fieldFormattedText(*movie, field);
+    ASSERT_EQ(text.text, u"Abc");
+    EXPECT_EQ(text.formats[0].color, 0xFF0000u);
+    EXPECT_EQ(text.formats[0].size, 20.0);
+    EXPECT_TRUE(text.formats[1].bold);
+    EXPECT_FALSE(text.formats[2].bold);
+    EXPECT_FALSE(swf::isInputField(field));  // styled text takes no typing
+}
+
 TEST(TextFieldObject, CreateTextFieldPlacesAFieldTheScriptCanRemove) {
     Avm1Assembler a;
     a.push({"t"});

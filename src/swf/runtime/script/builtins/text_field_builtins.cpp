@@ -14,6 +14,7 @@
 #include "swf/runtime/script/builtins/filter_values.h"
 #include "swf/runtime/script/builtins/host_classes.h"
 #include "swf/runtime/script/builtins/library_classes.h"
+#include "swf/runtime/script/builtins/style_sheet_values.h"
 #include "swf/runtime/script/builtins/text_format_values.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/text_field_object.h"
@@ -178,7 +179,15 @@ void replaceText(CallContext& cx, TextFieldObject& object, const std::string& te
     if (!f) return;
     MovieInstance& movie = cx.vm.movie();
     const bool htmlField = fieldSettings(*f).html;
-    if (f->textState && f->textState->formattedRuns) {
+    // HTML given to a field with a style sheet takes the sheet's styles for its tags and classes.
+    const Value sheet = isHtml ? cx.get(Value::object(&object), "styleSheet") : Value::undefined();
+    const std::optional<TagStyles> styles = fieldTagStyles(cx, sheet);
+    if (!(f = object.field())) return;  // reading the sheet may have run a script
+    f->ensureTextState().styled = styles.has_value();
+    if (styles) {
+        const FormattedText styled = parseFormattedText(text, baseCharFormat(fieldSettings(*f)), &*styles);
+        setFieldFormattedText(movie, *f, styled);
+    } else if (f->textState && f->textState->formattedRuns) {
         // New text takes the new text format, else the look the text began with.
         const FormattedText before = fieldFormattedText(movie, *f);
         const CharFormat look = f->textState->newTextFormat ? *f->textState->newTextFormat
@@ -444,12 +453,6 @@ Value removeListener(CallContext& cx, const Value& self, std::span<const Value> 
 
 Value fieldConstruct(CallContext&, const Value& self, std::span<const Value>) { return self; }
 
-// TextField.StyleSheet is not built: made, it says so rather than pass for one.
-Value styleSheetConstruct(CallContext& cx, const Value& self, std::span<const Value>) {
-    cx.unsupported("TextField.StyleSheet");
-    return self;
-}
-
 // createTextField(name, depth, x, y, width, height): an empty dynamic field in the default
 // device font, 12 points, black, no border.
 Value createTextField(CallContext& cx, const Value& self, std::span<const Value> args) {
@@ -506,10 +509,7 @@ void installTextField(Vm& vm) {
     defineMethods(vm, proto, {{"addListener", addListener, 1}, {"removeListener", removeListener, 1}});
     defineValue(vm, proto, "mouseWheelEnabled", Value::boolean(true));
     defineValue(vm, proto, "condenseWhite", Value::boolean(false));
-    Object* sheetProto = vm.newObject();
-    FunctionObject* sheet = makeNative(vm, styleSheetConstruct);
-    defineValue(vm, sheet, "prototype", Value::object(sheetProto));
-    defineValue(vm, ctor, "StyleSheet", Value::object(sheet));
+    installStyleSheet(vm, ctor);
     defineMethods(vm, vm.realm().movieClipPrototype, {{"createTextField", createTextField, 6}});
     installTextFormat(vm);
 }
