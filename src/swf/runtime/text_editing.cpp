@@ -6,6 +6,7 @@
 #include "swf/format/text.h"
 #include "swf/format/text_encoding.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/text_runs.h"
 
 namespace velmora::swf {
 
@@ -414,7 +415,7 @@ const EditTextCharacter* editTextOf(const DisplayObject& object) {
 
 bool isInputField(const DisplayObject& object) {
     const EditTextCharacter* field = editTextOf(object);
-    return field && !field->readOnly;
+    return field && !field->readOnly && !(object.textState && object.textState->styled);
 }
 
 bool isSelectableField(const DisplayObject& object) {
@@ -449,6 +450,11 @@ void setFieldText(DisplayObject& field, const std::u16string& text, uint8_t swfV
         return;
     }
     const bool own = !field.text.empty() || !character->variableName.empty();
+    if (field.textState->formattedRuns) {
+        field.text = retypedRuns(own ? field.text : toUtf8(character->initialText, swfVersion), text,
+                                 baseCharFormat(*character), field.textState->newTextFormat.get());
+        return;
+    }
     std::string html = openingTags(own ? field.text : toUtf8(character->initialText, swfVersion));
     for (char c : fromUtf16(text)) {
         switch (c) {

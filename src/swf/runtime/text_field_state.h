@@ -7,6 +7,7 @@
 namespace velmora::swf {
 
 struct DisplayObject;
+struct CharFormat;
 
 // What the user and scripts have made of one text field on the stage, beside its character's
 // settings: where the caret and the selection are and how far the field has scrolled. Positions
@@ -22,6 +23,12 @@ struct TextFieldState {
     // caches know a field's settings by address, and new settings must not take the address of
     // ones a cache still remembers.
     std::vector<std::shared_ptr<const void>> retiredSettings;
+    // Text formatted in parts is kept as HTML runs (see text_runs.h), which typing keeps.
+    bool formattedRuns = false;
+    // setNewTextFormat's look for text typed or set from then on; none: the look text follows.
+    std::shared_ptr<const CharFormat> newTextFormat;
+    // Its text came through a style sheet: read-only to typing, as styled text is.
+    bool styled = false;
     // Expires with the field, so that a handle held by the focus or a script notices it is gone.
     std::shared_ptr<const char> life = std::make_shared<const char>('\0');
 };

@@ -1,6 +1,8 @@
 // Text fields as scripts change them, as drawn: background, border and text colours, a format
-// for the whole field, and autoSize measured with the layout that draws the text.
+// for the whole field or part of its text, and autoSize measured with the layout that draws the text.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "render_test_support.h"
 #include "script_stage.h"
@@ -79,6 +81,48 @@ TEST(TextFieldRender, WholeFieldFormatAndAutoSizeChangeWhatIsDrawn) {
     EXPECT_NEAR(std::stod(lines[1]), std::stod(lines[2]) + 4, 1.0);
     EXPECT_GT(std::stod(lines[2]), 20);
     EXPECT_LT(std::stod(lines[2]), 60);
+}
+
+TEST(TextFieldRender, PartOfTheTextDrawnInItsOwnFormat) {
+    Avm1Assembler a = fieldWith({{"text", std::string("HHHH")}});
+    test::setObject(a, "fmt", {{"color", PushInt{0xFF0000}}, {"bold", true}});
+    test::call(a, "t", "setTextFormat", {PushInt{2}, PushInt{4}, test::Var{"fmt"}});
+    ScriptStage stage(a);
+    const QImage image = stage.render();
+    // Find where the dark text ends: red ink lies only to its right.
+    int blackRight = 0, redLeft = 1000, red = 0;
+    for (int y = 10; y < 40; ++y)
+        for (int x = 10; x < 70; ++x) {
+            const QRgb p = pixel(image, x, y);
+            if (qRed(p) < 80 && qGreen(p) < 80 && qBlue(p) < 80) blackRight = std::max(blackRight, x);
+            if (qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60) {
+                redLeft = std::min(redLeft, x);
+                ++red;
+            }
+        }
+    EXPECT_GT(red, 10);
+    EXPECT_GT(blackRight, 12);
+    EXPECT_LT(blackRight, redLeft);
+}
+
+TEST(TextFieldRender, StyleSheetColoursTagsAndClasses) {
+    Avm1Assembler a = fieldWith({{"html", true}, {"multiline", true}});
+    a.push({"css"}).push({PushInt{0}, "TextField"}).op(Action::GetVariable).push({"StyleSheet"}).op(Action::NewMethod);
+    a.op(Action::SetVariable);
+    test::call(a, "css", "parseCSS", {std::string("h1 { color: #FF0000 } .x { color: #0000FF }")});
+    a.get("t").push({"styleSheet"}).get("css").op(Action::SetMember);
+    a.get("t").push({"htmlText", std::string("<h1>HH</h1><p class=\"x\">HH</p>")}).op(Action::SetMember);
+    ScriptStage stage(a);
+    const QImage image = stage.render();
+    int red = 0, blue = 0;
+    for (int y = 10; y < 40; ++y)
+        for (int x = 10; x < 70; ++x) {
+            const QRgb p = pixel(image, x, y);
+            red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            blue += qBlue(p) > 200 && qGreen(p) < 60 && qRed(p) < 60;
+        }
+    EXPECT_GT(red, 10);
+    EXPECT_GT(blue, 10);
 }
 
 }  // namespace

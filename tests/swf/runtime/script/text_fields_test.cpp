@@ -11,7 +11,9 @@
 #include "swf/format/text.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/vm.h"
+#include "swf/runtime/text_editing.h"
 #include "swf/runtime/text_field_settings.h"
+#include "swf/runtime/text_runs.h"
 
 namespace velmora::test {
 namespace {
@@ -116,7 +118,7 @@ TEST(TextFieldObject, HtmlFieldsKeepTheirMarkupAndAnswerPlainText) {
     EXPECT_FALSE(settingsOf(fieldAt(*movie, 1)).html);
 }
 
-TEST(TextFieldObject, TextFormatsApplyToTheWholeFieldAndReportWhatIsNotBuilt) {
+TEST(TextFieldObject, TextFormatsApplyToTheWholeField) {
     Avm1Assembler a;
     setNew(a, "fmt", "TextFormat", {std::string("Arial"), PushInt{20}, PushInt{0x336699}, true});
     setPath(a, "fmt.align", std::string("center"));
@@ -129,9 +131,6 @@ TEST(TextFieldObject, TextFormatsApplyToTheWholeFieldAndReportWhatIsNotBuilt) {
     for (const char* p : {"fmt2.font", "fmt2.size", "fmt2.color", "fmt2.bold", "fmt2.italic", "fmt2.align",
                           "fmt2.leftMargin"})
         tracePath(a, std::string(p));
-    // Part of the text only: not built, and said so.
-    a.get("fmt").push({PushInt{2}, PushInt{0}, PushInt{3}, "f"}).op(Action::GetVariable);
-    a.push({"setTextFormat"}).op(Action::CallMethod).op(Action::Pop);
     auto movie = playFields({{.text = "hello"}}, a);
     EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"Arial", "20", "3368601", "true", "false", "center", "3"}));
     const auto& s = settingsOf(fieldAt(*movie, 1));
@@ -139,10 +138,88 @@ TEST(TextFieldObject, TextFormatsApplyToTheWholeFieldAndReportWhatIsNotBuilt) {
     EXPECT_EQ(s.face, "Arial");
     EXPECT_TRUE(s.bold);
     EXPECT_EQ(s.align, swf::EditTextCharacter::Align::Center);
-    const auto& messages = movie->messages();
-    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
-        return m.find("unsupported TextField.prototype.setTextFormat on part") != std::string::npos;
-    }));
+}
+
+TEST(TextFieldObject, PartOfTheTextTakesItsOwnFormatWhichTypingKeeps) {
+    Avm1Assembler a;
+    setNew(a, "red", "TextFormat", {});
+    setPath(a, "red.color", PushInt{0xFF0000});
+    setPath(a, "red.bold", true);
+    a.get("red").push({PushInt{3}, PushInt{1}, PushInt{3}, "f"}).op(Action::GetVariable);
+    a.push({"setTextFormat"}).op(Action::CallMethod).op(Action::Pop);  // "el" red and bold
+    a.get("red").push({PushInt{7}, PushInt{2}, "f"}).op(Action::GetVariable);
+    a.push({"setTextFormat"}).op(Action::CallMethod).op(Action::Pop);  // past the text: nothing
+    tracePath(a, "f.text");
+    for (auto [b, e] : {std::pair{1, 3}, {0, 3}, {3, 5}}) {
+        a.push({"r"});
+        callPath(a, "f.getTextFormat", {PushInt{b}, PushInt{e}});
+        a.op(Action::SetVariable);
+        tracePath(a, "r.bold");
+        tracePath(a, "r.color");
+        tracePath(a, "r.size");
+    }
+    setNew(a, "blue", "TextFormat", {});
+    setPath(a, "blue.color", PushInt{0x0000FF});
+    callWithVars(a, "f.setNewTextFormat", {"blue"}).op(Action::Pop);
+    auto movie = playFields({{.input = true, .text = "hello"}}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"hello", "true", "16711680", "12", "null", "null", "12",
+                                                            "false", "0", "12"}));
+    swf::DisplayObject& field = fieldAt(*movie, 1);
+    EXPECT_EQ(swf::fieldPlainText(*movie, field), "hello");
+
+    // Typed text takes the new format; the text around it keeps its own.
+    movie->setFocusedText(&field);
+    field.textState->caret = field.textState->selectionBegin = field.textState->selectionEnd = 2;
+    swf::replaceSelection(*movie, field, "XY");
+    const swf::FormattedText typed = swf::fieldFormattedText(*movie, field);
+    ASSERT_EQ(typed.text, u"heXYllo");
+    EXPECT_EQ(typed.formats[0].color, 0u);
+    EXPECT_EQ(typed.formats[1].color, 0xFF0000u);
+    EXPECT_TRUE(typed.formats[1].bold);
+    EXPECT_EQ(typed.formats[2].color, 0x0000FFu);
+    EXPECT_FALSE(typed.formats[3].bold);  // the new format starts from the look the text ends in
+    EXPECT_EQ(typed.formats[4].color, 0xFF0000u);
+    EXPECT_EQ(typed.formats[6].color, 0u);
+
+    // Text set by script takes the new format whole.
+    Avm1Assembler set;
+    setPath(set, "f.text", std::string("a<b"));
+    tracePath(set, "f.text");
+    movie->vm().runBlock(std::make_shared<const std::vector<uint8_t>>(set.doActionBody()), movie->root());
+    EXPECT_EQ(traceLines(*movie).back(), "a<b");
+    const swf::FormattedText replaced = swf::fieldFormattedText(*movie, field);
+    ASSERT_EQ(replaced.formats.size(), 3u);
+    EXPECT_EQ(replaced.formats[2].color, 0x0000FFu);
+}
+
+TEST(TextFieldObject, StyleSheetsStyleTagsAndClassesOfHtmlText) {
+    Avm1Assembler a;
+    setNew(a, "css", "TextField.StyleSheet", {});
+    traceCall(a, "css.parseCSS", {std::string("h1 { color: #FF0000; font-size: 20px }\n/* note */ .x, P {font-weight:bold;}")});
+    traceCall(a, "css.parseCSS", {std::string("p { color: #00FF00")});  // unclosed: refused
+    traceCall(a, "css.getStyleNames", {});
+    a.push({"s"});
+    callPath(a, "css.getStyle", {std::string("H1")});
+    a.op(Action::SetVariable);
+    tracePath(a, "s.fontSize");
+    a.push({"t"});
+    a.get("s").push({PushInt{1}, "css"}).op(Action::GetVariable).push({"transform"}).op(Action::CallMethod);
+    a.op(Action::SetVariable);
+    tracePath(a, "t.color");
+    tracePath(a, "t.size");
+    a.push({"f"}).op(Action::GetVariable).push({"styleSheet"}).get("css").op(Action::SetMember);
+    setPath(a, "f.htmlText", std::string("<h1>A</h1><span class='x'>b</span>c"));
+    tracePath(a, "f.text");
+    auto movie = playFields({{.input = true, .html = true}}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"true", "false", "p,.x,h1", "20px", "16711680", "20", "Abc"}));
+    swf::DisplayObject& field = fieldAt(*movie, 1);
+    const swf::FormattedText text = swf::fieldFormattedText(*movie, field);
+    ASSERT_EQ(text.text, u"Abc");
+    EXPECT_EQ(text.formats[0].color, 0xFF0000u);
+    EXPECT_EQ(text.formats[0].size, 20.0);
+    EXPECT_TRUE(text.formats[1].bold);
+    EXPECT_FALSE(text.formats[2].bold);
+    EXPECT_FALSE(swf::isInputField(field));  // styled text takes no typing
 }
 
 TEST(TextFieldObject, CreateTextFieldPlacesAFieldTheScriptCanRemove) {

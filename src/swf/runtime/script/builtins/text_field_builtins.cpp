@@ -14,6 +14,7 @@
 #include "swf/runtime/script/builtins/filter_values.h"
 #include "swf/runtime/script/builtins/host_classes.h"
 #include "swf/runtime/script/builtins/library_classes.h"
+#include "swf/runtime/script/builtins/style_sheet_values.h"
 #include "swf/runtime/script/builtins/text_format_values.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/text_field_object.h"
@@ -21,6 +22,7 @@
 #include "swf/runtime/text_field_binding.h"
 #include "swf/runtime/text_editing.h"
 #include "swf/runtime/text_field_settings.h"
+#include "swf/runtime/text_runs.h"
 
 namespace velmora::swf::script {
 
@@ -177,9 +179,27 @@ void replaceText(CallContext& cx, TextFieldObject& object, const std::string& te
     if (!f) return;
     MovieInstance& movie = cx.vm.movie();
     const bool htmlField = fieldSettings(*f).html;
-    std::string content = htmlField ? (isHtml ? text : escapeHtml(text)) : (isHtml ? htmlToPlain(text) : text);
-    // maxChars limits typing only: scripts may put in what they like.
-    setFieldContent(movie, *f, std::move(content));
+    // HTML given to a field with a style sheet takes the sheet's styles for its tags and classes.
+    const Value sheet = isHtml ? cx.get(Value::object(&object), "styleSheet") : Value::undefined();
+    const std::optional<TagStyles> styles = fieldTagStyles(cx, sheet);
+    if (!(f = object.field())) return;  // reading the sheet may have run a script
+    f->ensureTextState().styled = styles.has_value();
+    if (styles) {
+        const FormattedText styled = parseFormattedText(text, baseCharFormat(fieldSettings(*f)), &*styles);
+        setFieldFormattedText(movie, *f, styled);
+    } else if (f->textState && f->textState->formattedRuns) {
+        // New text takes the new text format, else the look the text began with.
+        const FormattedText before = fieldFormattedText(movie, *f);
+        const CharFormat look = f->textState->newTextFormat ? *f->textState->newTextFormat
+                                : before.formats.empty()    ? baseCharFormat(fieldSettings(*f))
+                                                            : before.formats.front();
+        FormattedText after = parseFormattedText(isHtml ? text : escapeHtml(text), look);
+        setFieldFormattedText(movie, *f, after);
+    } else {
+        std::string content = htmlField ? (isHtml ? text : escapeHtml(text)) : (isHtml ? htmlToPlain(text) : text);
+        // maxChars limits typing only: scripts may put in what they like.
+        setFieldContent(movie, *f, std::move(content));
+    }
     TextFieldState& state = f->ensureTextState();
     const int32_t length = utf16Length(fieldPlainText(movie, *f));
     state.selectionBegin = std::min(state.selectionBegin, length);
@@ -213,6 +233,7 @@ Value setProp(CallContext& cx, const Value& self, std::span<const Value> args) {
         // The text stays what it was: marked up as plain text, or its markup dropped.
         const std::string plain = fieldPlainText(movie, *f);
         changeFieldSettings(movie, *f, [&](EditTextCharacter& s) { s.html = flag; });
+        f->ensureTextState().formattedRuns = false;
         setFieldContent(movie, *f, flag ? escapeHtml(plain) : plain);
         break;
     }
@@ -392,27 +413,6 @@ Value removeTextField(CallContext& cx, const Value& self, std::span<const Value>
     return Value();
 }
 
-// setTextFormat([begin, [end,]] format): a format for the whole text is the field's own;
-// formatting part of the text is not built, and says so.
-Value setTextFormat(CallContext& cx, const Value& self, std::span<const Value> args) {
-    TextFieldObject* object = fieldObjectOf(self);
-    if (!object || !object->field() || args.empty()) return Value();
-    const Value format = args.back();
-    if (!format.isObject()) return Value();
-    if (args.size() > 1) {
-        const int32_t length = utf16Length(fieldPlainText(cx.vm.movie(), *object->field()));
-        const double begin = cx.toNumber(args[0]);
-        const double end = args.size() > 2 ? cx.toNumber(args[1]) : begin + 1;
-        // A range that covers the whole text formats the whole field.
-        if (!(begin <= 0 && end >= length)) {
-            cx.unsupported("TextField.prototype.setTextFormat on part of a field's text");
-            return Value();
-        }
-    }
-    applyTextFormat(cx, *object, format);
-    return Value();
-}
-
 // replaceSel(text): the focused field's selection becomes text, as if pasted, but past the
 // field's restrict and maxChars, which bind only the user. A field without the focus has no
 // selection to replace.
@@ -421,12 +421,6 @@ Value replaceSel(CallContext& cx, const Value& self, std::span<const Value> args
     if (!f || cx.vm.movie().focusedText() != f) return Value();
     replaceSelection(cx.vm.movie(), *f, cx.toStdString(arg(args, 0)));
     return Value();
-}
-
-Value getTextFormat(CallContext& cx, const Value& self, std::span<const Value>) {
-    TextFieldObject* object = fieldObjectOf(self);
-    if (!object || !object->field()) return Value();
-    return textFormatOfField(cx, *object->field());
 }
 
 // addListener(listener) and removeListener(listener): the listeners hear onChanged and
@@ -458,12 +452,6 @@ Value removeListener(CallContext& cx, const Value& self, std::span<const Value> 
 }
 
 Value fieldConstruct(CallContext&, const Value& self, std::span<const Value>) { return self; }
-
-// TextField.StyleSheet is not built: made, it says so rather than pass for one.
-Value styleSheetConstruct(CallContext& cx, const Value& self, std::span<const Value>) {
-    cx.unsupported("TextField.StyleSheet");
-    return self;
-}
 
 // createTextField(name, depth, x, y, width, height): an empty dynamic field in the default
 // device font, 12 points, black, no border.
@@ -513,18 +501,15 @@ void installTextField(Vm& vm) {
     defineMethods(vm, proto,
                   {{"getDepth", getDepth},
                    {"removeTextField", removeTextField},
-                   {"setTextFormat", setTextFormat, 3},
-                   {"getTextFormat", getTextFormat, 2},
-                   {"setNewTextFormat", setTextFormat, 1},
-                   {"getNewTextFormat", getTextFormat},
+                   {"setTextFormat", fieldSetTextFormat, 3},
+                   {"getTextFormat", fieldGetTextFormat, 2},
+                   {"setNewTextFormat", fieldSetNewTextFormat, 1},
+                   {"getNewTextFormat", fieldGetNewTextFormat},
                    {"replaceSel", replaceSel, 1}});
     defineMethods(vm, proto, {{"addListener", addListener, 1}, {"removeListener", removeListener, 1}});
     defineValue(vm, proto, "mouseWheelEnabled", Value::boolean(true));
     defineValue(vm, proto, "condenseWhite", Value::boolean(false));
-    Object* sheetProto = vm.newObject();
-    FunctionObject* sheet = makeNative(vm, styleSheetConstruct);
-    defineValue(vm, sheet, "prototype", Value::object(sheetProto));
-    defineValue(vm, ctor, "StyleSheet", Value::object(sheet));
+    installStyleSheet(vm, ctor);
     defineMethods(vm, vm.realm().movieClipPrototype, {{"createTextField", createTextField, 6}});
     installTextFormat(vm);
 }

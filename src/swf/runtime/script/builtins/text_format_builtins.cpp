@@ -12,6 +12,7 @@
 #include "swf/runtime/script/builtins/text_format_values.h"
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/text_field_settings.h"
+#include "swf/runtime/text_runs.h"
 
 namespace velmora::swf::script {
 
@@ -121,7 +122,7 @@ Value textFormatOfField(CallContext& cx, const DisplayObject& field) {
     return f;
 }
 
-void applyTextFormat(CallContext& cx, TextFieldObject& object, const Value& format) {
+void applyTextFormat(CallContext& cx, TextFieldObject& object, const Value& format, bool paragraphOnly) {
     // Everything is read (and converted) before the field is touched: a getter or valueOf may
     // run a script.
     auto read = [&](const char* name) { return cx.get(format, name); };
@@ -139,6 +140,7 @@ void applyTextFormat(CallContext& cx, TextFieldObject& object, const Value& form
     const double leadingPx = leading.isNullish() ? NAN : cx.toNumber(leading);
     const bool boldOn = cx.toBoolean(bold), italicOn = cx.toBoolean(italic), underlineOn = cx.toBoolean(underline);
     for (const char* name : {"url", "target"}) {
+        if (paragraphOnly && name[0] == 'u') continue;  // runs keep their link
         const Value v = read(name);
         if (!v.isNullish() && !cx.toStdString(v).empty()) cx.unsupported(std::string("TextFormat.") + name);
     }
@@ -151,12 +153,14 @@ void applyTextFormat(CallContext& cx, TextFieldObject& object, const Value& form
     if (!field) return;
     MovieInstance& movie = cx.vm.movie();
     changeFieldSettings(movie, *field, [&](EditTextCharacter& s) {
-        if (!font.isNullish()) s.face = face;
-        if (std::isfinite(sizePx)) s.fontHeight = static_cast<uint16_t>(std::clamp(std::round(sizePx * 20.0), 20.0, 20000.0));
-        if (!color.isNullish()) s.textColor = Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
-        if (!bold.isNullish()) s.bold = boldOn;
-        if (!italic.isNullish()) s.italic = italicOn;
-        if (!underline.isNullish()) s.underline = underlineOn;
+        if (!paragraphOnly) {
+            if (!font.isNullish()) s.face = face;
+            if (std::isfinite(sizePx)) s.fontHeight = static_cast<uint16_t>(std::clamp(std::round(sizePx * 20.0), 20.0, 20000.0));
+            if (!color.isNullish()) s.textColor = Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255};
+            if (!bold.isNullish()) s.bold = boldOn;
+            if (!italic.isNullish()) s.italic = italicOn;
+            if (!underline.isNullish()) s.underline = underlineOn;
+        }
         std::transform(alignText.begin(), alignText.end(), alignText.begin(),
                        [](unsigned char ch) { return char(std::tolower(ch)); });
         if (alignText == "left") s.align = EditTextCharacter::Align::Left;
@@ -170,6 +174,142 @@ void applyTextFormat(CallContext& cx, TextFieldObject& object, const Value& form
             s.leading = static_cast<int16_t>(std::clamp(std::round(leadingPx * 20.0), -32768.0, 32767.0));
     });
     fitAutoSize(movie, *field);
+}
+
+namespace {
+
+// A script's range index: NaN as 0, held to the text.
+int32_t rangeIndex(double v, int32_t length) {
+    if (std::isnan(v)) return 0;
+    return static_cast<int32_t>(std::clamp(std::floor(v), 0.0, double(length)));
+}
+
+// The character settings a TextFormat sets; read (and converted) before any field is touched.
+CharFormatChange readCharFormatChange(CallContext& cx, const Value& format) {
+    CharFormatChange change;
+    auto read = [&](const char* name) { return cx.get(format, name); };
+    if (const Value v = read("font"); !v.isNullish()) change.face = cx.toStdString(v);
+    if (const Value v = read("size"); !v.isNullish()) {
+        const double px = cx.toNumber(v);
+        if (std::isfinite(px)) change.size = px;
+    }
+    if (const Value v = read("color"); !v.isNullish()) change.color = static_cast<uint32_t>(cx.toInt32(v)) & 0xFFFFFF;
+    if (const Value v = read("bold"); !v.isNullish()) change.bold = cx.toBoolean(v);
+    if (const Value v = read("italic"); !v.isNullish()) change.italic = cx.toBoolean(v);
+    if (const Value v = read("underline"); !v.isNullish()) change.underline = cx.toBoolean(v);
+    if (const Value v = read("url"); !v.isNullish()) change.url = cx.toStdString(v);
+    return change;
+}
+
+TextFieldObject* formatTarget(const Value& self) {
+    return dynamic_cast<TextFieldObject*>(self.objectOrNull());
+}
+
+}  // namespace
+
+Value fieldSetTextFormat(CallContext& cx, const Value& self, std::span<const Value> args) {
+    TextFieldObject* object = formatTarget(self);
+    if (!object || !object->field() || args.empty()) return Value();
+    const Value format = args.back();
+    if (!format.isObject()) return Value();
+    MovieInstance& movie = cx.vm.movie();
+    const double begin = args.size() > 1 ? cx.toNumber(args[0]) : 0.0;
+    const double end = args.size() > 2 ? cx.toNumber(args[1]) : args.size() > 1 ? begin + 1 : INFINITY;
+    const CharFormatChange change = readCharFormatChange(cx, format);
+    DisplayObject* f = object->field();  // the conversions may have run scripts
+    if (!f) return Value();
+    const bool runs = f->textState && f->textState->formattedRuns;
+    const int32_t length = utf16Length(fieldPlainText(movie, *f));
+    // The whole text of a field not kept as runs: its own settings, as they always were.
+    if (!runs && begin <= 0 && end >= length) {
+        applyTextFormat(cx, *object, format);
+        return Value();
+    }
+    applyTextFormat(cx, *object, format, true);
+    if (!(f = object->field())) return Value();
+    FormattedText text = fieldFormattedText(movie, *f);
+    const auto size = static_cast<int32_t>(std::min<size_t>(text.formats.size(), INT32_MAX));
+    const int32_t from = rangeIndex(begin, size), to = std::isnan(end) ? from : rangeIndex(end, size);
+    if (from >= to) return Value();
+    for (int32_t i = from; i < to; ++i) change.applyTo(text.formats[size_t(i)]);
+    setFieldFormattedText(movie, *f, text);
+    fitAutoSize(movie, *f);
+    return Value();
+}
+
+Value fieldGetTextFormat(CallContext& cx, const Value& self, std::span<const Value> args) {
+    TextFieldObject* object = formatTarget(self);
+    if (!object || !object->field()) return Value();
+    const double begin = args.empty() ? 0.0 : cx.toNumber(args[0]);
+    const double end = args.size() > 1 ? cx.toNumber(args[1]) : args.empty() ? INFINITY : begin + 1;
+    DisplayObject* f = object->field();
+    if (!f) return Value();
+    Rooted out(cx.heap(), textFormatOfField(cx, *f));
+    if (!out.get().isObject()) return Value();
+    const FormattedText text = fieldFormattedText(cx.vm.movie(), *f);
+    const auto size = static_cast<int32_t>(std::min<size_t>(text.formats.size(), INT32_MAX));
+    const int32_t from = rangeIndex(begin, size), to = std::isnan(end) ? from : rangeIndex(end, size);
+    if (from >= to) return out.get();
+    // Settings every character of the range shares are given; the others are null.
+    const CharFormat& first = text.formats[size_t(from)];
+    bool face = true, sizeSame = true, color = true, bold = true, italic = true, underline = true, url = true;
+    for (int32_t i = from + 1; i < to; ++i) {
+        const CharFormat& c = text.formats[size_t(i)];
+        face = face && c.face == first.face;
+        sizeSame = sizeSame && c.size == first.size;
+        color = color && c.color == first.color;
+        bold = bold && c.bold == first.bold;
+        italic = italic && c.italic == first.italic;
+        underline = underline && c.underline == first.underline;
+        url = url && c.url == first.url;
+    }
+    const Value o = out.get();
+    if (!face) cx.set(o, "font", Value::null());
+    else if (!first.face.empty()) cx.set(o, "font", cx.stringValue(first.face));
+    cx.set(o, "size", sizeSame ? Value::number(first.size) : Value::null());
+    cx.set(o, "color", color ? Value::number(first.color) : Value::null());
+    cx.set(o, "bold", bold ? Value::boolean(first.bold) : Value::null());
+    cx.set(o, "italic", italic ? Value::boolean(first.italic) : Value::null());
+    cx.set(o, "underline", underline ? Value::boolean(first.underline) : Value::null());
+    cx.set(o, "url", url ? cx.stringValue(first.url) : Value::null());
+    return o;
+}
+
+Value fieldSetNewTextFormat(CallContext& cx, const Value& self, std::span<const Value> args) {
+    TextFieldObject* object = formatTarget(self);
+    if (!object || !object->field() || !arg(args, 0).isObject()) return Value();
+    const CharFormatChange change = readCharFormatChange(cx, args[0]);
+    DisplayObject* f = object->field();
+    if (!f) return Value();
+    MovieInstance& movie = cx.vm.movie();
+    const FormattedText text = fieldFormattedText(movie, *f);
+    TextFieldState& state = f->ensureTextState();
+    CharFormat next = state.newTextFormat ? *state.newTextFormat
+                      : text.formats.empty() ? baseCharFormat(fieldSettings(*f))
+                                             : text.formats.back();
+    change.applyTo(next);
+    state.newTextFormat = std::make_shared<const CharFormat>(std::move(next));
+    // Kept as runs from now on, so that what is typed takes the new look and the rest keeps its.
+    if (!state.formattedRuns) setFieldFormattedText(movie, *f, text);
+    return Value();
+}
+
+Value fieldGetNewTextFormat(CallContext& cx, const Value& self, std::span<const Value>) {
+    TextFieldObject* object = formatTarget(self);
+    DisplayObject* f = object ? object->field() : nullptr;
+    if (!f) return Value();
+    Rooted out(cx.heap(), textFormatOfField(cx, *f));
+    const CharFormat* next = f->textState ? f->textState->newTextFormat.get() : nullptr;
+    if (!next || !out.get().isObject()) return out.get();
+    const Value o = out.get();
+    if (!next->face.empty()) cx.set(o, "font", cx.stringValue(next->face));
+    cx.set(o, "size", Value::number(next->size));
+    cx.set(o, "color", Value::number(next->color));
+    cx.set(o, "bold", Value::boolean(next->bold));
+    cx.set(o, "italic", Value::boolean(next->italic));
+    cx.set(o, "underline", Value::boolean(next->underline));
+    cx.set(o, "url", cx.stringValue(next->url));
+    return o;
 }
 
 void installTextFormat(Vm& vm) {

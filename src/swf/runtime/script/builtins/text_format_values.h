@@ -17,7 +17,15 @@ Value textFormatOfField(CallContext& cx, const DisplayObject& field);
 // Gives the field the format's settings that are set (null and undefined ones leave the field's
 // as they are). Settings the renderer cannot show (bullets, tab stops, links) are reported as
 // unsupported by name.
-void applyTextFormat(CallContext& cx, TextFieldObject& field, const Value& format);
+// With paragraphOnly, only the settings that belong to whole paragraphs (align, margins,
+// indent, leading) are given; the look of characters is left to the field's runs.
+void applyTextFormat(CallContext& cx, TextFieldObject& field, const Value& format, bool paragraphOnly = false);
+// TextField.prototype's setTextFormat([begin, [end,]] format), getTextFormat([begin, [end]]),
+// setNewTextFormat(format) and getNewTextFormat().
+Value fieldSetTextFormat(CallContext& cx, const Value& self, std::span<const Value> args);
+Value fieldGetTextFormat(CallContext& cx, const Value& self, std::span<const Value> args);
+Value fieldSetNewTextFormat(CallContext& cx, const Value& self, std::span<const Value> args);
+Value fieldGetNewTextFormat(CallContext& cx, const Value& self, std::span<const Value> args);
 // Installs TextFormat on _global; called by installTextField.
 void installTextFormat(Vm& vm);
 
