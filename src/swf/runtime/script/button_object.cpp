@@ -33,27 +33,31 @@ bool ButtonObject::getSpecial(Vm& vm, String* key, Value& out) {
     }
     const auto index = clipPropertyIndex(key->view());
     if (!index) return false;
-    const Matrix& m = b->matrix;
+    if (static_cast<ClipProperty>(*index) == ClipProperty::Target) {
+        const std::string parent = slashPath(owner);
+        out = Value::string(vm.heap().string((parent == "/" ? "" : parent) + "/" + b->name));
+        return true;
+    }
+    return placedObjectProperty(vm, owner, *b, *index, out);
+}
+
+bool placedObjectProperty(Vm& vm, const Clip& owner, const DisplayObject& object, int index, Value& out) {
+    const Matrix& m = object.matrix;
     auto size = [&](bool width) {
-        const auto box = objectBounds(*b, owner.definitions());
+        const auto box = objectBounds(object, owner.definitions());
         return box ? (width ? box->width() : box->height()) / kTwipsPerPixel : 0.0;
     };
-    switch (static_cast<ClipProperty>(*index)) {
+    switch (static_cast<ClipProperty>(index)) {
     case ClipProperty::X: out = Value::number(m.tx / kTwipsPerPixel); return true;
     case ClipProperty::Y: out = Value::number(m.ty / kTwipsPerPixel); return true;
     case ClipProperty::XScale: out = Value::number(std::hypot(m.a, m.b) * 100.0); return true;
     case ClipProperty::YScale: out = Value::number(std::hypot(m.c, m.d) * 100.0); return true;
     case ClipProperty::Rotation: out = Value::number(std::atan2(m.b, m.a) * 180.0 / std::numbers::pi); return true;
-    case ClipProperty::Alpha: out = Value::number(b->colorTransform.aMult * 100.0); return true;
-    case ClipProperty::Visible: out = Value::boolean(b->visible); return true;
+    case ClipProperty::Alpha: out = Value::number(object.colorTransform.aMult * 100.0); return true;
+    case ClipProperty::Visible: out = Value::boolean(object.visible); return true;
     case ClipProperty::Width: out = Value::number(size(true)); return true;
     case ClipProperty::Height: out = Value::number(size(false)); return true;
-    case ClipProperty::Name: out = Value::string(vm.heap().string(b->name)); return true;
-    case ClipProperty::Target: {
-        const std::string parent = slashPath(owner);
-        out = Value::string(vm.heap().string((parent == "/" ? "" : parent) + "/" + b->name));
-        return true;
-    }
+    case ClipProperty::Name: out = Value::string(vm.heap().string(object.name)); return true;
     default: return false;  // the rest belong to timelines
     }
 }

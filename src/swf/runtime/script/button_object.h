@@ -4,6 +4,7 @@
 #include "swf/runtime/script/object.h"
 
 namespace velmora::swf {
+class Clip;
 struct DisplayObject;
 }
 
@@ -34,5 +35,10 @@ private:
     DisplayObject* const button_;
     const uint16_t depth_;
 };
+
+// The placement properties (_x, _y, _xscale, _yscale, _rotation, _alpha, _visible, _width,
+// _height, _name) of an object on owner's display list that is not a clip (a button, a video),
+// read as scripts see them; false for any other property index.
+bool placedObjectProperty(Vm& vm, const Clip& owner, const DisplayObject& object, int index, Value& out);
 
 }  // namespace velmora::swf::script

@@ -10,6 +10,7 @@
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/clip_properties.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/native.h"
 #include "swf/runtime/script/vm.h"
@@ -112,24 +113,9 @@ bool VideoObject::getSpecial(Vm& vm, String* key, Value& out) {
     }
     const auto index = clipPropertyIndex(key->view());
     if (!index) return false;
-    const Matrix& m = v->matrix;
-    auto size = [&](bool width) {
-        const auto box = objectBounds(*v, owner.movie().movie());
-        return box ? (width ? box->width() : box->height()) / kTwipsPerPixel : 0.0;
-    };
-    switch (static_cast<ClipProperty>(*index)) {
-    case ClipProperty::X: out = Value::number(m.tx / kTwipsPerPixel); return true;
-    case ClipProperty::Y: out = Value::number(m.ty / kTwipsPerPixel); return true;
-    case ClipProperty::XScale: out = Value::number(std::hypot(m.a, m.b) * 100.0); return true;
-    case ClipProperty::YScale: out = Value::number(std::hypot(m.c, m.d) * 100.0); return true;
-    case ClipProperty::Rotation: out = Value::number(std::atan2(m.b, m.a) * 180.0 / std::numbers::pi); return true;
-    case ClipProperty::Alpha: out = Value::number(v->colorTransform.aMult * 100.0); return true;
-    case ClipProperty::Visible: out = Value::boolean(v->visible); return true;
-    case ClipProperty::Width: out = Value::number(size(true)); return true;
-    case ClipProperty::Height: out = Value::number(size(false)); return true;
-    case ClipProperty::Name: out = Value::string(vm.heap().string(v->name)); return true;
-    default: return false;
-    }
+    // Videos have no _target of their own to give.
+    if (static_cast<ClipProperty>(*index) == ClipProperty::Target) return false;
+    return placedObjectProperty(vm, owner, *v, *index, out);
 }
 
 bool VideoObject::setSpecial(Vm& vm, String* key, const Value& value) {
@@ -145,53 +131,14 @@ bool VideoObject::setSpecial(Vm& vm, String* key, const Value& value) {
     if (!index) return false;
     DisplayObject* v = video();
     if (!v) return true;
+    // A video turns only with its clip.
+    if (static_cast<ClipProperty>(*index) == ClipProperty::Rotation) return true;
+    // The conversion may run a script (valueOf) that removes the video: look for it again after.
     const double n = vm.toNumber(value);
-    switch (static_cast<ClipProperty>(*index)) {
-    case ClipProperty::X:
-        if (std::isfinite(n)) v->matrix.tx = n * kTwipsPerPixel;
-        break;
-    case ClipProperty::Y:
-        if (std::isfinite(n)) v->matrix.ty = n * kTwipsPerPixel;
-        break;
-    case ClipProperty::Alpha:
-        if (std::isfinite(n)) v->colorTransform.aMult = n / 100.0;
-        break;
-    case ClipProperty::Visible: v->visible = n != 0.0; break;
-    case ClipProperty::Width:
-    case ClipProperty::Height: {
-        // Scales the object so that its box takes the size asked, as a clip's would.
-        const auto box = objectBounds(*v, owner_.get()->movie().movie());
-        const bool width = static_cast<ClipProperty>(*index) == ClipProperty::Width;
-        const double now = box ? (width ? box->width() : box->height()) / kTwipsPerPixel : 0.0;
-        if (!std::isfinite(n) || now <= 0) break;
-        const double factor = n / now;
-        if (width) {
-            v->matrix.a *= factor;
-            v->matrix.b *= factor;
-        } else {
-            v->matrix.c *= factor;
-            v->matrix.d *= factor;
-        }
-        break;
-    }
-    case ClipProperty::XScale:
-    case ClipProperty::YScale: {
-        if (!std::isfinite(n)) break;
-        const bool x = static_cast<ClipProperty>(*index) == ClipProperty::XScale;
-        double& p = x ? v->matrix.a : v->matrix.c;
-        double& q = x ? v->matrix.b : v->matrix.d;
-        const double now = std::hypot(p, q);
-        if (now > 0) {
-            p *= n / 100.0 / now;
-            q *= n / 100.0 / now;
-        } else {
-            (x ? p : q) = n / 100.0;
-        }
-        break;
-    }
-    default: return true;  // read-only here
-    }
-    if (Clip* owner = owner_.get()) owner->movie().noteChange();
+    v = video();
+    Clip* owner = owner_.get();
+    if (!v || !owner || !setPlacementProperty(*v, owner->definitions(), *index, n)) return true;  // read-only here
+    owner->movie().noteChange();
     return true;
 }
 

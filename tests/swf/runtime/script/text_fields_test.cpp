@@ -18,7 +18,7 @@
 namespace velmora::test {
 namespace {
 
-struct FieldSpec {
+struct FieldSetup {
     std::string name = "f";
     uint16_t depth = 1;
     int width = 100;   // pixels
@@ -29,25 +29,25 @@ struct FieldSpec {
     std::string text;
 };
 
-// A DefineEditText tag for spec as character id, with no font of its own (a device font, 12 pt).
-void defineField(SwfTagList& swf, uint16_t id, const FieldSpec& spec) {
+// A DefineEditText tag for the field as character id, with no font of its own (a device font, 12 pt).
+void defineField(SwfTagList& swf, uint16_t id, const FieldSetup& field) {
     BitWriter w;
     w.u16(id);
-    w.rect(0, spec.width * 20, 0, spec.height * 20);
+    w.rect(0, field.width * 20, 0, field.height * 20);
     w.flush();
-    w.u8(uint8_t((spec.text.empty() ? 0 : 0x80) | (spec.input ? 0 : 0x08)));
-    w.u8(spec.html ? 0x02 : 0x00);
-    w.cString(spec.variable);
-    if (!spec.text.empty()) w.cString(spec.text);
+    w.u8(uint8_t((field.text.empty() ? 0 : 0x80) | (field.input ? 0 : 0x08)));
+    w.u8(field.html ? 0x02 : 0x00);
+    w.cString(field.variable);
+    if (!field.text.empty()) w.cString(field.text);
     const std::vector<uint8_t> body = w.take();
     swf.rawTag(37, body);
 }
 
 // The fields placed on the root (character ids 5, 6, ...), then script as the first frame's.
-std::unique_ptr<swf::MovieInstance> playFields(const std::vector<FieldSpec>& fields, const Avm1Assembler& script) {
+std::unique_ptr<swf::MovieInstance> playFields(const std::vector<FieldSetup>& fields, const Avm1Assembler& script) {
     SwfWriter swf(8);
     uint16_t id = 5;
-    for (const FieldSpec& f : fields) {
+    for (const FieldSetup& f : fields) {
         defineField(swf, id, f);
         swf.placeObject2({.depth = f.depth, .characterId = id, .name = f.name});
         ++id;
