@@ -8,6 +8,10 @@
 
 namespace velmora::lessons {
 
+// Every subtitle movie's stage, twips: 600 x 400 pixels, so that pages of all lessons line up.
+constexpr int32_t kStageWidth = 600 * 20;
+constexpr int32_t kStageHeight = 400 * 20;
+
 constexpr double kLessonFrameRate = 12.0;
 
 // The subtitle movie of a lesson: a gradient background, a photo, the title as an HTML text

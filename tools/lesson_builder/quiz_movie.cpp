@@ -13,9 +13,6 @@ using test::SwfWriter;
 
 namespace {
 
-constexpr int32_t kStageWidth = 600 * 20;
-constexpr int32_t kStageHeight = 400 * 20;
-
 enum : uint16_t {
     kPanelId = 1,
     kFontId,

@@ -12,8 +12,6 @@ using test::SwfWriter;
 
 namespace {
 
-constexpr int32_t kStageWidth = 600 * 20;
-constexpr int32_t kStageHeight = 400 * 20;
 constexpr uint16_t kLineHeight = 48 * 20;
 constexpr uint16_t kGlossHeight = 20 * 20;
 
