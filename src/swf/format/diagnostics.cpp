@@ -17,7 +17,14 @@ std::string_view roomName(DiagnosticRoom room) {
 }
 
 std::string Diagnostic::line() const {
-    std::string out(roomName(room));
+    // Many reports already start with their room ("script: fscommand ...", "script error: ...");
+    // they are not named twice.
+    const std::string_view name = roomName(room);
+    if (text.size() > name.size() && text.compare(0, name.size(), name) == 0 &&
+        (text[name.size()] == ':' || text[name.size()] == ' ')) {
+        return text;
+    }
+    std::string out(name);
     out += ": ";
     out += text;
     return out;

@@ -22,6 +22,17 @@ TEST(Diagnostics, EachKindIsKeptOncePerRoom) {
     EXPECT_EQ(d.entries()[0].line(), "script: unsupported action 0x8C");
     EXPECT_EQ(d.entries()[1].line(), "movie: too many objects: depth 4");
     EXPECT_EQ(d.entries()[2].line(), "render: unsupported action 0x8C");
+
+    // A text that already starts with its room is not named twice; another room's word is no
+    // such start.
+    d.report(DiagnosticRoom::Script, "script: fscommand quit ");
+    d.report(DiagnosticRoom::Script, "script error: action record cut short");
+    d.report(DiagnosticRoom::Script, "scripts stopped");
+    d.report(DiagnosticRoom::Sound, "script: unsupported Sound");
+    EXPECT_EQ(d.entries()[3].line(), "script: fscommand quit ");
+    EXPECT_EQ(d.entries()[4].line(), "script error: action record cut short");
+    EXPECT_EQ(d.entries()[5].line(), "script: scripts stopped");
+    EXPECT_EQ(d.entries()[6].line(), "sound: script: unsupported Sound");
 }
 
 TEST(Diagnostics, StaysWithinItsCapacityAndSaysOnceThatMoreWereLeftOut) {
