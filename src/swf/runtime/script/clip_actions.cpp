@@ -30,7 +30,7 @@ void Interpreter::gotoFrame2(Frame& f, std::span<const uint8_t> payload) {
         }
     }
     if (!c) return;
-    double number = frame.isString() ? stringToNumber(label, version_) : vm_.toNumber(frame);
+    double number = frame.isString() ? stringToNumber(label, f.version) : vm_.toNumber(frame);
     if (frame.isString() && label.empty()) number = std::nan("");
     bool moved = false;
     if (std::isfinite(number)) {
@@ -61,7 +61,7 @@ void Interpreter::callFrame(Frame& f, const Value& frame) {
     }
     if (!c || c->frameCount() == 0) return;
     std::optional<size_t> index;
-    const double n = stringToNumber(text, version_);
+    const double n = stringToNumber(text, f.version);
     if (std::isfinite(n) && !text.empty()) {
         if (n >= 1 && n <= static_cast<double>(c->frameCount())) index = static_cast<size_t>(n) - 1;
     } else {

@@ -33,10 +33,10 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
 double Vm::toNumber(const Value& v) {
     switch (v.type()) {
     case Type::Undefined:
-    case Type::Null: return version_ >= 7 ? std::nan("") : 0.0;
+    case Type::Null: return version() >= 7 ? std::nan("") : 0.0;
     case Type::Boolean: return v.asBoolean() ? 1.0 : 0.0;
     case Type::Number: return v.asNumber();
-    case Type::String: return stringToNumber(v.asString()->view(), version_);
+    case Type::String: return stringToNumber(v.asString()->view(), version());
     case Type::Object: {
         if (dynamic_cast<ClipObject*>(v.asObject())) return std::nan("");
         const Value p = toPrimitive(v, Hint::Number);
@@ -48,7 +48,7 @@ double Vm::toNumber(const Value& v) {
 
 String* Vm::toString(const Value& v) {
     switch (v.type()) {
-    case Type::Undefined: return heap_.intern(version_ >= 7 ? "undefined" : "");
+    case Type::Undefined: return heap_.intern(version() >= 7 ? "undefined" : "");
     case Type::Null: return heap_.intern("null");
     case Type::Boolean: return heap_.intern(v.asBoolean() ? "true" : "false");
     case Type::Number: {
@@ -74,8 +74,8 @@ bool Vm::toBoolean(const Value& v) const {
     case Type::Number: return v.asNumber() != 0.0 && !std::isnan(v.asNumber());
     case Type::String: {
         // SWF 7 made any non-empty text true; earlier players went through the number.
-        if (version_ >= 7) return !v.asString()->empty();
-        const double n = stringToNumber(v.asString()->view(), version_);
+        if (version() >= 7) return !v.asString()->empty();
+        const double n = stringToNumber(v.asString()->view(), version());
         return n != 0.0 && !std::isnan(n);
     }
     case Type::Object: {

@@ -30,13 +30,20 @@ double secondsNow() {
 // Frames register themselves as roots of the collector for as long as they run.
 class FrameRegistration {
 public:
-    FrameRegistration(Vm& vm, Frame& f) : vm_(vm) { vm_.frames_.push_back(&f); }
-    ~FrameRegistration() { vm_.frames_.pop_back(); }
+    FrameRegistration(Vm& vm, Frame& f) : vm_(vm), outerVersion_(vm.runningVersion_) {
+        vm_.frames_.push_back(&f);
+        vm_.runningVersion_ = f.version;
+    }
+    ~FrameRegistration() {
+        vm_.frames_.pop_back();
+        vm_.runningVersion_ = outerVersion_;
+    }
     FrameRegistration(const FrameRegistration&) = delete;
     FrameRegistration& operator=(const FrameRegistration&) = delete;
 
 private:
     Vm& vm_;
+    const int outerVersion_;
 };
 
 }  // namespace
@@ -112,7 +119,7 @@ void Interpreter::checkLimits() {
         stack.back() = Value::number(stack.back().asNumber() + (code == op::kIncrement ? 1 : -1));
         break;
     case op::kNot:
-        if (n < 1 || !stack.back().isBoolean() || version_ < 5) return false;
+        if (n < 1 || !stack.back().isBoolean() || f.version < 5) return false;
         stack.back() = Value::boolean(!stack.back().asBoolean());
         break;
     default:
@@ -206,8 +213,8 @@ void Interpreter::pushPayload(Frame& f, std::span<const uint8_t> payload) {
             const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(nul) - (p + at));
             const std::string_view text(reinterpret_cast<const char*>(p + at), length);
             at += length + 1;
-            if (version_ < 6) {
-                push(f, Value::string(vm_.heap().intern(toUtf8(std::string(text), static_cast<uint8_t>(version_)))));
+            if (f.version < 6) {
+                push(f, Value::string(vm_.heap().intern(toUtf8(std::string(text), static_cast<uint8_t>(f.version)))));
             } else {
                 push(f, Value::string(vm_.heap().intern(text)));
             }
@@ -366,7 +373,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
         pool->strings.reserve(count);
         for (uint16_t i = 0; i < count; ++i) {
             std::string text = in.string();
-            if (version_ < 6) text = toUtf8(text, static_cast<uint8_t>(version_));
+            if (f.version < 6) text = toUtf8(text, static_cast<uint8_t>(f.version));
             pool->strings.push_back(heap.intern(text));
         }
         f.pool = std::move(pool);
@@ -391,7 +398,7 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     }
     case op::kDivide: {
         const double b = vm_.toNumber(pop(f)), a = vm_.toNumber(pop(f));
-        if (b == 0.0 && version_ < 5) {
+        if (b == 0.0 && f.version < 5) {
             push(f, Value::string(heap.intern("#ERROR#")));
         } else {
             push(f, Value::number(a / b));
@@ -457,12 +464,12 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     // --- comparison and logic ---
     case op::kEquals: {
         const double b = vm_.toNumber(pop(f)), a = vm_.toNumber(pop(f));
-        push(f, flag(version_, a == b));
+        push(f, flag(f.version, a == b));
         break;
     }
     case op::kLess: {
         const double b = vm_.toNumber(pop(f)), a = vm_.toNumber(pop(f));
-        push(f, flag(version_, a < b));
+        push(f, flag(f.version, a < b));
         break;
     }
     case op::kLess2: {
@@ -487,33 +494,33 @@ void Interpreter::step(Frame& f, uint8_t code, std::span<const uint8_t> payload,
     }
     case op::kAnd: {
         const bool b = vm_.toBoolean(pop(f)), a = vm_.toBoolean(pop(f));
-        push(f, flag(version_, a && b));
+        push(f, flag(f.version, a && b));
         break;
     }
     case op::kOr: {
         const bool b = vm_.toBoolean(pop(f)), a = vm_.toBoolean(pop(f));
-        push(f, flag(version_, a || b));
+        push(f, flag(f.version, a || b));
         break;
     }
-    case op::kNot: push(f, flag(version_, !vm_.toBoolean(pop(f)))); break;
+    case op::kNot: push(f, flag(f.version, !vm_.toBoolean(pop(f)))); break;
 
     // --- text ---
     case op::kStringEquals: {
         String* b = vm_.toString(pop(f));
         String* a = vm_.toString(pop(f));
-        push(f, flag(version_, a->view() == b->view()));
+        push(f, flag(f.version, a->view() == b->view()));
         break;
     }
     case op::kStringLess: {
         String* b = vm_.toString(pop(f));
         String* a = vm_.toString(pop(f));
-        push(f, flag(version_, a->view() < b->view()));
+        push(f, flag(f.version, a->view() < b->view()));
         break;
     }
     case op::kStringGreater: {
         String* b = vm_.toString(pop(f));
         String* a = vm_.toString(pop(f));
-        push(f, flag(version_, a->view() > b->view()));
+        push(f, flag(f.version, a->view() > b->view()));
         break;
     }
     case op::kStringAdd: {

@@ -192,7 +192,7 @@ void FileLoads::deliverOne(const Request& request) {
         Clip* clip = object ? object->clip(vm_) : nullptr;
         if (!text || !clip) return;
         // Straight into the clip's variables: a loaded file runs no setters.
-        for (const auto& [name, value] : decodeVariables(*text, vm_.version())) {
+        for (const auto& [name, value] : decodeVariables(*text, clip->definitions().version)) {
             if (name.empty()) continue;
             object->put(vm_.key(name), vm_.name(name), Value::string(vm_.heap().string(value)));
         }

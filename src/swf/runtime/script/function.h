@@ -55,6 +55,8 @@ struct ScriptCode {
     std::vector<uint8_t> paramRegisters;
     uint8_t registerCount = 0;
     uint16_t flags = 0;
+    // The version of the movie that defined it, whose rules the body follows wherever it is called.
+    int version = 0;
 };
 
 // A function: a native (built-in) or a script function with its closure.

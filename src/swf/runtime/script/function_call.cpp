@@ -87,6 +87,7 @@ size_t Interpreter::defineFunction(Frame& f, bool v2, std::span<const uint8_t> p
     code->code = f.owner;
     code->begin = next;
     code->end = next + size;
+    code->version = f.version;
     String* name = code->name;
     FunctionObject* fn = vm_.newScriptFunction(std::move(code), f.scope, f.pool, f.timeline);
     if (name->empty()) {
@@ -114,6 +115,7 @@ Value Interpreter::callFunction(FunctionObject& fn, const Value& self, std::span
     f.thisValue = self;
     f.superHolder = holder;
     f.callee = &fn;
+    f.version = code.version;
     f.timeline = dynamic_cast<ClipObject*>(fn.home());
     f.pool = fn.pool();
     f.activation = heap.make<Object>(nullptr);

@@ -65,6 +65,8 @@ struct Frame {
     std::vector<TryBlock> tries;
     Value result;
     bool returning = false;
+    // The version of the movie the code came from: its rules apply while it runs.
+    int version = 0;
     // The last values popped: an action may still hold them while a conversion runs script (a
     // valueOf), so the collector keeps them.
     Value recent[8];
@@ -77,7 +79,7 @@ struct Frame {
 // Runs frames. Stateless apart from the Vm: one is made per call.
 class Interpreter {
 public:
-    explicit Interpreter(Vm& vm) : vm_(vm), version_(vm.version()), maxStack_(vm.limits().maxStackSize) {}
+    explicit Interpreter(Vm& vm) : vm_(vm), maxStack_(vm.limits().maxStackSize) {}
 
     // Runs frame to its end (or a Return); returns the result. Raises ScriptException for an
     // uncaught throw, LimitExceeded and ActionError.
@@ -144,7 +146,6 @@ private:
     bool frameLoaded(Frame& f, const Value& frame);
 
     Vm& vm_;
-    const int version_;
     const size_t maxStack_;
 };
 

@@ -1,6 +1,7 @@
 // Reading and writing members with the language's rules: the prototype chain, getters and
 // setters, watches, read-only properties, host properties; delete, for..in, instanceof, extends.
 #include <algorithm>
+#include <cctype>
 #include <unordered_set>
 
 #include "swf/runtime/script/clip_object.h"
@@ -47,7 +48,7 @@ bool Vm::lookupWithHolder(const Value& object, String* key, Value& out, Object*&
     }
     int depth = 0;
     for (Object* p = o; p && depth < kMaxChain; p = p->proto(), ++depth) {
-        if (const Property* prop = p->findOwn(key)) {
+        if (const Property* prop = ownProperty(p, key)) {
             holder = p;
             if (prop->isAccessor()) {
                 out = call(Value::object(prop->getter), self, {});
@@ -89,7 +90,7 @@ bool Vm::hasProperty(Object* object, String* key) {
     Value ignored;
     int depth = 0;
     for (Object* p = object; p && depth < kMaxChain; p = p->proto(), ++depth) {
-        if (p->findOwn(key)) return true;
+        if (ownProperty(p, key)) return true;
         if (p->kind() != ObjectKind::Plain && p->kind() != ObjectKind::Function && p->getSpecial(*this, key, ignored)) {
             return true;
         }
@@ -117,7 +118,7 @@ void Vm::setMember(const Value& object, String* key, const Value& value, String*
     }
     if (o->kind() != ObjectKind::Plain && o->kind() != ObjectKind::Function && o->setSpecial(*this, key, value)) return;
     Value stored = value;
-    Property* own = o->findOwn(key);
+    Property* own = ownProperty(o, key);
     if (own) {
         if (own->flags & kReadOnly) return;
         if (own->isAccessor()) {
@@ -130,7 +131,7 @@ void Vm::setMember(const Value& object, String* key, const Value& value, String*
     } else {
         int depth = 0;
         for (Object* p = o->proto(); p && depth < kMaxChain; p = p->proto(), ++depth) {
-            const Property* inherited = p->findOwn(key);
+            const Property* inherited = ownProperty(p, key);
             if (!inherited) continue;
             if (inherited->isAccessor()) {
                 if (inherited->setter) {
@@ -157,7 +158,7 @@ void Vm::setMember(const Value& object, String* key, const Value& value, String*
                 throw;
             }
             if (i < o->watches().size()) o->watches()[i].running = false;
-            own = o->findOwn(key);
+            own = ownProperty(o, key);
         }
     }
     if (own) {
@@ -182,7 +183,23 @@ bool Vm::deleteMember(const Value& object, String* key) {
             return true;
         }
     }
+    // The code running may name the property in another case (see ownProperty).
+    if (const Property* own = ownProperty(o, key)) key = own->key;
     return o->remove(key);
+}
+
+Property* Vm::ownPropertyIgnoringCase(Object* object, String* key) {
+    const std::string_view wanted = key->view();
+    for (Property& p : object->properties()) {
+        const std::string_view have = p.key->view();
+        if (have.size() == wanted.size() &&
+            std::equal(have.begin(), have.end(), wanted.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return &p;
+        }
+    }
+    return nullptr;
 }
 
 std::vector<Value> Vm::enumerate(const Value& object) {

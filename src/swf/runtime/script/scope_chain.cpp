@@ -40,7 +40,7 @@ Property* plainOwnProperty(Vm& vm, Object* o, String* key) {
         !(kind == ObjectKind::Clip && !key->empty() && key->view()[0] != '_')) {
         return nullptr;
     }
-    Property* p = o->findOwn(key);
+    Property* p = vm.ownProperty(o, key);
     return p && !p->isAccessor() ? p : nullptr;
 }
 
@@ -59,7 +59,7 @@ Clip* Interpreter::clipOfValue(Frame& f, const Value& v) {
     Clip* from = targetClip(f);
     if (!from && f.timeline) from = f.timeline->clip(vm_);
     if (!from) return nullptr;
-    if (v.isNullish()) return v.isUndefined() && version_ < 7 ? from : nullptr;
+    if (v.isNullish()) return v.isUndefined() && f.version < 7 ? from : nullptr;
     return resolveTarget(*from, vm_.toString(v)->view());
 }
 
@@ -105,7 +105,7 @@ bool Interpreter::specialName(Frame& f, String* name, Value& out) {
         }
         return true;
     }
-    if (is("_global") && version_ >= 6) {
+    if (is("_global") && f.version >= 6) {
         out = Value::object(vm_.global());
         return true;
     }
@@ -232,7 +232,7 @@ void Interpreter::setVariable(Frame& f, String* name, const Value& value) {
 void Interpreter::defineLocal(Frame& f, String* name, const Value& value, bool keepExisting) {
     String* key = vm_.key(name);
     if (f.activation) {
-        if (keepExisting && f.activation->findOwn(key)) return;
+        if (keepExisting && vm_.ownProperty(f.activation, key)) return;
         f.activation->put(key, vm_.heap().intern(name), value);
         return;
     }
@@ -250,7 +250,7 @@ bool Interpreter::deleteVariable(Frame& f, String* name) {
             o = static_cast<ClipObject*>(o)->current(vm_);
             if (!o) continue;
         }
-        if (o->findOwn(key)) return vm_.deleteMember(Value::object(o), key);
+        if (vm_.ownProperty(o, key)) return vm_.deleteMember(Value::object(o), key);
     }
     return false;
 }

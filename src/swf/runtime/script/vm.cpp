@@ -6,6 +6,7 @@
 
 #include "swf/runtime/action_reader.h"
 #include "swf/runtime/clip.h"
+#include "swf/runtime/display_object.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/core.h"
 #include "swf/runtime/script/builtins/library.h"
@@ -22,10 +23,24 @@ double secondsNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// The version whose rules a block on clip's timeline follows: that of the movie it came from. The
+// onClipEvent handlers of a clip that holds a loaded movie came with its placement, from the
+// movie around it.
+int blockVersion(const ActionBytes& code, Clip& clip) {
+    if (clip.parent() && clip.holdsLoadedMovie()) {
+        if (const DisplayObject* self = clip.displayObject()) {
+            for (const ClipAction& handler : self->clipActions) {
+                if (handler.actions == code) return clip.parent()->definitions().version;
+            }
+        }
+    }
+    return clip.definitions().version;
+}
+
 }  // namespace
 
 Vm::Vm(MovieInstance& movie, int swfVersion, ScriptLimits limits)
-    : movie_(movie), version_(swfVersion), limits_(limits), heap_(limits.maxHeapBytes) {
+    : runningVersion_(swfVersion), movie_(movie), version_(swfVersion), limits_(limits), heap_(limits.maxHeapBytes) {
     rootTracer_ = heap_.addRootTracer([this](Tracer& t) { traceRoots(t); });
     Names& n = names_;
     n.length = key("length");
@@ -72,12 +87,12 @@ void Vm::installCore() {
 
 String* Vm::key(std::string_view name) {
     String* s = heap_.intern(name);
-    return caseSensitive() ? s : heap_.folded(s);
+    return version_ >= 7 ? s : heap_.folded(s);
 }
 
 String* Vm::keyOf(String* name) {
     String* s = heap_.intern(name);
-    return caseSensitive() ? s : heap_.folded(s);
+    return version_ >= 7 ? s : heap_.folded(s);
 }
 
 Object* Vm::newObject() { return heap_.make<Object>(realm_.objectPrototype); }
@@ -232,6 +247,7 @@ RunOutcome Vm::runBlock(const ActionBytes& code, Clip& clip) {
         f.code = std::span<const uint8_t>(*code);
         f.end = f.code.size();
         f.timeline = clipObject(clip);
+        f.version = blockVersion(code, clip);
         f.scope = heap_.make<Scope>(heap_.make<Scope>(nullptr, global_), f.timeline);
         f.registers.resize(4);
         Interpreter(*this).run(f);

@@ -121,8 +121,10 @@ public:
     Vm& operator=(const Vm&) = delete;
 
     Heap& heap() { return heap_; }
-    int version() const { return version_; }
-    bool caseSensitive() const { return version_ >= 7; }
+    // The rules of the code running now: the version of the movie that code came from (a movie a
+    // script loaded keeps its own), the chosen movie's between scripts.
+    int version() const { return runningVersion_; }
+    bool caseSensitive() const { return runningVersion_ >= 7; }
     Realm& realm() { return realm_; }
     const Names& names() const { return names_; }
     Object* global() { return global_; }
@@ -131,15 +133,23 @@ public:
 
     // --- names ---
     // The key for a name: interned, and lowercase before SWF 7 (identifiers are case-insensitive
-    // there).
+    // there). The chosen movie's version decides, for every movie loaded into it: the objects all
+    // movies share keep one kind of key.
     String* key(std::string_view name);
     // Inline for the names scripts use over and over (interned, and folded once before SWF 7).
     String* key(String* name) {
         if (name->interned()) {
-            if (caseSensitive()) return name;
+            if (version_ >= 7) return name;
             if (String* folded = name->foldedTwin()) return folded;
         }
         return keyOf(name);
+    }
+    // object's own property for key as the running code names it: exactly, and for a movie before
+    // SWF 7 loaded into a later one (whose keys keep their case) also whatever the case.
+    Property* ownProperty(Object* object, String* key) {
+        Property* p = object->findOwn(key);
+        if (p || runningVersion_ >= 7 || version_ < 7) return p;
+        return ownPropertyIgnoringCase(object, key);
     }
     // An interned name kept as written (for..in output, function names).
     String* name(std::string_view text) { return heap_.intern(text); }
@@ -283,6 +293,7 @@ private:
     friend class ClipObject;
 
     String* keyOf(String* name);
+    Property* ownPropertyIgnoringCase(Object* object, String* key);
 
     void traceRoots(Tracer& tracer);
     void installCore();
@@ -312,6 +323,7 @@ public:
     double runStartedSeconds_ = 0;  // steady-clock seconds when the current run began
     uint64_t runSteps_ = 0;
     bool inRun_ = false;
+    int runningVersion_ = 0;  // see version(); each running frame sets its own
 
 private:
     MovieInstance& movie_;

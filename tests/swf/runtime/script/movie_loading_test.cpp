@@ -204,5 +204,54 @@ TEST_F(MovieLoadingTest, AMovieLoadingItselfIntoItselfStopsAtTheNestingLimit) {
     EXPECT_FALSE(movie->needsTicks());
 }
 
+// Traces, tagged, what a movie's version decides: undefined as text and as a number, an empty
+// text as a number, and with `names` a variable read in another case than it was set.
+Avm1Assembler versionProbe(const std::string& tag, bool names) {
+    Avm1Assembler a;
+    a.push({tag + " text ["}).get("nothing").op(Action::Add2).push({"]"}).op(Action::Add2).trace();
+    a.push({tag + " number "}).get("nothing").push({PushInt{1}}).op(Action::Multiply).op(Action::Add2).trace();
+    a.push({tag + " empty "}).callFunction("Number", {""}).op(Action::Add2).trace();
+    if (names) {
+        a.set("Abc", PushInt{1});
+        a.push({tag + " case "}).get("abc").op(Action::Add2).trace();
+    }
+    return a;
+}
+
+TEST_F(MovieLoadingTest, ALoadedMovieRunsItsScriptsAndFunctionsByItsOwnVersion) {
+    for (const auto& [parentVersion, childVersion] : {std::pair{6, 7}, std::pair{7, 6}}) {
+        SCOPED_TRACE(std::to_string(parentVersion) + " loads " + std::to_string(childVersion));
+        traces_.clear();
+        // The child's names keep the chosen movie's kind of key: a SWF 7 child in a SWF 6 movie
+        // finds its names whatever their case, so only the other way round is probed.
+        Avm1Assembler childCode = versionProbe("child", childVersion < parentVersion);
+        Avm1Assembler probe;
+        probe.push({"["}).get("nothing").op(Action::Add2).push({"]"}).op(Action::Add2).op(Action::Return);
+        childCode.push({"this"}).op(Action::GetVariable).push({"probe"}).defineFunction("", {}, probe)
+            .op(Action::SetMember);
+        SwfWriter child(static_cast<uint8_t>(childVersion));
+        child.doAction(childCode.doActionBody()).showFrame();
+        child.writeFile(folder_ + "/child.swf");
+
+        Avm1Assembler load = versionProbe("parent", true);
+        newClip(load, "holder", 1);
+        load.callMethod("holder", "loadMovie", {"child.swf"}).op(Action::Pop);
+        Avm1Assembler check;
+        check.push({"child's function "}).callMethod("holder", "probe", {}).op(Action::Add2).trace();
+        auto movie = play({load, {}, check}, "main.swf",
+                          [&](SwfWriter& swf) { swf.version(static_cast<uint8_t>(parentVersion)); });
+        for (int i = 0; i < 3; ++i) movie->tick();
+        const Lines six = {"text []", "number 0", "empty 0"};
+        const Lines seven = {"text [undefined]", "number NaN", "empty NaN"};
+        Lines expected;
+        for (const std::string& line : parentVersion == 6 ? six : seven) expected.push_back("parent " + line);
+        expected.push_back("parent case " + std::string(parentVersion == 6 ? "1" : "undefined"));
+        for (const std::string& line : childVersion == 6 ? six : seven) expected.push_back("child " + line);
+        if (childVersion == 6) expected.push_back("child case 1");
+        expected.push_back(std::string("child's function ") + (childVersion == 6 ? "[]" : "[undefined]"));
+        EXPECT_EQ(traces_, expected);
+    }
+}
+
 }  // namespace
 }  // namespace velmora::test
