@@ -17,11 +17,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
-Clip* childNamed(const Clip& parent, std::string_view name) {
+// caseSensitive: the rule of the movie the path is read for.
+Clip* childNamed(const Clip& parent, std::string_view name, bool caseSensitive) {
     for (const auto& [depth, object] : parent.displayList()) {
         if (object->clip && object->name == name) return object->clip.get();
     }
-    if (parent.movie().movie().version >= 7) return nullptr;
+    if (caseSensitive) return nullptr;
     for (const auto& [depth, object] : parent.displayList()) {
         if (object->clip && equalsIgnoringCase(object->name, name)) return object->clip.get();
     }
@@ -73,22 +74,27 @@ Clip& levelRoot(Clip& clip) {
 }
 
 Clip* resolveTarget(Clip& from, std::string_view path) {
+    // A loaded movie names its clips by its own version's rules.
+    const bool caseSensitive = from.definitions().version >= 7;
     Clip* at = &from;
     if (!path.empty() && path.front() == '/') at = &levelRoot(from);
     const auto parts = segments(path);
+    auto is = [&](std::string_view part, std::string_view word) {
+        return caseSensitive ? part == word : equalsIgnoringCase(part, word);
+    };
     for (size_t i = 0; i < parts.size(); ++i) {
         const std::string_view part = parts[i];
-        if (part == ".." || part == "_parent") {
+        if (part == ".." || is(part, "_parent")) {
             at = at->parent();
-        } else if (part == "this") {
+        } else if (is(part, "this")) {
             // stays
-        } else if (i == 0 && part == "_root") {
+        } else if (i == 0 && is(part, "_root")) {
             at = &levelRoot(from);
-        } else if (i == 0 && part.size() > 6 && part.substr(0, 6) == "_level") {
+        } else if (i == 0 && part.size() > 6 && is(part.substr(0, 6), "_level")) {
             const int n = levelNumber(part);
             at = n < 0 ? nullptr : from.movie().level(n);
         } else {
-            at = childNamed(*at, part);
+            at = childNamed(*at, part, caseSensitive);
         }
         if (!at) return nullptr;
     }
@@ -97,10 +103,16 @@ Clip* resolveTarget(Clip& from, std::string_view path) {
 }
 
 std::string slashPath(const Clip& clip) {
-    if (clip.isRoot()) return "/";
     std::vector<const Clip*> chain;
-    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) chain.push_back(c);
-    std::string path;
+    const Clip* top = &clip;
+    for (const Clip* c = &clip; c && !c->isRoot(); c = c->parent()) {
+        chain.push_back(c);
+        top = c->parent();
+    }
+    // Level 0 is the plain "/"; an upper level names itself: "_level1", "_level1/a".
+    const int level = top ? clip.movie().levelOf(*top) : 0;
+    std::string path = level > 0 ? "_level" + std::to_string(level) : std::string();
+    if (chain.empty()) return path.empty() ? "/" : path;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += "/" + (*it)->name();
     return path;
 }

@@ -253,5 +253,35 @@ TEST_F(MovieLoadingTest, ALoadedMovieRunsItsScriptsAndFunctionsByItsOwnVersion) 
     }
 }
 
+TEST_F(MovieLoadingTest, UpperLevelsNameThemselvesInTargetsAndPathsLeadThere) {
+    // Level 1 makes a clip `a` holding `b`.
+    Avm1Assembler levelScript;
+    levelScript.callMethod("_root", "createEmptyMovieClip", {"a", PushInt{1}}).op(Action::Pop);
+    levelScript.callMethod("a", "createEmptyMovieClip", {"b", PushInt{1}}).op(Action::Pop);
+    SwfWriter level(8);
+    level.doAction(levelScript.doActionBody()).showFrame();
+    level.writeFile(folder_ + "/level.swf");
+
+    Avm1Assembler load;
+    newClip(load, "x", 1);
+    load.getUrl("level.swf", "_level1");
+    Avm1Assembler check;
+    for (const char* p : {"_target", "x._target", "_level1._target", "_level1.a._target", "_level1.a.b._target"}) {
+        traceOf(check, std::string(p) + " ", p);
+    }
+    check.get("_level1").push({"a"}).op(Action::GetMember).push({"b"}).op(Action::GetMember).op(Action::TargetPath)
+        .trace();
+    check.push({"eval "}).get("_level1/a").op(Action::Add2).trace();
+    check.push({"parent "}).get("_level1/a/b").push({"_parent"}).op(Action::GetMember).op(Action::Add2).trace();
+    check.setTarget("_level1/a/b");
+    check.push({"told "}).push({"", PushInt{11}}).op(Action::GetProperty).op(Action::Add2).trace();
+    check.setTarget("");
+    auto movie = play({load, {}, check});
+    for (int i = 0; i < 3; ++i) movie->tick();
+    EXPECT_EQ(traces_, (Lines{"_target /", "x._target /x", "_level1._target _level1", "_level1.a._target _level1/a",
+                              "_level1.a.b._target _level1/a/b", "_level1.a.b", "eval _level1.a",
+                              "parent _level1.a", "told _level1/a/b"}));
+}
+
 }  // namespace
 }  // namespace velmora::test
