@@ -39,6 +39,18 @@ Value broadcast(CallContext& cx, const Value& self, std::span<const Value> args)
     return Value();
 }
 
+// Keeps values reachable by the collector while scripts run.
+class KeptValues {
+public:
+    KeptValues(Vm& vm, std::vector<Value>& values) : vm_(vm) { vm_.tempRoots_.push_back(&values); }
+    ~KeptValues() { vm_.tempRoots_.pop_back(); }
+    KeptValues(const KeptValues&) = delete;
+    KeptValues& operator=(const KeptValues&) = delete;
+
+private:
+    Vm& vm_;
+};
+
 bool sameTarget(const MovieLoads::Target& a, const MovieLoads::Target& b) {
     if (a.level >= 0 || b.level >= 0) return a.level == b.level && !a.clip.get() && !b.clip.get();
     return a.clip.get() && a.clip.get() == b.clip.get();
@@ -50,6 +62,7 @@ MovieLoads::MovieLoads(Vm& vm) : vm_(vm) {
     tracer_ = vm_.heap().addRootTracer([this](Tracer& t) {
         for (const Request& r : queue_) t.mark(r.loader);
         for (const Request& r : delivering_) t.mark(r.loader);
+        for (const Arrival& a : arriving_) t.mark(a.request.loader);
     });
 }
 
@@ -62,6 +75,8 @@ const MovieFolder& MovieLoads::folder() {
 
 void MovieLoads::load(Target target, std::string url, const Value& loader) {
     std::erase_if(queue_, [&](const Request& r) { return sameTarget(r.target, target); });
+    // A file still on its way is dropped for the newer request, without a word to its loader.
+    std::erase_if(arriving_, [&](const Arrival& a) { return sameTarget(a.request.target, target); });
     if (queue_.size() >= kMaxPending) {
         vm_.diagnostic("script: too many movies asked for at once; \"" + url.substr(0, 200) + "\" refused");
         return;
@@ -70,6 +85,26 @@ void MovieLoads::load(Target target, std::string url, const Value& loader) {
 }
 
 void MovieLoads::deliver() {
+    // Files on their way take their next step first; those started below wait for the next tick.
+    // Each stays in the list while its listeners hear of the step, so that getProgress and
+    // getBytesLoaded answer for it; a listener may drop it by loading anew into its target.
+    const std::vector<Arrival> arriving = arriving_;
+    std::vector<Value> loaders;
+    for (const Arrival& a : arriving) loaders.push_back(a.request.loader);
+    const KeptValues keep(vm_, loaders);
+    for (const Arrival& was : arriving) {
+        const auto it = std::find_if(arriving_.begin(), arriving_.end(),
+                                     [&](const Arrival& a) { return a.loaded == was.loaded; });
+        if (it == arriving_.end()) continue;
+        ++it->step;
+        Arrival now = *it;
+        try {
+            advance(now);
+        } catch (const LimitExceeded&) {
+            vm_.diagnostic("script: loading \"" + now.request.url.substr(0, 200) + "\" went past the movie's memory");
+            std::erase_if(arriving_, [&](const Arrival& a) { return a.loaded == now.loaded; });
+        }
+    }
     delivering_.clear();
     delivering_.swap(queue_);
     for (const Request& r : delivering_) {
@@ -83,9 +118,31 @@ void MovieLoads::deliver() {
 }
 
 std::pair<uint64_t, uint64_t> MovieLoads::progress(const Clip& clip) {
+    // The handle only names the clip here; nothing is changed through it.
+    const Target target{const_cast<Clip&>(clip).handle(), -1};
+    if (const auto on = clip.movie().movieLoads().arriving(target)) return *on;
     if (const LoadedMovie* loaded = clip.loadedMovie()) return {loaded->bytes, loaded->bytes};
     const uint64_t size = clip.movie().movie().declaredFileLength;
     return {size, size};
+}
+
+std::optional<std::pair<uint64_t, uint64_t>> MovieLoads::arriving(const Target& target) const {
+    // A level may be named by its number or by its root clip.
+    auto spot = [&](const Target& t) -> std::pair<const Clip*, int> {
+        const Clip* c = t.clip.get();
+        if (c && !c->parent()) return {nullptr, c->movie().levelOf(*c)};
+        return {c, c ? -1 : t.level};
+    };
+    const auto wanted = spot(target);
+    if (!wanted.first && wanted.second < 0) return std::nullopt;
+    for (const Arrival& a : arriving_) {
+        if (spot(a.request.target) == wanted) return std::pair{a.arrived(), a.loaded->bytes};
+    }
+    return std::nullopt;
+}
+
+uint64_t MovieLoads::Arrival::arrived() const {
+    return steps > 0 ? loaded->bytes * static_cast<uint64_t>(step) / static_cast<uint64_t>(steps) : loaded->bytes;
 }
 
 void MovieLoads::tell(const Value& loader, const char* event, std::vector<Value> args) {
@@ -217,14 +274,50 @@ void MovieLoads::deliverOne(const Request& request) {
         tell(request.loader, "onLoadError", {before, Value::string(vm_.name(error)), Value::number(0)});
         return;
     }
-    const double bytes = static_cast<double>(loaded->bytes);
+    if (!request.loader.isObject()) {
+        finish(request, std::move(loaded));
+        return;
+    }
     tell(request.loader, "onLoadStart", {before});
-    tell(request.loader, "onLoadProgress", {before, Value::number(bytes), Value::number(bytes)});
+    const uint64_t ticks = (loaded->bytes + kBytesPerTick - 1) / kBytesPerTick;
+    const int steps = static_cast<int>(std::clamp<uint64_t>(ticks, 1, kMaxArrivalTicks));
+    arriving_.push_back({request, std::move(loaded), 0, steps});
+}
+
+Value MovieLoads::targetObject(const Request& request) {
+    Clip* clip = request.target.clip.get();
+    if (!clip && request.target.level >= 0) clip = instance().level(request.target.level);
+    return clip ? Value::object(vm_.clipObject(*clip)) : Value();
+}
+
+bool MovieLoads::advance(Arrival& arrival) {
+    const Request& request = arrival.request;
+    auto leave = [&] {
+        return std::erase_if(arriving_, [&](const Arrival& a) { return a.loaded == arrival.loaded; }) != 0;
+    };
+    if (request.target.level < 0 && !request.target.clip.get()) {
+        leave();
+        vm_.diagnostic("script: \"" + request.url.substr(0, 200) + "\" was to load into a clip that has gone");
+        tell(request.loader, "onLoadError", {Value(), Value::string(vm_.name("URLNotFound")), Value::number(0)});
+        return true;
+    }
+    const double total = static_cast<double>(arrival.loaded->bytes);
+    tell(request.loader, "onLoadProgress",
+         {targetObject(request), Value::number(static_cast<double>(arrival.arrived())), Value::number(total)});
+    if (arrival.step < arrival.steps) return false;
+    // Gone from the list already: a listener loaded something else into the target.
+    if (!leave()) return true;
+    finish(request, arrival.loaded);
+    return true;
+}
+
+void MovieLoads::finish(const Request& request, std::shared_ptr<const LoadedMovie> loaded) {
     // A handler may have removed the target meanwhile.
     if (request.target.level < 0 && !request.target.clip.get()) return;
     Clip* placed = place(request, std::move(loaded));
     if (!placed) {
-        tell(request.loader, "onLoadError", {before, Value::string(vm_.name("LoadNeverCompleted")), Value::number(0)});
+        tell(request.loader, "onLoadError",
+             {targetObject(request), Value::string(vm_.name("LoadNeverCompleted")), Value::number(0)});
         return;
     }
     const ClipHandle handle = placed->handle();

@@ -174,11 +174,14 @@ TEST_F(MovieLoadingTest, MovieClipLoaderTellsItsListenersInOrderAndRefusesWhatLi
     }
     auto movie = play({a, {}});
     movie->tick();
+    movie->tick();
     const std::string bytes = std::to_string(size);
-    EXPECT_EQ(traces_, (Lines{"onLoadStart a undefined", "onLoadProgress a " + bytes, "onLoadComplete a 0",
-                              "child runs in a", "root _level0", "locked root _level0.a", "onLoadInit a undefined", "onLoadError b URLNotFound",
+    // The file found starts at once and arrives on the next tick; the others fail at once.
+    EXPECT_EQ(traces_, (Lines{"onLoadStart a undefined", "onLoadError b URLNotFound",
                               "onLoadStart c undefined", "onLoadError c LoadNeverCompleted",
-                              "onLoadError d URLNotFound", "onLoadError e URLNotFound", "onLoadError f URLNotFound"}));
+                              "onLoadError d URLNotFound", "onLoadError e URLNotFound", "onLoadError f URLNotFound",
+                              "onLoadProgress a " + bytes, "onLoadComplete a 0", "child runs in a", "root _level0",
+                              "locked root _level0.a", "onLoadInit a undefined"}));
     // Each refusal names the file.
     const Lines messages(movie->messages().begin(), movie->messages().end());
     for (const std::string name : {"../outside.swf", "notes.txt", "http://example.com/x.swf", "missing.swf"}) {
@@ -202,6 +205,45 @@ TEST_F(MovieLoadingTest, AMovieLoadingItselfIntoItselfStopsAtTheNestingLimit) {
                             [](const std::string& m) { return m.find("nested too deeply") != std::string::npos; }))
         << testing::PrintToString(messages);
     EXPECT_FALSE(movie->needsTicks());
+}
+
+TEST_F(MovieLoadingTest, ABigFileArrivesInStepsThatGetProgressAndGetBytesLoadedFollow) {
+    SwfWriter big(6);
+    const std::vector<uint8_t> padding(200000, 0);  // 4 steps of the file's arrival
+    big.rawTag(87, padding, true).showFrame();
+    big.writeFile(folder_ + "/big.swf");
+    const std::string total = std::to_string(std::filesystem::file_size(folder_ + "/big.swf"));
+    Avm1Assembler a;
+    a.push({"l"}).newObject("Object", {}).op(Action::SetVariable);
+    // l.onLoadProgress = function (t, x, n) { trace(x + "/" + n + " " + m.getProgress(t).bytesLoaded + " " +
+    //                                               t.getBytesLoaded() + "/" + t.getBytesTotal()); }
+    Avm1Assembler body;
+    body.get("x").push({"/"}).op(Action::Add2).get("n").op(Action::Add2).push({" "}).op(Action::Add2);
+    body.get("t").push({PushInt{1}, "m"}).op(Action::GetVariable).push({"getProgress"}).op(Action::CallMethod);
+    body.push({"bytesLoaded"}).op(Action::GetMember).op(Action::Add2).push({" "}).op(Action::Add2);
+    body.push({PushInt{0}}).get("t").push({"getBytesLoaded"}).op(Action::CallMethod).op(Action::Add2);
+    body.push({"/"}).op(Action::Add2).push({PushInt{0}}).get("t").push({"getBytesTotal"}).op(Action::CallMethod);
+    body.op(Action::Add2).trace();
+    a.get("l").push({"onLoadProgress"}).defineFunction("", {"t", "x", "n"}, body).op(Action::SetMember);
+    for (const char* e : {"onLoadStart", "onLoadComplete", "onLoadInit"}) listen(a, e);
+    a.push({"m"}).newObject("MovieClipLoader", {}).op(Action::SetVariable);
+    a.get("l").push({PushInt{1}, "m"}).op(Action::GetVariable).push({"addListener"}).op(Action::CallMethod).op(Action::Pop);
+    newClip(a, "h", 1);
+    a.get("h").push({"big.swf", PushInt{2}, "m"}).op(Action::GetVariable).push({"loadClip"}).op(Action::CallMethod)
+        .op(Action::Pop);
+    auto movie = play({a, {}});
+    for (int i = 0; i < 6; ++i) {
+        movie->tick();
+        traces_.push_back("--");
+    }
+    auto part = [&](int quarters) { return std::to_string(std::stoull(total) * quarters / 4); };
+    const std::string quarter = part(1) + "/" + total + " " + part(1) + " " + part(1) + "/" + total;
+    EXPECT_EQ(traces_, (Lines{"onLoadStart h undefined", "--",
+                              quarter, "--",
+                              part(2) + "/" + total + " " + part(2) + " " + part(2) + "/" + total, "--",
+                              part(3) + "/" + total + " " + part(3) + " " + part(3) + "/" + total, "--",
+                              total + "/" + total + " " + total + " " + total + "/" + total,
+                              "onLoadComplete h 0", "onLoadInit h undefined", "--", "--"}));
 }
 
 // Traces, tagged, what a movie's version decides: undefined as text and as a number, an empty

@@ -85,6 +85,12 @@ Value gotoAndStop(CallContext& cx, const Value& self, std::span<const Value> arg
 
 // The whole file is loaded before the movie starts: preloaders see it complete. A clip inside a
 // loaded movie answers for that movie's file.
+Value bytesLoaded(CallContext& cx, const Value& self, std::span<const Value>) {
+    const Clip* c = clipOf(cx, self);
+    if (!c) return Value();
+    return Value::number(static_cast<double>(MovieLoads::progress(*c).first));
+}
+
 Value bytesTotal(CallContext& cx, const Value& self, std::span<const Value>) {
     const Clip* c = clipOf(cx, self);
     if (!c) return Value();
@@ -122,7 +128,7 @@ void installMovieClipBuiltins(Vm& vm) {
                    {"prevFrame", prevFrame},
                    {"gotoAndPlay", gotoAndPlay, 1},
                    {"gotoAndStop", gotoAndStop, 1},
-                   {"getBytesLoaded", bytesTotal},
+                   {"getBytesLoaded", bytesLoaded},
                    {"getBytesTotal", bytesTotal},
                    {"startDrag", startDrag},
                    {"stopDrag", stopDrag}});
