@@ -267,6 +267,7 @@ protected:
         write(folder_ + "/vars.txt", "score=5&name=%E4%B8%AD");
         write(root_ + "/secret.txt", "pin=1234");
         std::filesystem::create_symlink(root_ + "/secret.txt", folder_ + "/link.txt");
+        std::filesystem::create_directory_symlink(root_, folder_ + "/outside");
         std::filesystem::create_directories(folder_ + "/sub");
     }
     void TearDown() override { std::filesystem::remove_all(root_); }
@@ -338,7 +339,8 @@ TEST_F(FileLoadTest, LoadedVariablesReachTheRootTimeline) {
 TEST_F(FileLoadTest, EverythingOutsideTheFolderIsRefusedWithTheFailureCallback) {
     for (const std::string name : {"../secret.txt", "link.txt", "sub", "missing.txt", "/etc/passwd",
                                     "http://example.com/q.xml", "file:///etc/passwd", "C:\\q.xml", "\\\\server\\q.xml",
-                                    "sub/../../secret.txt", ""}) {
+                                    "sub/../../secret.txt", "", "outside/secret.txt", "LINK.TXT",
+                                    "Sub\\..\\..\\secret.txt", "outside/lesson/../secret.txt"}) {
         Avm1Assembler a;
         loadInto(a, "v", "LoadVars", name, "pin");
         const Lines messages = run(a);
