@@ -215,8 +215,33 @@ swf::KeyStroke strokeOf(const QKeyEvent& event) {
     case Qt::Key_NumLock: return {144, 0};
     default: break;
     }
-    if (event.key() >= Qt::Key_F1 && event.key() <= Qt::Key_F12) return {static_cast<uint16_t>(112 + event.key() - Qt::Key_F1), 0};
-    return swf::strokeOf(swfKeyOf(event));
+    const int key = event.key();
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F15) return {static_cast<uint16_t>(112 + key - Qt::Key_F1), 0};
+    const swf::KeyStroke typed = swf::strokeOf(swfKeyOf(event));
+    // The numeric keypad has codes of its own, apart from the digits and signs it types.
+    if (event.modifiers() & Qt::KeypadModifier) {
+        if (key >= Qt::Key_0 && key <= Qt::Key_9) return {static_cast<uint16_t>(96 + key - Qt::Key_0), typed.ascii};
+        switch (key) {
+        case Qt::Key_Asterisk: return {106, typed.ascii};
+        case Qt::Key_Plus: return {107, typed.ascii};
+        case Qt::Key_Minus: return {109, typed.ascii};
+        case Qt::Key_Period:
+        case Qt::Key_Comma: return {110, typed.ascii};
+        case Qt::Key_Slash: return {111, typed.ascii};
+        default: break;
+        }
+    }
+    // With Control held a letter or digit types no character, yet it is the same key: scripts
+    // that look for Control+S still see the S.
+    if (typed.code == 0) {
+        const bool shifted = event.modifiers() & Qt::ShiftModifier;
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+            const int i = key - Qt::Key_A;
+            return {static_cast<uint16_t>('A' + i), static_cast<uint16_t>((shifted ? 'A' : 'a') + i)};
+        }
+        if (key >= Qt::Key_0 && key <= Qt::Key_9) return {static_cast<uint16_t>(key), static_cast<uint16_t>(key)};
+    }
+    return typed;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/vm.h"
+#include "swf/runtime/selection_listeners.h"
 
 namespace velmora::swf {
 
@@ -66,12 +67,21 @@ Clip* MovieInstance::focus() const {
 }
 
 void MovieInstance::setFocus(Clip* clip) {
+    if (!runsScripts()) {
+        if (clip) loseTextFocus(clip);
+        focus_ = clip ? clip->handle() : ClipHandle();
+        return;
+    }
+    script::Vm& vm = *vm_;
+    // Selection's listeners hear of the move once the handlers below have run.
+    const script::Rooted before(vm.heap(), focusedObject(*this));
     if (clip) loseTextFocus(clip);
     Clip* old = focus();
-    if (old == clip) return;
+    if (old == clip) {
+        tellSelectionListeners(*this, before.get());
+        return;
+    }
     focus_ = clip ? clip->handle() : ClipHandle();
-    if (!runsScripts()) return;
-    script::Vm& vm = *vm_;
     auto objectOf = [&vm](Clip* c) { return c ? script::Value::object(vm.clipObject(*c)) : script::Value::null(); };
     // Each handler is told who the focus came from or goes to; they run at once, as the focus
     // moves, so that a script that sets the focus sees its handlers done when the call returns.
@@ -91,6 +101,7 @@ void MovieInstance::setFocus(Clip* clip) {
     const ClipHandle next = focus_;
     tell(old, "onKillFocus", clip);
     if (Clip* now = next.get()) tell(now, "onSetFocus", oldHandle.get());
+    tellSelectionListeners(*this, before.get());
 }
 
 void MovieInstance::setPointerHidden(bool hidden) {

@@ -8,6 +8,7 @@
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/script/vm.h"
+#include "swf/runtime/selection_listeners.h"
 #include "swf/runtime/text_field_binding.h"
 #include "swf/runtime/text_field_settings.h"
 
@@ -118,6 +119,7 @@ void MovieInstance::setFocusedText(DisplayObject* field) {
         return;
     }
     script::Vm& vm = *vm_;
+    const script::Rooted before(vm.heap(), focusedObject(*this));
     // Each side hears who the focus came from or goes to, as it moves; a handler may remove
     // either field, so both are held by handle across the handlers.
     const TextFieldHandle next = field ? field->textHandle() : TextFieldHandle();
@@ -142,6 +144,7 @@ void MovieInstance::setFocusedText(DisplayObject* field) {
         const std::array<script::Value, 1> args{from};
         callIfFunction(vm, fieldValue(*this, now), "onSetFocus", args);
     }
+    tellSelectionListeners(*this, before.get());
 }
 
 void MovieInstance::textEdited(DisplayObject& field) {

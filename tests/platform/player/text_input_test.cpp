@@ -219,3 +219,40 @@ TEST(TextInput, TheWheelScrollsAFieldWithMoreLinesThanItShows) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+// The Key object hears each key by the code scripts test for: the numeric keypad apart from
+// the digits and signs it types, the function keys, and letters held with Control.
+TEST(KeyCodes, KeypadFunctionKeysAndControlChordsArriveByTheirOwnCodes) {
+    TypingMovie t;
+    swf::MovieInstance& movie = *t.player.movieInstance();
+    struct Stroke {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+        uint16_t code, ascii;
+    };
+    for (const Stroke& s : {Stroke{Qt::Key_5, Qt::KeypadModifier, "5", 101, '5'},
+                            Stroke{Qt::Key_0, Qt::KeypadModifier, "0", 96, '0'},
+                            Stroke{Qt::Key_Asterisk, Qt::KeypadModifier, "*", 106, '*'},
+                            Stroke{Qt::Key_Period, Qt::KeypadModifier, ".", 110, '.'},
+                            Stroke{Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, 13},
+                            Stroke{Qt::Key_5, Qt::NoModifier, "5", 53, '5'},
+                            Stroke{Qt::Key_F5, Qt::NoModifier, "", 116, 0},
+                            Stroke{Qt::Key_S, Qt::ControlModifier, "\x13", 83, 's'},
+                            Stroke{Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, "\x13", 83, 'S'}}) {
+        QKeyEvent press(QEvent::KeyPress, s.key, s.modifiers, QString::fromLatin1(s.text));
+        QApplication::sendEvent(&t.player, &press);
+        EXPECT_EQ(movie.keyboard().lastCode, s.code) << s.key;
+        EXPECT_EQ(movie.keyboard().lastAscii, s.ascii) << s.key;
+        EXPECT_TRUE(movie.keyboard().down.test(s.code)) << s.key;
+        QKeyEvent release(QEvent::KeyRelease, s.key, s.modifiers, QString::fromLatin1(s.text));
+        QApplication::sendEvent(&t.player, &release);
+        EXPECT_FALSE(movie.keyboard().down.test(s.code)) << s.key;
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,11 +1,13 @@
 // Movies as the authoring tool makes them play without "script: unsupported": the
 // component-pattern movie, a movie that calls on every part of the clip API and the objects
-// beside it, and the bundled sample lessons. Whatever is reported is named in the failure.
+// beside it, one that calls on the keyboard, focus, data, sound and services, and the bundled
+// sample lessons. Whatever is reported is named in the failure.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 #include "component_movie.h"
 #include "script_stage.h"
@@ -207,6 +209,129 @@ Avm1Assembler apiTour() {
     return a;
 }
 
+// Reads target.name and drops it.
+Avm1Assembler& touch(Avm1Assembler& a, const std::string& target, const std::string& name) {
+    return a.get(target).push({name}).op(Action::GetMember).op(Action::Pop);
+}
+// target.name = function (ok) { trace(label + ok); }
+Avm1Assembler& traceHandler(Avm1Assembler& a, const std::string& target, const std::string& name,
+                            const std::string& label) {
+    Avm1Assembler body;
+    body.push({label}).push({"ok"}).op(Action::GetVariable).op(Action::Add2).op(Action::Trace);
+    return a.get(target).push({name}).defineFunction("", {"ok"}, body).op(Action::SetMember);
+}
+
+// The keyboard, the focus, data, sound and the services beside them, called as quizzes call
+// them: every name a lesson may use from these objects.
+Avm1Assembler servicesTour() {
+    Avm1Assembler a;
+    // Key: its questions, constants and listeners.
+    setObject(a, "l", {});
+    call(a, "Key", "addListener", {Var{"l"}});
+    for (const char* m : {"getCode", "getAscii"}) call(a, "Key", m, {});
+    call(a, "Key", "isDown", {PushInt{65}});
+    call(a, "Key", "isToggled", {PushInt{20}});
+    for (const char* k : {"BACKSPACE", "CAPSLOCK", "CONTROL", "DELETEKEY", "DOWN", "END", "ENTER", "ESCAPE", "HOME",
+                          "INSERT", "LEFT", "PGDN", "PGUP", "RIGHT", "SHIFT", "SPACE", "TAB", "UP"}) {
+        touch(a, "Key", k);
+    }
+    call(a, "Key", "removeListener", {Var{"l"}});
+    // Selection on a field made by script, by path and by reference.
+    call(a, "Selection", "addListener", {Var{"l"}});
+    call(a, "_root", "createTextField", {"answer", PushInt{1}, PushInt{0}, PushInt{0}, PushInt{80}, PushInt{20}}, "f");
+    setValue(a, "answer", "type", "input");
+    setValue(a, "answer", "text", "Beijing");
+    call(a, "Selection", "setFocus", {"answer"});
+    call(a, "Selection", "setFocus", {Var{"answer"}});
+    call(a, "Selection", "setSelection", {PushInt{0}, PushInt{3}});
+    for (const char* m : {"getFocus", "getBeginIndex", "getEndIndex", "getCaretIndex"}) call(a, "Selection", m, {});
+    call(a, "Selection", "setFocus", {PushNull{}});
+    call(a, "Selection", "removeListener", {Var{"l"}});
+    // XML built, read, edited and written; a file beside the movie loaded into it.
+    construct(a, "x", "XML", {"<?xml version=\"1.0\"?><!DOCTYPE quiz><quiz><q id=\"1\">Why?</q></quiz>"});
+    for (const char* name : {"status", "xmlDecl", "docTypeDecl", "contentType", "ignoreWhite", "loaded", "firstChild"}) {
+        touch(a, "x", name);
+    }
+    construct(a, "node", "XMLNode", {PushInt{1}, "q"});
+    a.push({"q"}).get("x").push({"firstChild"}).op(Action::GetMember).op(Action::SetVariable);
+    for (const char* name : {"firstChild", "lastChild", "nextSibling", "previousSibling", "parentNode", "childNodes",
+                             "nodeName", "nodeValue", "nodeType", "attributes"}) {
+        touch(a, "q", name);
+    }
+    call(a, "x", "createElement", {"a"}, "e");
+    call(a, "x", "createTextNode", {"Because"}, "t");
+    call(a, "e", "appendChild", {Var{"t"}});
+    call(a, "q", "appendChild", {Var{"e"}});
+    call(a, "q", "insertBefore", {Var{"t"}, Var{"e"}});
+    call(a, "q", "cloneNode", {true});
+    call(a, "q", "hasChildNodes", {});
+    call(a, "e", "removeNode", {});
+    call(a, "x", "toString", {});
+    call(a, "x", "parseXML", {"<quiz/>"});
+    call(a, "x", "addRequestHeader", {"Accept", "text/xml"});
+    for (const char* m : {"getBytesLoaded", "getBytesTotal"}) call(a, "x", m, {});
+    call(a, "x", "send", {"http://example.com/answers"});
+    call(a, "x", "sendAndLoad", {"http://example.com/answers", Var{"x"}});
+    traceHandler(a, "x", "onLoad", "xml ");
+    call(a, "x", "load", {"questions.xml"});
+    // LoadVars: decoded, written, loaded from beside the movie.
+    construct(a, "v", "LoadVars", {});
+    call(a, "v", "decode", {"score=5&name=Li"});
+    call(a, "v", "toString", {});
+    call(a, "v", "addRequestHeader", {"X", "1"});
+    call(a, "v", "send", {"http://example.com/", "_blank", "POST"});
+    construct(a, "reply", "LoadVars", {});
+    call(a, "v", "sendAndLoad", {"http://example.com/", Var{"reply"}, "POST"});
+    traceHandler(a, "v", "onLoad", "vars ");
+    call(a, "v", "load", {"vars.txt"});
+    for (const char* m : {"getBytesLoaded", "getBytesTotal"}) call(a, "v", m, {});
+    call(a, "_root", "loadVariables", {"vars.txt"});
+    // The services a desktop player keeps to itself.
+    call(a, "SharedObject", "getLocal", {"quiz"}, "so");
+    touch(a, "so", "data");
+    for (const char* m : {"flush", "getSize", "clear"}) call(a, "so", m, {});
+    construct(a, "lc", "LocalConnection", {});
+    call(a, "lc", "connect", {"quiz"});
+    call(a, "lc", "send", {"quiz", "next"});
+    call(a, "lc", "close", {});
+    construct(a, "pj", "PrintJob", {});
+    call(a, "pj", "start", {});
+    call(a, "pj", "addPage", {PushInt{0}});
+    call(a, "pj", "send", {});
+    touch(a, "flash.external.ExternalInterface", "available");
+    call(a, "flash.external.ExternalInterface", "call", {"score", PushInt{5}});
+    call(a, "flash.external.ExternalInterface", "addCallback", {"next", PushNull{}, PushNull{}});
+    call(a, "System.security", "allowDomain", {"*"});
+    setValue(a, "System", "useCodepage", true);
+    for (const char* name : {"os", "language", "version", "screenResolutionX", "hasAudio", "playerType"}) {
+        touch(a, "System.capabilities", name);
+    }
+    call(a, "System", "setClipboard", {"Beijing"});
+    a.getUrl("FSCommand:allowscale", "false");
+    // The clock of the quiz.
+    construct(a, "d", "Date", {});
+    for (const char* m : {"getTimezoneOffset", "getHours", "getMinutes", "getSeconds", "toString"}) call(a, "d", m, {});
+    // Sound: a library sound and a file beside the movie.
+    construct(a, "s", "Sound", {Var{"_root"}});
+    call(a, "s", "attachSound", {"ding"});
+    call(a, "s", "start", {PushInt{0}, PushInt{2}});
+    for (const char* name : {"position", "duration", "id3"}) touch(a, "s", name);
+    call(a, "s", "setVolume", {PushInt{50}});
+    call(a, "s", "setPan", {PushInt{-20}});
+    setObject(a, "mix", {{"ll", PushInt{100}}, {"lr", PushInt{0}}, {"rl", PushInt{0}}, {"rr", PushInt{100}}});
+    call(a, "s", "setTransform", {Var{"mix"}});
+    for (const char* m : {"getVolume", "getPan", "getTransform", "getBytesLoaded", "getBytesTotal"}) call(a, "s", m, {});
+    traceHandler(a, "s", "onSoundComplete", "done ");
+    traceHandler(a, "s", "onID3", "id3 ");
+    call(a, "s", "stop", {"ding"});
+    call(a, "s", "stop", {});
+    construct(a, "n", "Sound", {});
+    traceHandler(a, "n", "onLoad", "sound ");
+    call(a, "n", "loadSound", {"missing.mp3", false});
+    a.trace(std::string("tour done"));
+    return a;
+}
+
 TEST(AuthoringMovies, NothingTheyUseIsReportedUnsupported) {
     EXPECT_EQ(playAndListen(componentMovie(), 40), std::vector<std::string>{});
 
@@ -223,6 +348,26 @@ TEST(AuthoringMovies, NothingTheyUseIsReportedUnsupported) {
     EXPECT_EQ(unsupported(*stage.instance), std::vector<std::string>{});
     // The tour ran to its end: no script was stopped on the way.
     for (const std::string& m : stage.messages()) EXPECT_EQ(m.find("script"), std::string::npos) << m;
+
+    // The services tour, in a folder of its own with the files it reads.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("velmora-tour-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "questions.xml") << "<quiz><q>Capital?</q></quiz>";
+    std::ofstream(folder / "vars.txt") << "score=5";
+    MovieInstance::Options options;
+    options.url = (folder / "quiz.swf").string();
+    ScriptStage services(servicesTour(), [](velmora::test::SwfWriter& swf) {
+        const std::vector<uint8_t> silence(200, 0);
+        swf.defineSound(1, {.format = 0, .rateCode = 1, .is16Bit = false, .stereo = false}, 200, silence);
+        swf.exportAssets({{1, "ding"}});
+    }, options);
+    for (int i = 0; i < 3; ++i) services.instance->tick();
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(unsupported(*services.instance), std::vector<std::string>{});
+    const std::vector<std::string> traces = services.traces();
+    for (const char* heard : {"tour done", "xml true", "vars true", "sound false"}) {
+        EXPECT_NE(std::find(traces.begin(), traces.end(), heard), traces.end()) << heard << joined(services.messages());
+    }
 
     for (const char* folder : {"swf", "mp3"}) {
         for (const auto& entry : std::filesystem::directory_iterator(std::string(VELMORA_SOURCE_DIR) + "/samples/" + folder)) {

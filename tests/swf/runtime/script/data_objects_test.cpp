@@ -138,10 +138,16 @@ TEST(SystemTest, AnswersAsADesktopPlayerThatKeepsToItself) {
         .op(Action::CallMethod).op(Action::SetVariable);
     read(a, "s.data").push({"seen", PushInt{3}}).op(Action::SetMember);
     a.callMethod("s", "flush", {}).trace();
+    a.callMethod("s", "getSize", {}).push({PushInt{0}}).op(Action::Greater).trace();
     a.push({"prefs", PushInt{1}, "SharedObject"}).op(Action::GetVariable).push({"getLocal"}).op(Action::CallMethod)
         .push({"data"}).op(Action::GetMember).push({"seen"}).op(Action::GetMember).trace();
     a.push({"bad name", PushInt{1}, "SharedObject"}).op(Action::GetVariable).push({"getLocal"}).op(Action::CallMethod)
         .trace();
+    // A store with nothing in it is empty, as a first run's.
+    a.push({PushInt{0}, "fresh", PushInt{1}, "SharedObject"}).op(Action::GetVariable).push({"getLocal"})
+        .op(Action::CallMethod).push({"getSize"}).op(Action::CallMethod).trace();
+    a.callMethod("s", "clear", {}).op(Action::Pop);
+    a.callMethod("s", "getSize", {}).trace();
     a.push({"lc"}).newObject("LocalConnection", {}).op(Action::SetVariable);
     a.callMethod("lc", "connect", {std::string("chan")}).trace();
     a.push({"pj"}).newObject("PrintJob", {}).op(Action::SetVariable);
@@ -151,8 +157,62 @@ TEST(SystemTest, AnswersAsADesktopPlayerThatKeepsToItself) {
     a.getUrl("FSCommand:fullscreen", "true");
     const Lines messages = runScriptMessages(a);
     EXPECT_EQ(messages, (Lines{"trace: Linux", "trace: StandAlone", "trace: false", "trace: false", "trace: true",
-                               "trace: true", "trace: 3", "trace: null", "trace: false", "trace: false",
+                               "trace: true", "trace: true", "trace: 3", "trace: null", "trace: 0", "trace: 0",
+                               "trace: false", "trace: false",
                                "script: fscommand fullscreen true"}));
+}
+
+TEST(SystemTest, TheLanguageIsTheLocalesAndTheCLocaleNamesNone) {
+    const auto languageWith = [](const char* all, const char* lang) {
+        setenv("LC_ALL", all, 1);
+        setenv("LANG", lang, 1);
+        Avm1Assembler a;
+        traceAll(a, {"System.capabilities.language"});
+        return runScript(a);
+    };
+    const char* savedAll = std::getenv("LC_ALL");
+    const char* savedLang = std::getenv("LANG");
+    const std::string all = savedAll ? savedAll : "", lang = savedLang ? savedLang : "";
+    EXPECT_EQ(languageWith("C.UTF-8", "de_DE.UTF-8"), Lines{"de"});
+    EXPECT_EQ(languageWith("POSIX", "zh_TW.UTF-8"), Lines{"zh-TW"});
+    EXPECT_EQ(languageWith("C.UTF-8", "C"), Lines{"en"});
+    savedAll ? setenv("LC_ALL", all.c_str(), 1) : unsetenv("LC_ALL");
+    savedLang ? setenv("LANG", lang.c_str(), 1) : unsetenv("LANG");
+}
+
+// Selection's listeners hear each move of the focus once, from where to where, whether a script
+// or the user moved it; setting the focus where it already is tells nobody.
+TEST(SelectionTest, ListenersHearEachMoveOfTheFocusOnce) {
+    Avm1Assembler onSet;  // trace("focus " + o._name + " -> " + n._name)
+    onSet.push({"focus "}).get("o").push({"_name"}).op(Action::GetMember).op(Action::Add2).push({" -> "})
+        .op(Action::Add2).get("n").push({"_name"}).op(Action::GetMember).op(Action::Add2).trace();
+    Avm1Assembler a;
+    a.push({"l"}).newObject("Object", {}).op(Action::SetVariable);
+    a.get("l").push({"onSetFocus"}).defineFunction("", {"o", "n"}, onSet).op(Action::SetMember);
+    a.get("l").push({PushInt{1}, "Selection"}).op(Action::GetVariable).push({"addListener"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({PushInt{20}, PushInt{100}, PushInt{0}, PushInt{0}, PushInt{1}, "f", PushInt{6}, "_root"}).op(Action::GetVariable).push({"createTextField"}).op(Action::CallMethod).op(Action::Pop);
+    a.get("f").push({"type", "input"}).op(Action::SetMember);
+    a.get("f").push({"text", "hello"}).op(Action::SetMember);
+    a.push({"f", PushInt{1}, "Selection"}).op(Action::GetVariable).push({"setFocus"}).op(Action::CallMethod).trace();
+    a.push({PushInt{0}, "Selection"}).op(Action::GetVariable).push({"getFocus"}).op(Action::CallMethod).trace();
+    a.push({PushInt{3}, PushInt{1}, PushInt{2}, "Selection"}).op(Action::GetVariable).push({"setSelection"})
+        .op(Action::CallMethod).op(Action::Pop);
+    for (const char* m : {"getBeginIndex", "getEndIndex", "getCaretIndex"}) {
+        a.push({PushInt{0}, "Selection"}).op(Action::GetVariable).push({m}).op(Action::CallMethod).trace();
+    }
+    a.push({PushInt{2}, "c", PushInt{2}, "_root"}).op(Action::GetVariable).push({"createEmptyMovieClip"})
+        .op(Action::CallMethod).op(Action::Pop);
+    a.get("c").push({"focusEnabled", true}).op(Action::SetMember);
+    for (int i = 0; i < 2; ++i) {
+        a.get("c").push({PushInt{1}, "Selection"}).op(Action::GetVariable).push({"setFocus"}).op(Action::CallMethod).op(Action::Pop);
+    }
+    a.push({PushNull{}, PushInt{1}, "Selection"}).op(Action::GetVariable).push({"setFocus"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({PushInt{0}, "Selection"}).op(Action::GetVariable).push({"getFocus"}).op(Action::CallMethod).trace();
+    a.push({PushInt{0}, "Selection"}).op(Action::GetVariable).push({"getBeginIndex"}).op(Action::CallMethod).trace();
+    a.get("l").push({PushInt{1}, "Selection"}).op(Action::GetVariable).push({"removeListener"}).op(Action::CallMethod).op(Action::Pop);
+    a.push({"f", PushInt{1}, "Selection"}).op(Action::GetVariable).push({"setFocus"}).op(Action::CallMethod).op(Action::Pop);
+    EXPECT_EQ(runScript(a), (Lines{"focus undefined -> f", "true", "_level0.f", "1", "3", "3", "focus f -> c",
+                                   "focus c -> undefined", "null", "-1"}));
 }
 
 TEST(KeyTest, ScriptsSeeKeysAndListenersHearThem) {
@@ -207,6 +267,7 @@ protected:
         write(folder_ + "/vars.txt", "score=5&name=%E4%B8%AD");
         write(root_ + "/secret.txt", "pin=1234");
         std::filesystem::create_symlink(root_ + "/secret.txt", folder_ + "/link.txt");
+        std::filesystem::create_directory_symlink(root_, folder_ + "/outside");
         std::filesystem::create_directories(folder_ + "/sub");
     }
     void TearDown() override { std::filesystem::remove_all(root_); }
@@ -278,7 +339,8 @@ TEST_F(FileLoadTest, LoadedVariablesReachTheRootTimeline) {
 TEST_F(FileLoadTest, EverythingOutsideTheFolderIsRefusedWithTheFailureCallback) {
     for (const std::string name : {"../secret.txt", "link.txt", "sub", "missing.txt", "/etc/passwd",
                                     "http://example.com/q.xml", "file:///etc/passwd", "C:\\q.xml", "\\\\server\\q.xml",
-                                    "sub/../../secret.txt", ""}) {
+                                    "sub/../../secret.txt", "", "outside/secret.txt", "LINK.TXT",
+                                    "Sub\\..\\..\\secret.txt", "outside/lesson/../secret.txt"}) {
         Avm1Assembler a;
         loadInto(a, "v", "LoadVars", name, "pin");
         const Lines messages = run(a);

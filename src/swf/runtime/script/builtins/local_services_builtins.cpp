@@ -1,6 +1,8 @@
 // The services a browser plug-in offered that a desktop lesson player keeps to itself:
 // SharedObject (kept in memory for the run, nothing written), LocalConnection (nothing is shared
 // between movies), PrintJob (no printing), ExternalInterface (no page to call).
+#include <unordered_set>
+
 #include "swf/runtime/script/builtins/library_classes.h"
 
 namespace velmora::swf::script {
@@ -11,7 +13,6 @@ Value nothing(CallContext&, const Value&, std::span<const Value>) { return Value
 Value yes(CallContext&, const Value&, std::span<const Value>) { return Value::boolean(true); }
 Value no(CallContext&, const Value&, std::span<const Value>) { return Value::boolean(false); }
 Value null(CallContext&, const Value&, std::span<const Value>) { return Value::null(); }
-Value zero(CallContext&, const Value&, std::span<const Value>) { return Value::number(0); }
 
 // Names the player refuses for shared objects: these characters never name one.
 bool validSharedName(const std::string& name) {
@@ -44,6 +45,34 @@ Value clearData(CallContext& cx, const Value& self, std::span<const Value>) {
     return Value();
 }
 
+// The bytes a value of the data takes as the player would store it: a type mark, then numbers
+// in eight bytes, text with a two-byte length, objects as their named members and an end mark.
+// Functions are never stored. Objects met twice (or nested past any sensible depth) count once.
+size_t storedSize(CallContext& cx, const Value& value, std::unordered_set<const Object*>& seen, int depth) {
+    if (value.isNumber()) return 9;
+    if (value.isString()) return 3 + value.asString()->size();
+    Object* o = value.objectOrNull();
+    if (!o) return value.isBoolean() ? 2 : 1;
+    if (o->asFunction() || depth > 32 || !seen.insert(o).second) return 1;
+    size_t size = 1 + 3;  // the mark and the end of the members
+    for (const Value& name : cx.vm.enumerate(value)) {
+        const std::string key = cx.toStdString(name);
+        const Value member = cx.vm.getMember(value, cx.vm.key(key));
+        if (member.objectOrNull() && member.objectOrNull()->asFunction()) continue;
+        size += 2 + key.size() + storedSize(cx, member, seen, depth + 1);
+    }
+    return size;
+}
+
+// getSize(): 0 while the data holds nothing, so that a movie can tell a first run from a later
+// one; otherwise what the data would take when stored.
+Value getSize(CallContext& cx, const Value& self, std::span<const Value>) {
+    const Value data = cx.get(self, "data");
+    if (!data.objectOrNull() || cx.vm.enumerate(data).empty()) return Value::number(0);
+    std::unordered_set<const Object*> seen;
+    return Value::number(static_cast<double>(storedSize(cx, data, seen, 0)));
+}
+
 Value localhost(CallContext& cx, const Value&, std::span<const Value>) { return cx.stringValue("localhost"); }
 
 Value construct(CallContext&, const Value&, std::span<const Value>) { return Value(); }
@@ -59,7 +88,7 @@ void installLocalServices(Vm& vm) {
     local->data = Value::object(vm.newObject(sharedProto));
     defineNative(vm, shared, "getRemote", null, 4);
     defineMethods(vm, sharedProto,
-                  {{"flush", yes, 1}, {"clear", clearData}, {"getSize", zero}, {"close", nothing},
+                  {{"flush", yes, 1}, {"clear", clearData}, {"getSize", getSize}, {"close", nothing},
                    {"connect", no, 1}, {"setFps", no, 1}, {"send", nothing, 1}});
 
     // LocalConnection: connect fails, so no two movies ever talk.

@@ -118,6 +118,11 @@ void installSelection(Vm& vm) {
                    {"getEndIndex", getEndIndex},
                    {"getCaretIndex", getCaretIndex},
                    {"setSelection", setSelection, 2}});
+    // Listeners as AsBroadcaster gives them; the focus moving calls broadcastMessage("onSetFocus").
+    const Value broadcaster = vm.getMember(Value::object(vm.global()), vm.key("AsBroadcaster"));
+    const Value initialize = vm.getMember(broadcaster, vm.key("initialize"));
+    const Value target = Value::object(selection);
+    vm.call(initialize, broadcaster, std::span<const Value>(&target, 1));
 }
 
 }  // namespace velmora::swf::script

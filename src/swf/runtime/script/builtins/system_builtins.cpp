@@ -19,11 +19,11 @@ std::string language() {
     const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
     for (const char* name : names) {
         const char* value = std::getenv(name);
-        if (!value || std::string_view(value).size() < 2 || std::string_view(value) == "C" ||
-            std::string_view(value) == "POSIX") {
-            continue;
-        }
+        if (!value || *value == '\0') continue;
         const std::string v(value);
+        // The C locale ("C", "C.UTF-8", "POSIX") names no language: the next setting may.
+        const auto letter = [](char c) { return c >= 'a' && c <= 'z'; };
+        if (v.size() < 2 || !letter(v[0]) || !letter(v[1])) continue;
         if (v.rfind("zh", 0) == 0) return v.find("TW") != std::string::npos || v.find("HK") != std::string::npos ? "zh-TW" : "zh-CN";
         return v.substr(0, 2);
     }
