@@ -17,6 +17,10 @@ void mix(uint64_t& seed, uint64_t value) {
 // Positions this far out are not glyphs anyone sees; they are filled (and clipped) as paths.
 constexpr double kMaxPosition = 1e7;
 
+// Outlines are divided into lines at this many steps to the pixel, with lines within half a step
+// of the curve (what Qt's flattening keeps to in the coordinates it is given).
+constexpr double kFineSteps = 64.0;
+
 // How far the outline reaches from its origin along one axis, in outline units: sizes are told
 // apart by where its farthest point lands.
 double extent(double low, double high) { return std::max({std::abs(low), std::abs(high), 1.0}); }
@@ -62,13 +66,24 @@ const GlyphMaskCache::Mask* GlyphMaskCache::mask(const GlyphId& id, const QPaint
     }
 
     // Made at the phase of its key and at the exact size asked for: text of one size on a page is
-    // at exactly one scale. The outline is first brought to twips, as filling text as outlines
-    // does: Qt divides curves into lines by the coordinates they come in, and a picture made from
-    // other coordinates could put a curved edge a fraction of a pixel away from where filling puts
-    // it. Sizes within the key's rounding reuse the picture.
-    const QTransform place(pixelsX, 0, 0, pixelsY, double(key.phaseX) / kPhases, double(key.phaseY) / kPhases);
-    const QTransform toTwips = QTransform::fromScale(scale, scale);
-    const QRect area = place.mapRect(toTwips.mapRect(bounds)).toAlignedRect().adjusted(-1, -1, 1, 1);
+    // at exactly one scale. Sizes within the key's rounding reuse the picture.
+    //
+    // The curves are divided into lines here, in the glyph's own device pixels around its origin,
+    // to a 128th of a pixel. Left to Qt, a curve is divided to within a quarter of a pixel, and
+    // not the same way for one outline at different places: a picture could put a curved edge up
+    // to a quarter of a pixel from where filling it on the page puts it. Divided here, the
+    // picture is the same wherever the glyph stands and as close to the curve as the fill can
+    // place an edge.
+    const QTransform fine = QTransform::fromScale(scaleX * kFineSteps, scaleY * kFineSteps);
+    QPainterPath lines;
+    lines.setFillRule(outline.fillRule());
+    for (const QPolygonF& polygon : outline.toSubpathPolygons(fine)) lines.addPolygon(polygon);
+    const QPointF phase(double(key.phaseX) / kPhases, double(key.phaseY) / kPhases);
+    const QRect area = QTransform::fromScale(scaleX, scaleY)
+                           .mapRect(bounds)
+                           .translated(phase)
+                           .toAlignedRect()
+                           .adjusted(-1, -1, 1, 1);
     Mask made;
     made.offset = area.topLeft();
     made.image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -77,8 +92,9 @@ const GlyphMaskCache::Mask* GlyphMaskCache::mask(const GlyphId& id, const QPaint
     {
         QPainter painter(&made.image);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setTransform(place * QTransform::fromTranslate(-area.left(), -area.top()));
-        painter.fillPath(toTwips.map(outline), QColor::fromRgb(key.rgb));
+        painter.setTransform(QTransform::fromScale(1.0 / kFineSteps, 1.0 / kFineSteps) *
+                             QTransform::fromTranslate(phase.x() - area.left(), phase.y() - area.top()));
+        painter.fillPath(lines, QColor::fromRgb(key.rgb));
     }
 
     const int64_t size = int64_t(area.width()) * area.height();
