@@ -14,6 +14,7 @@ namespace velmora::swf {
 // Coordinates are in the font's em square units (see FontCharacter::emSquare).
 struct Glyph {
     std::vector<ShapeRecord> records;
+    std::vector<ShapeStyleArrays> newStyles;  // a glyph has none, but a damaged one may bring some
     uint16_t code = 0;      // character code from the font's code table (DefineFont2/3, FontInfo)
     int16_t advance = 0;    // from the layout table, in em units; 0 without layout
     std::optional<Rect> bounds;

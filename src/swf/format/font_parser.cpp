@@ -14,7 +14,7 @@ void readGlyph(std::span<const uint8_t> bytes, Glyph& glyph, ParseContext& ctx) 
     BitReader in(bytes);
     uint32_t fillBits = in.ub(4);
     uint32_t lineBits = in.ub(4);
-    parseShapeRecords(in, 1, fillBits, lineBits, ctx, glyph.records);
+    parseShapeRecords(in, 1, fillBits, lineBits, ctx, glyph.records, &glyph.newStyles);
 }
 
 // Reads the glyph offset table at the reader's position and the outlines it points to. Offsets

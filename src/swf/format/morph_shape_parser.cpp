@@ -129,7 +129,7 @@ std::shared_ptr<MorphShapeCharacter> parseDefineMorphShape(BitReader& in, int ve
 
     uint32_t fillBits = in.ub(4);
     uint32_t lineBits = in.ub(4);
-    parseShapeRecords(in, 3, fillBits, lineBits, ctx, morph->startRecords);
+    parseShapeRecords(in, 3, fillBits, lineBits, ctx, morph->startRecords, nullptr);
 
     // The offset says where the end edges begin; it is the authority, since some encoders pad
     // between the two record lists. An offset past the tag means the end edges are missing.
@@ -143,7 +143,7 @@ std::shared_ptr<MorphShapeCharacter> parseDefineMorphShape(BitReader& in, int ve
     endIn.skip(endStart);
     fillBits = endIn.ub(4);
     lineBits = endIn.ub(4);
-    parseShapeRecords(endIn, 3, fillBits, lineBits, ctx, morph->endRecords);
+    parseShapeRecords(endIn, 3, fillBits, lineBits, ctx, morph->endRecords, nullptr);
 
     // A morph is drawn by pairing each start edge with an end edge: lists that do not pair up
     // cannot be drawn at any ratio.

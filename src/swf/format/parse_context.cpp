@@ -35,12 +35,9 @@ void ParseContext::define(std::shared_ptr<Character> character) {
     movie.dictionary.emplace(id, std::move(character));
 }
 
-void ParseContext::charge(uint64_t bytes) {
-    modelBytes_ += bytes;
-    if (modelBytes_ > limits.maxModelBytes) {
-        throw ParseError("the movie would need more than " + std::to_string(limits.maxModelBytes >> 20) +
-                         " MiB of memory");
-    }
+void ParseContext::overBudget() const {
+    throw ParseError("the movie would need more than " + std::to_string(limits.maxModelBytes >> 20) +
+                     " MiB of memory");
 }
 
 FontCharacter* ParseContext::font(uint16_t id) {

@@ -50,12 +50,19 @@ public:
 
     // Accounts for `bytes` more of the model in memory. Raises ParseError once the total passes
     // limits.maxModelBytes. Parsers charge before they allocate what a count in the file asks for.
-    void charge(uint64_t bytes);
+    // Inline: every shape record is charged as it is read.
+    void charge(uint64_t bytes) {
+        modelBytes_ += bytes;
+        if (modelBytes_ > limits.maxModelBytes) [[unlikely]]
+            overBudget();
+    }
 
     // Sprites nested this deep are being read right now (0 on the main timeline).
     uint32_t nesting = 0;
 
 private:
+    [[noreturn]] void overBudget() const;
+
     std::map<uint16_t, FontCharacter*> fonts_;
     std::map<uint16_t, ButtonCharacter*> buttons_;
     std::vector<std::shared_ptr<BitmapCharacter>> jpegBitmaps_;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -66,16 +67,46 @@ struct LineStyle {
     std::optional<FillStyle> fill;  // a stroke filled with a gradient or bitmap
 };
 
+// A style index that may be absent, in two bytes: the file writes indexes at most 15 bits wide,
+// and shapes hold hundreds of thousands of records, so the record stays small. Reads like
+// std::optional<uint32_t>.
+class OptionalStyleIndex {
+public:
+    constexpr OptionalStyleIndex() = default;
+    constexpr OptionalStyleIndex(std::nullopt_t) {}
+    // Indexes past 15 bits cannot come from a file; one set by hand past them is kept as 0x7FFF.
+    constexpr OptionalStyleIndex(uint32_t index) : bits_(uint16_t(kPresent | (index > kMax ? kMax : index))) {}
+
+    constexpr bool has_value() const { return (bits_ & kPresent) != 0; }
+    constexpr explicit operator bool() const { return has_value(); }
+    constexpr uint32_t operator*() const { return bits_ & kMax; }
+    constexpr uint32_t value_or(uint32_t fallback) const { return has_value() ? **this : fallback; }
+    constexpr void reset() { bits_ = 0; }
+    operator std::optional<uint32_t>() const { return has_value() ? std::optional<uint32_t>(**this) : std::nullopt; }
+    friend constexpr bool operator==(OptionalStyleIndex, OptionalStyleIndex) = default;
+
+private:
+    static constexpr uint16_t kPresent = 0x8000;
+    static constexpr uint32_t kMax = 0x7FFF;
+    uint16_t bits_ = 0;
+};
+
 // Style indexes count from 1 into the currently active style arrays; 0 means "none".
 struct StyleChangeRecord {
     std::optional<std::pair<int32_t, int32_t>> moveTo;  // absolute, twips
-    std::optional<uint32_t> fillStyle0;
-    std::optional<uint32_t> fillStyle1;
-    std::optional<uint32_t> lineStyle;
-    // New style arrays replace the active ones from this record on (DefineShape2 and later).
+    OptionalStyleIndex fillStyle0;
+    OptionalStyleIndex fillStyle1;
+    OptionalStyleIndex lineStyle;
+    // New style arrays replace the active ones from this record on (DefineShape2 and later). The
+    // arrays themselves are kept beside the records (ShapeStyleArrays), in the order of the records
+    // that bring them, so that every record stays a few bytes with nothing to free.
     bool hasNewStyles = false;
-    std::vector<FillStyle> newFillStyles;
-    std::vector<LineStyle> newLineStyles;
+};
+
+// The style arrays a style change record brings in.
+struct ShapeStyleArrays {
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
 };
 
 struct StraightEdgeRecord {
@@ -91,7 +122,9 @@ struct CurvedEdgeRecord {
     int32_t anchorDy = 0;
 };
 
+// 24 bytes, copied as plain memory and freed with nothing to run.
 using ShapeRecord = std::variant<StyleChangeRecord, StraightEdgeRecord, CurvedEdgeRecord>;
+static_assert(sizeof(ShapeRecord) <= 24 && std::is_trivially_destructible_v<ShapeRecord>);
 
 // DefineShape, DefineShape2, DefineShape3, DefineShape4.
 struct ShapeCharacter : Character {
@@ -107,6 +140,8 @@ struct ShapeCharacter : Character {
     std::vector<FillStyle> fillStyles;
     std::vector<LineStyle> lineStyles;
     std::vector<ShapeRecord> records;
+    // The arrays of the records with hasNewStyles, in record order.
+    std::vector<ShapeStyleArrays> newStyles;
 };
 
 // DefineMorphShape and DefineMorphShape2: a shape drawn at a ratio between two sets of edges and
@@ -132,6 +167,7 @@ struct MorphShapeCharacter : Character {
     bool usesScalingStrokes = false;
     std::vector<MorphFill> fillStyles;
     std::vector<MorphLine> lineStyles;
+    // A morph has one set of styles: new style arrays in its records are read past and not kept.
     std::vector<ShapeRecord> startRecords;
     std::vector<ShapeRecord> endRecords;  // style changes here carry only moveTo
 };

@@ -20,7 +20,7 @@ std::shared_ptr<ShapeCharacter> parseDefineShape(BitReader& in, int version, Par
     shape->lineStyles = parseLineStyles(in, version);
     uint32_t fillBits = in.ub(4);
     uint32_t lineBits = in.ub(4);
-    parseShapeRecords(in, version, fillBits, lineBits, ctx, shape->records);
+    parseShapeRecords(in, version, fillBits, lineBits, ctx, shape->records, &shape->newStyles);
     return shape;
 }
 

@@ -5,10 +5,11 @@
 namespace velmora::swf {
 
 void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint32_t lineBits, ParseContext& ctx,
-                       std::vector<ShapeRecord>& out) {
+                       std::vector<ShapeRecord>& out, std::vector<ShapeStyleArrays>* newStyles) {
     const uint32_t maxRecords = ctx.limits.maxShapeRecords;
     for (uint32_t count = 0;; ++count) {
-        if (count >= maxRecords) throw ParseError("a shape has more than " + std::to_string(maxRecords) + " records");
+        if (count >= maxRecords) [[unlikely]]
+            throw ParseError("a shape has more than " + std::to_string(maxRecords) + " records");
         ctx.charge(sizeof(ShapeRecord));
         if (in.flag()) {
             bool straight = in.flag();
@@ -34,12 +35,12 @@ void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint3
             }
             continue;
         }
-        bool newStyles = in.flag();
+        bool newStylesFlag = in.flag();
         bool hasLine = in.flag();
         bool hasFill1 = in.flag();
         bool hasFill0 = in.flag();
         bool hasMove = in.flag();
-        if (!newStyles && !hasLine && !hasFill1 && !hasFill0 && !hasMove) return;  // end of shape
+        if (!newStylesFlag && !hasLine && !hasFill1 && !hasFill0 && !hasMove) return;  // end of shape
         StyleChangeRecord change;
         if (hasMove) {
             unsigned bits = in.ub(5);
@@ -50,15 +51,18 @@ void parseShapeRecords(BitReader& in, int shapeVersion, uint32_t fillBits, uint3
         if (hasFill0) change.fillStyle0 = in.ub(fillBits);
         if (hasFill1) change.fillStyle1 = in.ub(fillBits);
         if (hasLine) change.lineStyle = in.ub(lineBits);
-        if (newStyles) {
+        if (newStylesFlag) {
             change.hasNewStyles = true;
-            change.newFillStyles = parseFillStyles(in, shapeVersion);
-            change.newLineStyles = parseLineStyles(in, shapeVersion);
-            ctx.charge(change.newFillStyles.size() * sizeof(FillStyle) + change.newLineStyles.size() * sizeof(LineStyle));
+            ShapeStyleArrays arrays;
+            arrays.fills = parseFillStyles(in, shapeVersion);
+            arrays.lines = parseLineStyles(in, shapeVersion);
+            ctx.charge(sizeof(ShapeStyleArrays) + arrays.fills.size() * sizeof(FillStyle) +
+                       arrays.lines.size() * sizeof(LineStyle));
+            if (newStyles) newStyles->push_back(std::move(arrays));
             fillBits = in.ub(4);
             lineBits = in.ub(4);
         }
-        out.emplace_back(std::move(change));
+        out.emplace_back(change);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "swf/format/timeline_parser.h"
 
+#include <algorithm>
+
 #include "swf/format/bit_reader.h"
 #include "swf/format/control_tag_parser.h"
 #include "swf/format/definition_tags.h"
@@ -121,12 +123,14 @@ private:
         return std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
     }
 
-    void control(ControlTag tag) {
+    // Built in place in the frame's list: a placement is a large record, not worth moving twice.
+    template <class Tag>
+    void control(Tag&& tag) {
         if (pending_.tags.size() >= ctx_.limits.maxTagsPerFrame) {
             throw ParseError("more than " + std::to_string(ctx_.limits.maxTagsPerFrame) + " tags in one frame");
         }
-        ctx_.charge(sizeof(ControlTag) + payloadBytes(tag));
-        pending_.tags.push_back(std::move(tag));
+        const ControlTag& added = pending_.tags.emplace_back(std::forward<Tag>(tag));
+        ctx_.charge(sizeof(ControlTag) + payloadBytes(added));
     }
 
     void showFrame() {
@@ -134,8 +138,13 @@ private:
             throw ParseError("more than " + std::to_string(ctx_.limits.maxFramesPerTimeline) + " frames in one timeline");
         }
         ctx_.charge(sizeof(Frame));
+        const size_t tags = pending_.tags.size();
         timeline_.frames.push_back(std::move(pending_));
         pending_ = Frame{};
+        // Frames of one timeline tend to carry as many tags as the one before: room for them up
+        // front saves growing the list tag by tag. Held to a few, so that a frame of many tags
+        // before an empty one leaves little room unused.
+        pending_.tags.reserve(std::min<size_t>(tags, 16));
     }
 
     ParseContext& ctx_;

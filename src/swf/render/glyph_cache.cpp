@@ -11,7 +11,7 @@ const QPainterPath* GlyphCache::glyph(const FontCharacter& font, size_t index) {
     FontEntry& entry = fonts_[&font];
     if (entry.paths.size() != font.glyphs.size()) entry.paths.resize(font.glyphs.size());
     std::optional<QPainterPath>& path = entry.paths[index];
-    if (!path) path = buildGlyphPath(font.glyphs[index].records);
+    if (!path) path = buildGlyphPath(font.glyphs[index].records, font.glyphs[index].newStyles);
     return &*path;
 }
 

@@ -78,15 +78,18 @@ QPainterPath linkContours(const std::vector<Edge>& edges, bool nonZero) {
 
 class Builder {
 public:
-    Builder(const std::vector<FillStyle>& fills, const std::vector<LineStyle>& lines, bool nonZero)
-        : nonZero_(nonZero) {
+    Builder(const std::vector<FillStyle>& fills, const std::vector<LineStyle>& lines, bool nonZero,
+            std::span<const ShapeStyleArrays> newStyles)
+        : nonZero_(nonZero), newStyles_(newStyles) {
         startGroup(fills, lines);
     }
 
     void apply(const StyleChangeRecord& change) {
         if (change.hasNewStyles) {
             flush();
-            startGroup(change.newFillStyles, change.newLineStyles);
+            static const ShapeStyleArrays kNone;
+            const ShapeStyleArrays& arrays = nextNewStyles_ < newStyles_.size() ? newStyles_[nextNewStyles_++] : kNone;
+            startGroup(arrays.fills, arrays.lines);
             fill0_ = fill1_ = line_ = 0;
         }
         if (change.fillStyle0) fill0_ = checkedIndex(*change.fillStyle0, fillEdges_.size());
@@ -164,6 +167,8 @@ private:
     }
 
     const bool nonZero_;
+    const std::span<const ShapeStyleArrays> newStyles_;
+    size_t nextNewStyles_ = 0;
     ShapeGeometry geometry_;
     std::vector<FillStyle> fillStyles_;
     std::vector<LineStyle> lineStyles_;
@@ -179,19 +184,21 @@ private:
 }  // namespace
 
 ShapeGeometry buildShapeGeometry(std::span<const ShapeRecord> records, const std::vector<FillStyle>& fillStyles,
-                                 const std::vector<LineStyle>& lineStyles, bool nonZero) {
-    Builder builder(fillStyles, lineStyles, nonZero);
+                                 const std::vector<LineStyle>& lineStyles, bool nonZero,
+                                 std::span<const ShapeStyleArrays> newStyles) {
+    Builder builder(fillStyles, lineStyles, nonZero, newStyles);
     for (const ShapeRecord& record : records) std::visit([&](const auto& r) { builder.apply(r); }, record);
     return builder.finish();
 }
 
 ShapeGeometry buildShapeGeometry(const ShapeCharacter& shape) {
-    return buildShapeGeometry(shape.records, shape.fillStyles, shape.lineStyles, shape.usesFillWindingRule);
+    return buildShapeGeometry(shape.records, shape.fillStyles, shape.lineStyles, shape.usesFillWindingRule,
+                              shape.newStyles);
 }
 
-QPainterPath buildGlyphPath(std::span<const ShapeRecord> records) {
+QPainterPath buildGlyphPath(std::span<const ShapeRecord> records, std::span<const ShapeStyleArrays> newStyles) {
     static const std::vector<FillStyle> kGlyphFill(1);
-    ShapeGeometry geometry = buildShapeGeometry(records, kGlyphFill, {}, false);
+    ShapeGeometry geometry = buildShapeGeometry(records, kGlyphFill, {}, false, newStyles);
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     for (const ShapeStyleGroup& group : geometry.groups)

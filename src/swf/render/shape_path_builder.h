@@ -46,14 +46,17 @@ struct ShapeGeometry {
 // collected, fill0 edges reversed so that every fill's edges run the same way round, and linked
 // end to start into closed contours. Unlinked leftovers are closed on themselves rather than
 // dropped, so a damaged shape still shows. nonZero selects the non-zero winding rule, even-odd
-// otherwise. Style indexes past the end of their array are ignored and counted.
+// otherwise. Style indexes past the end of their array are ignored and counted. newStyles are the
+// arrays of the records with hasNewStyles, in order; such a record with none left brings empty
+// arrays.
 ShapeGeometry buildShapeGeometry(std::span<const ShapeRecord> records, const std::vector<FillStyle>& fillStyles,
-                                 const std::vector<LineStyle>& lineStyles, bool nonZero);
+                                 const std::vector<LineStyle>& lineStyles, bool nonZero,
+                                 std::span<const ShapeStyleArrays> newStyles = {});
 
 ShapeGeometry buildShapeGeometry(const ShapeCharacter& shape);
 
 // The outline of a glyph: its records filled with the font's one implied fill style, as a single
 // path in em-square units. Glyphs use the even-odd rule like shapes before DefineShape4.
-QPainterPath buildGlyphPath(std::span<const ShapeRecord> records);
+QPainterPath buildGlyphPath(std::span<const ShapeRecord> records, std::span<const ShapeStyleArrays> newStyles = {});
 
 }  // namespace velmora::swf

@@ -103,8 +103,9 @@ bool shapeCovers(const ShapeCharacter& shape, double x, double y) {
     for (const ShapeRecord& record : shape.records) {
         if (const auto* change = std::get_if<StyleChangeRecord>(&record)) {
             if (change->hasNewStyles) {
+                static const std::vector<LineStyle> kNoLines;
+                lines = table < shape.newStyles.size() ? &shape.newStyles[table].lines : &kNoLines;
                 ++table;
-                lines = &change->newLineStyles;
                 fill0 = fill1 = line = 0;
             }
             if (change->moveTo) {

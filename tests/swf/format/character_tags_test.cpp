@@ -75,8 +75,9 @@ TEST(CharacterTags, Shape4LineStylesAndNewStyleArrays) {
     ASSERT_EQ(shape.records.size(), 2u);
     const auto& change = std::get<StyleChangeRecord>(shape.records[0]);
     EXPECT_TRUE(change.hasNewStyles);
-    ASSERT_EQ(change.newFillStyles.size(), 1u);
-    EXPECT_EQ(change.newFillStyles[0].color, (Rgba{9, 9, 9, 9}));
+    ASSERT_EQ(shape.newStyles.size(), 1u);
+    ASSERT_EQ(shape.newStyles[0].fills.size(), 1u);
+    EXPECT_EQ(shape.newStyles[0].fills[0].color, (Rgba{9, 9, 9, 9}));
     EXPECT_EQ(change.fillStyle0, 1u);
     const auto& edge = std::get<StraightEdgeRecord>(shape.records[1]);
     EXPECT_EQ(edge.dx, 0);

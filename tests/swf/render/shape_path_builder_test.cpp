@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "render_test_support.h"
+#include "support/swf_writer.h"
+#include "swf/format/movie_loader.h"
+#include "swf/format/tag_code.h"
 #include "swf/render/shape_path_builder.h"
 
 namespace velmora::swf {
@@ -109,17 +112,65 @@ TEST(ShapePathBuilder, NewStylesStartAGroupPaintedAfterTheFirst) {
     auto records = rectangleRecords(kSquare);
     StyleChangeRecord change;
     change.hasNewStyles = true;
-    change.newFillStyles = {solidFill({0, 255, 0, 255})};
+    ShapeStyleArrays green;
+    green.fills = {solidFill({0, 255, 0, 255})};
+    const std::vector<ShapeStyleArrays> newStyles{green};
     change.moveTo = std::make_pair(100, 100);
     change.fillStyle1 = 1;
     records.push_back(change);
     for (const auto& r : rectangleRecords({100, 300, 100, 300})) {
         if (!std::holds_alternative<StyleChangeRecord>(r)) records.push_back(r);
     }
-    const auto geometry = buildShapeGeometry(records, {solidFill({255, 0, 0, 255})}, {}, false);
+    const auto geometry = buildShapeGeometry(records, {solidFill({255, 0, 0, 255})}, {}, false, newStyles);
     ASSERT_EQ(geometry.groups.size(), 2u);
     EXPECT_EQ(geometry.groups[0].fills[0].style.color, (Rgba{255, 0, 0, 255}));
     EXPECT_EQ(geometry.groups[1].fills[0].style.color, (Rgba{0, 255, 0, 255}));
+}
+
+// The style arrays are kept beside the records: each record that brings new ones must get its own,
+// in order, and the widest index the file can write must survive the record's small form.
+TEST(ShapePathBuilder, ParsedNewStyleArraysGoToTheirOwnRecords) {
+    velmora::test::BitWriter w;
+    w.u16(1);
+    w.rect(0, 1000, 0, 200);
+    w.u8(1), w.u8(0x00), w.rgb({255, 0, 0});  // one solid red fill
+    w.u8(0);                                  // no lines
+    w.ub(1, 4), w.ub(0, 4);
+    auto square = [&w](int32_t x, uint32_t fillBits, uint32_t fill1, std::optional<velmora::test::Color> newFill) {
+        w.ub(0, 1), w.ub(newFill ? 1 : 0, 1), w.ub(0, 1), w.ub(1, 1), w.ub(0, 1), w.ub(1, 1);
+        w.ub(12, 5), w.sb(x, 12), w.sb(0, 12);
+        w.ub(fill1, fillBits);
+        if (newFill) {
+            w.u8(1), w.u8(0x00), w.rgb(*newFill);
+            w.u8(0);
+            w.ub(15, 4), w.ub(0, 4);  // the widest indexes from here on
+        }
+        for (auto [dx, dy] : {std::pair{100, 0}, std::pair{0, 100}, std::pair{-100, 0}, std::pair{0, -100}}) {
+            w.ub(1, 1), w.ub(1, 1), w.ub(8, 4), w.ub(1, 1), w.sb(dx, 10), w.sb(dy, 10);
+        }
+    };
+    square(0, 1, 1, std::nullopt);
+    square(200, 1, 1, velmora::test::Color{0, 255, 0});
+    square(400, 15, 1, velmora::test::Color{0, 0, 255});
+    square(600, 15, 0x7FFF, std::nullopt);  // past the blue array: skipped
+    w.ub(0, 6);
+    velmora::test::SwfWriter swf;
+    swf.rawTag(kTagDefineShape2, w.take()).showFrame();
+    const auto movie = parseMovie(swf.bytes());
+    ASSERT_TRUE(movie->warnings.empty()) << movie->warnings.front();
+    const auto& shape = dynamic_cast<const ShapeCharacter&>(*movie->character(1));
+    ASSERT_EQ(shape.newStyles.size(), 2u);
+    ASSERT_EQ(shape.records.size(), 20u);
+    EXPECT_EQ(*std::get<StyleChangeRecord>(shape.records[15]).fillStyle1, 0x7FFFu);
+
+    const ShapeGeometry geometry = buildShapeGeometry(shape);
+    EXPECT_EQ(geometry.skippedStyleIndexes, 1);
+    ASSERT_EQ(geometry.groups.size(), 3u);
+    EXPECT_EQ(geometry.groups[0].fills.at(0).style.color, (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(geometry.groups[1].fills.at(0).style.color, (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(geometry.groups[2].fills.at(0).style.color, (Rgba{0, 0, 255, 255}));
+    EXPECT_TRUE(geometry.groups[2].fills[0].path.contains(QPointF(450, 50)));
+    EXPECT_FALSE(geometry.groups[2].fills[0].path.contains(QPointF(650, 50)));
 }
 
 TEST(ShapePathBuilder, LinesFollowThePenAndBreakWhereItJumps) {
