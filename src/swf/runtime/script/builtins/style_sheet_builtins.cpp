@@ -5,7 +5,9 @@
 #include <cmath>
 #include <map>
 
+#include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/style_sheet_values.h"
+#include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf::script {
@@ -241,10 +243,26 @@ Value transform(CallContext& cx, const Value&, std::span<const Value> args) {
     return f;
 }
 
-Value load(CallContext& cx, const Value&, std::span<const Value>) {
-    cx.unsupported("TextField.StyleSheet.prototype.load");
-    return Value::boolean(false);
+// load(name): the CSS file name beside the movie, read between frames like the other files a
+// movie asks for; its rules join the sheet's and onLoad hears whether they came.
+Value load(CallContext& cx, const Value& self, std::span<const Value> args) {
+    if (!self.objectOrNull() || args.empty()) return Value::boolean(false);
+    const std::string name = cx.toStdString(args[0]);
+    cx.vm.movie().fileLoads().request(FileLoads::Kind::Text, self, name);
+    return Value::boolean(true);
 }
+
+// What a loaded file does: its CSS read into the sheet, then onLoad(true); onLoad(false) when the
+// file did not come or is not CSS.
+Value onData(CallContext& cx, const Value& self, std::span<const Value> args) {
+    const Value text = arg(args, 0);
+    const bool read = !text.isUndefined() && cx.toBoolean(parseCSS(cx, self, args));
+    const Value ok = Value::boolean(read);
+    cx.call(cx.get(self, "onLoad"), self, std::span<const Value>(&ok, 1));
+    return Value();
+}
+
+Value nothing(CallContext&, const Value&, std::span<const Value>) { return Value(); }
 
 }  // namespace
 
@@ -291,7 +309,9 @@ void installStyleSheet(Vm& vm, FunctionObject* textField) {
                    {"clear", clear},
                    {"parseCSS", parseCSS, 1},
                    {"transform", transform, 1},
-                   {"load", load, 1}});
+                   {"load", load, 1},
+                   {"onData", onData, 1},
+                   {"onLoad", nothing, 1}});
     defineValue(vm, textField, "StyleSheet", Value::object(sheet));
 }
 
