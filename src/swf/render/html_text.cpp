@@ -143,6 +143,7 @@ public:
             newParagraph();
             return;
         }
+        paragraphClosed_ = false;
         TextParagraph& p = paragraphs_.back();
         const TextFormat& f = formats_.back().second;
         if (p.runs.empty() || !sameFormat(p.runs.back().format, f)) p.runs.push_back({U"", f});
@@ -154,8 +155,31 @@ public:
             newParagraph();
             return;
         }
+        if (tag.name == U"textformat") {
+            if (tag.closing) {
+                if (blocks_.size() > 1) blocks_.pop_back();
+                // A paragraph begun at the block's last </p> and still empty lies outside it.
+                if (paragraphs_.back().runs.empty()) applyBlock(paragraphs_.back());
+                return;
+            }
+            Block b = blocks_.back();
+            auto read = [&](const char32_t* name, std::optional<double>& into) {
+                auto it = tag.attributes.find(name);
+                if (it == tag.attributes.end()) return;
+                if (auto v = parseNumber(it->second)) into = std::clamp(*v, -1000.0, 10000.0) * 20.0;
+            };
+            read(U"leftmargin", b.leftMargin);
+            read(U"rightmargin", b.rightMargin);
+            read(U"indent", b.indent);
+            read(U"leading", b.leading);
+            if (blocks_.size() < kMaxNesting) blocks_.push_back(b);
+            // Settings given before a paragraph's text are that paragraph's.
+            if (paragraphs_.back().runs.empty()) applyBlock(paragraphs_.back());
+            return;
+        }
         if (tag.name == U"p") {
             if (!paragraphs_.back().runs.empty() || tag.closing) newParagraph();
+            paragraphClosed_ = tag.closing;
             if (!tag.closing) {
                 auto it = tag.attributes.find(U"align");
                 if (it != tag.attributes.end())
@@ -190,19 +214,49 @@ public:
             if (auto it = tag.attributes.find(U"color"); it != tag.attributes.end())
                 if (auto c = parseColor(it->second)) f.color = Rgba{c->r, c->g, c->b, f.color.a};
             if (auto it = tag.attributes.find(U"size"); it != tag.attributes.end()) f.size = parseSize(it->second, f.size);
+            if (auto it = tag.attributes.find(U"letterspacing"); it != tag.attributes.end())
+                if (auto v = parseNumber(it->second)) f.letterSpacing = std::clamp(*v, -100.0, 1000.0) * 20.0;
         }
         // Nesting is bounded so that a file of a million open tags cannot exhaust memory.
         if (formats_.size() < kMaxNesting) formats_.push_back({tag.name, f});
     }
 
-    std::vector<TextParagraph> finish() { return std::move(paragraphs_); }
+    std::vector<TextParagraph> finish() {
+        // The last paragraph's end is no line of its own.
+        if (paragraphClosed_ && paragraphs_.size() > 1 && paragraphs_.back().runs.empty()) paragraphs_.pop_back();
+        return std::move(paragraphs_);
+    }
 
 private:
     static constexpr size_t kMaxNesting = 256;
 
     static bool sameFormat(const TextFormat& a, const TextFormat& b) {
         return a.face == b.face && a.size == b.size && a.color == b.color && a.bold == b.bold &&
-               a.italic == b.italic && a.underline == b.underline && a.url == b.url;
+               a.italic == b.italic && a.underline == b.underline && a.url == b.url &&
+               a.letterSpacing == b.letterSpacing;
+    }
+
+    static std::optional<double> parseNumber(const std::u32string& value) {
+        std::string digits;
+        for (char32_t c : value)
+            if (c < 128) digits.push_back(char(c));
+        char* end = nullptr;
+        const double v = std::strtod(digits.c_str(), &end);
+        if (digits.empty() || end == digits.c_str() || !std::isfinite(v)) return std::nullopt;
+        return v;
+    }
+
+    // Paragraph settings of the <textformat> tags open.
+    struct Block {
+        std::optional<double> leftMargin, rightMargin, indent, leading;
+    };
+
+    void applyBlock(TextParagraph& p) const {
+        const Block& b = blocks_.back();
+        p.leftMargin = b.leftMargin;
+        p.rightMargin = b.rightMargin;
+        p.indent = b.indent;
+        p.leading = b.leading;
     }
 
     static double parseSize(const std::u32string& value, double current) {
@@ -222,11 +276,15 @@ private:
     void newParagraph() {
         const EditTextCharacter::Align align = paragraphs_.back().align;
         paragraphs_.push_back({align, {}});
+        applyBlock(paragraphs_.back());
+        paragraphClosed_ = false;
     }
 
     std::vector<std::pair<std::u32string, TextFormat>> formats_;
     std::vector<TextParagraph> paragraphs_;
+    std::vector<Block> blocks_{Block{}};
     EditTextCharacter::Align align_;
+    bool paragraphClosed_ = false;  // the last paragraph began at a </p>, with nothing since
 };
 
 }  // namespace

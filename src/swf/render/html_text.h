@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct TextFormat {
     bool italic = false;
     bool underline = false;
     std::string url;  // <a href>: shown as text; clicking belongs to interaction
+    double letterSpacing = 0.0;  // twips added after each character
 };
 
 struct TextRun {
@@ -27,13 +29,17 @@ struct TextRun {
 struct TextParagraph {
     EditTextCharacter::Align align = EditTextCharacter::Align::Left;
     std::vector<TextRun> runs;
+    // Set by <textformat>: in twips, in place of the field's own.
+    std::optional<double> leftMargin, rightMargin, indent, leading;
 };
 
-// Reads the HTML subset text fields take: <p align>, <font face size color>, <b>, <i>, <u>, <br>,
-// <a href>, character references (&lt; &#26159; &#x662F; ...). Other tags are ignored and their
-// text kept. Every <p>, </p>, <br> and line break in the text starts a new paragraph; unclosed
-// tags end with the text; a stray closing tag is ignored. Sizes are in pixels (+n and -n relative
-// to the size in force), colours #RRGGBB.
+// Reads the HTML subset text fields take: <p align>, <font face size color letterspacing>, <b>,
+// <i>, <u>, <br>, <a href>, <textformat leftmargin rightmargin indent leading>, character
+// references (&lt; &#26159; &#x662F; ...). Other tags are ignored and their text kept. Every <p>,
+// </p>, <br> and line break in the text starts a new paragraph, except that the text's last </p>
+// leaves no empty paragraph after it; unclosed tags end with the text; a stray closing tag is
+// ignored. Sizes, spacing, margins and leading are in pixels (font sizes +n and -n relative to
+// the size in force), colours #RRGGBB.
 std::vector<TextParagraph> parseHtmlText(const std::string& utf8, const TextFormat& base,
                                          EditTextCharacter::Align baseAlign);
 

@@ -70,18 +70,24 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
     double y = options.top;
     bool firstLineOfField = true;
     double previousDescent = 0.0;
-    const double boxWidth = std::max(0.0, options.width - options.leftMargin - options.rightMargin);
     int32_t position = 0;  // UTF-16 units before the paragraph
     for (const TextParagraph& paragraph : paragraphs) {
         if (&paragraph != &paragraphs.front()) ++position;  // its line break
+        // A paragraph's own settings stand in for the field's.
+        const double leftMargin = paragraph.leftMargin.value_or(options.leftMargin);
+        const double rightMargin = paragraph.rightMargin.value_or(options.rightMargin);
+        const double indent = paragraph.indent.value_or(options.indent);
+        const double leading = paragraph.leading.value_or(options.leading);
+        const double boxWidth = std::max(0.0, options.width - leftMargin - rightMargin);
         std::vector<Item> items;
         for (const TextRun& run : paragraph.runs)
-            for (char32_t c : run.text) items.push_back({c, &run.format, glyphs.advance(c, run.format)});
+            for (char32_t c : run.text)
+                items.push_back({c, &run.format, glyphs.advance(c, run.format) + run.format.letterSpacing});
 
         // An empty paragraph still takes a line, in the format of the run it would have had.
         const TextFormat* lastFormat = paragraph.runs.empty() ? nullptr : &paragraph.runs.back().format;
         const std::vector<Line> lines =
-            breakLines(items, boxWidth - options.indent, boxWidth, options.wordWrap);
+            breakLines(items, boxWidth - indent, boxWidth, options.wordWrap);
         for (const Line& line : lines) {
             GlyphSource::Metrics m{0.0, 0.0};
             for (size_t i = line.begin; i < line.end; ++i) {
@@ -93,7 +99,7 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
                 static const TextFormat kDefault;
                 m = glyphs.metrics(lastFormat ? *lastFormat : kDefault);
             }
-            y += firstLineOfField ? m.ascent : previousDescent + options.leading + m.ascent;
+            y += firstLineOfField ? m.ascent : previousDescent + leading + m.ascent;
             firstLineOfField = false;
             previousDescent = m.descent;
 
@@ -101,8 +107,8 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
             while (visibleEnd > line.begin && isSpace(items[visibleEnd - 1].c)) --visibleEnd;
             double width = 0.0;
             for (size_t i = line.begin; i < visibleEnd; ++i) width += items[i].advance;
-            const double lineBox = boxWidth - (line.firstOfParagraph ? options.indent : 0.0);
-            double x = options.leftMargin + (line.firstOfParagraph ? options.indent : 0.0);
+            const double lineBox = boxWidth - (line.firstOfParagraph ? indent : 0.0);
+            double x = leftMargin + (line.firstOfParagraph ? indent : 0.0);
             if (paragraph.align == EditTextCharacter::Align::Right) x += lineBox - width;
             else if (paragraph.align == EditTextCharacter::Align::Center) x += (lineBox - width) / 2.0;
             // Justified lines share what the line lacks among the spaces between their words;

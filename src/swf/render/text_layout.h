@@ -33,6 +33,7 @@ public:
     virtual GlyphOutline glyph(char32_t c, const TextFormat& format) { return {outline(c, format), 1.0, {}}; }
 };
 
+// The field's paragraph settings; a paragraph's own (TextParagraph) stand in for them.
 struct TextLayoutOptions {
     double width = 0.0;  // of the text box inside the field's gutter, twips
     bool wordWrap = false;

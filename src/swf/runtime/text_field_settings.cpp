@@ -224,8 +224,8 @@ std::string htmlToPlain(std::string_view html) {
             if (tag == "br" || (tag == "/p" && paragraphOpen)) out += '\r';
             if (tag == "/p" || tag == "/li") paragraphOpen = false;
             if (tag == "p" || tag == "li") {
-                // A paragraph that starts where text stands without its own end starts a new line.
-                if (paragraphOpen) out += '\r';
+                // A paragraph that starts where a line has text starts a new line.
+                if (paragraphOpen || (!out.empty() && out.back() != '\r')) out += '\r';
                 paragraphOpen = true;
             }
             i = close + 1;

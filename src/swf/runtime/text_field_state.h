@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace velmora::swf {
@@ -29,6 +30,13 @@ struct TextFieldState {
     std::shared_ptr<const CharFormat> newTextFormat;
     // Its text came through a style sheet: read-only to typing, as styled text is.
     bool styled = false;
+    // A plain text field whose text is kept as runs, which only HTML content can hold: scripts
+    // still see html as false.
+    bool plainRuns = false;
+    // The HTML a script last gave the field, and the content the field showed for it: a style
+    // sheet set later styles that text again, and scripts read it back while a sheet styles it.
+    std::string htmlSource;
+    std::string htmlSourceShown;
     // Expires with the field, so that a handle held by the focus or a script notices it is gone.
     std::shared_ptr<const char> life = std::make_shared<const char>('\0');
 };

@@ -94,6 +94,16 @@ void CharFormatChange::applyTo(CharFormat& f) const {
     if (italic) f.italic = *italic;
     if (underline) f.underline = *underline;
     if (url) f.url = *url;
+    if (letterSpacing) f.letterSpacing = std::clamp(*letterSpacing, -100.0, 1000.0);
+    if (kerning) f.kerning = *kerning;
+}
+
+void ParagraphFormat::merge(const ParagraphFormat& o) {
+    if (o.align) align = o.align;
+    if (o.leftMargin) leftMargin = o.leftMargin;
+    if (o.rightMargin) rightMargin = o.rightMargin;
+    if (o.indent) indent = o.indent;
+    if (o.leading) leading = o.leading;
 }
 
 CharFormat baseCharFormat(const EditTextCharacter& s) {
@@ -107,17 +117,76 @@ CharFormat baseCharFormat(const EditTextCharacter& s) {
     return f;
 }
 
+namespace {
+
+std::optional<double> numberAttribute(std::string_view inside, std::string_view name) {
+    const auto text = attribute(inside, name);
+    if (!text || text->empty()) return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(text->c_str(), &end);
+    if (end == text->c_str() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<EditTextCharacter::Align> alignOf(std::string_view name) {
+    const std::string v = lowerAscii(name);
+    if (v == "left") return EditTextCharacter::Align::Left;
+    if (v == "right") return EditTextCharacter::Align::Right;
+    if (v == "center") return EditTextCharacter::Align::Center;
+    if (v == "justify") return EditTextCharacter::Align::Justify;
+    return std::nullopt;
+}
+
+const char* alignText(EditTextCharacter::Align align, bool upper) {
+    switch (align) {
+    case EditTextCharacter::Align::Right: return upper ? "RIGHT" : "right";
+    case EditTextCharacter::Align::Center: return upper ? "CENTER" : "center";
+    case EditTextCharacter::Align::Justify: return upper ? "JUSTIFY" : "justify";
+    default: return upper ? "LEFT" : "left";
+    }
+}
+
+// Margins, indent and leading are held to what a field's box can hold.
+double paragraphPixels(double v) { return std::clamp(v, -1000.0, 10000.0); }
+
+std::string numberText(double v) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", v);
+    return buffer;
+}
+
+}  // namespace
+
 FormattedText parseFormattedText(std::string_view html, const CharFormat& base, const TagStyles* styles) {
-    FormattedText out;
-    std::vector<std::pair<std::string, CharFormat>> open{{"", base}};
-    size_t lineStart = 0;
-    auto put = [&](std::u16string units) {
-        out.text += units;
-        out.formats.insert(out.formats.end(), units.size(), open.back().second);
+    // An open tag: the look of text inside it, the settings of paragraphs begun inside it, and
+    // whether it stands as a paragraph of its own or hides its text.
+    struct Open {
+        std::string name;
+        CharFormat format;
+        ParagraphFormat paragraph;
+        bool block = false;
+        bool hidden = false;
     };
+    FormattedText out;
+    std::vector<Open> open{{"", base, {}, false, false}};
+    std::vector<ParagraphFormat> paragraphs(1);
+    size_t lineStart = 0;
+    // A paragraph that ended leaves its line break for text that follows: the last one ends no
+    // line of its own.
+    bool pendingBreak = false;
     auto breakLine = [&] {
-        put(u"\r");
+        pendingBreak = false;
+        if (open.back().hidden) return;
+        out.text.push_back(u'\r');
+        out.formats.push_back(open.back().format);
         lineStart = out.text.size();
+        paragraphs.push_back(open.back().paragraph);
+    };
+    auto put = [&](const std::u16string& units) {
+        if (open.back().hidden || units.empty()) return;
+        if (pendingBreak) breakLine();
+        out.text += units;
+        out.formats.insert(out.formats.end(), units.size(), open.back().format);
     };
     size_t p = 0;
     while (p < html.size()) {
@@ -133,22 +202,44 @@ FormattedText parseFormattedText(std::string_view html, const CharFormat& base, 
             std::string name;
             while (q < inside.size() && std::isalnum(static_cast<unsigned char>(inside[q])))
                 name.push_back(char(std::tolower(static_cast<unsigned char>(inside[q++]))));
-            if (name == "br" || (name == "p" && (closing || out.text.size() > lineStart))) breakLine();
-            if (name == "br") continue;
-            CharFormatChange styled;
-            if (styles && !closing) styled = (*styles)(name, attribute(inside, "class").value_or(""));
-            const bool formatting = name == "font" || name == "b" || name == "i" || name == "u" || name == "a";
-            if (!formatting && (closing ? !styles : styled.empty())) continue;
+            if (name == "br") {
+                if (pendingBreak) breakLine();
+                breakLine();
+                continue;
+            }
             if (closing) {
+                bool found = false;
                 for (size_t i = open.size(); i-- > 1;) {
-                    if (open[i].first == name) {
+                    if (open[i].name == name) {
+                        if (open[i].block) pendingBreak = true;
+                        open.resize(i);
+                        found = true;
+                        break;
+                    }
+                }
+                if (!found && name == "p") pendingBreak = true;  // a paragraph's end without its start
+                continue;
+            }
+            const TagStyle style = styles ? (*styles)(name, attribute(inside, "class").value_or("")) : TagStyle{};
+            // Paragraphs do not nest: a new one ends the one open.
+            if (name == "p") {
+                for (size_t i = open.size(); i-- > 1;) {
+                    if (open[i].name == "p") {
+                        if (open[i].block) pendingBreak = true;
                         open.resize(i);
                         break;
                     }
                 }
-                continue;
             }
-            CharFormat f = open.back().second;
+            const bool block = style.display == TagStyle::Display::Block ||
+                               (name == "p" && style.display == TagStyle::Display::Default);
+            if (block && (pendingBreak || out.text.size() > lineStart)) breakLine();
+            const bool formatting = name == "font" || name == "b" || name == "i" || name == "u" || name == "a";
+            if (!formatting && name != "p" && name != "textformat" && style.empty()) continue;
+            Open entry = open.back();
+            entry.name = name;
+            entry.block = block;
+            CharFormat& f = entry.format;
             if (name == "b") f.bold = true;
             if (name == "i") f.italic = true;
             if (name == "u") f.underline = true;
@@ -167,9 +258,26 @@ FormattedText parseFormattedText(std::string_view html, const CharFormat& base, 
                     if (endPtr != size->c_str() && std::isfinite(v))
                         f.size = std::clamp((*size)[0] == '+' || (*size)[0] == '-' ? f.size + v : v, 1.0, 1000.0);
                 }
+                if (auto spacing = numberAttribute(inside, "letterspacing")) f.letterSpacing = std::clamp(*spacing, -100.0, 1000.0);
+                if (auto kerning = numberAttribute(inside, "kerning")) f.kerning = *kerning != 0;
             }
-            styled.applyTo(f);
-            if (open.size() < kMaxNesting) open.emplace_back(name, std::move(f));
+            style.chars.applyTo(f);
+            ParagraphFormat own;
+            if (name == "p") {
+                if (auto align = attribute(inside, "align")) own.align = alignOf(*align);
+            }
+            if (name == "textformat") {
+                if (auto v = numberAttribute(inside, "leftmargin")) own.leftMargin = paragraphPixels(*v);
+                if (auto v = numberAttribute(inside, "rightmargin")) own.rightMargin = paragraphPixels(*v);
+                if (auto v = numberAttribute(inside, "indent")) own.indent = paragraphPixels(*v);
+                if (auto v = numberAttribute(inside, "leading")) own.leading = paragraphPixels(*v);
+            }
+            own.merge(style.paragraph);
+            entry.paragraph.merge(own);
+            entry.hidden = entry.hidden || style.display == TagStyle::Display::None;
+            // Settings of a paragraph opened before any of its text belong to it.
+            if (!pendingBreak && out.text.size() == lineStart && !entry.hidden) paragraphs.back().merge(own);
+            if (open.size() < kMaxNesting) open.push_back(std::move(entry));
         } else if (c == '&') {
             const size_t end = html.find(';', p + 1);
             const char32_t decoded =
@@ -192,6 +300,7 @@ FormattedText parseFormattedText(std::string_view html, const CharFormat& base, 
         } else if (c == '\r' || c == '\n') {
             if (c == '\r' && p + 1 < html.size() && html[p + 1] == '\n') ++p;
             ++p;
+            if (pendingBreak) breakLine();
             breakLine();
         } else {
             size_t next = p;
@@ -201,46 +310,129 @@ FormattedText parseFormattedText(std::string_view html, const CharFormat& base, 
             p = next;
         }
     }
+    if (std::any_of(paragraphs.begin(), paragraphs.end(), [](const ParagraphFormat& f) { return !f.empty(); }))
+        out.paragraphs = std::move(paragraphs);
     return out;
 }
 
-std::string formattedTextHtml(const FormattedText& text) {
-    std::string out;
-    size_t i = 0;
-    while (i < text.text.size()) {
-        if (text.text[i] == u'\r') {
-            out += "<br>";
-            ++i;
-            continue;
-        }
+namespace {
+
+// Appends the runs of text[from, to) (no paragraph ends inside), each in a <font> naming its look;
+// upper: in the authoring tool's form, every setting named.
+void appendRuns(std::string& out, const FormattedText& text, size_t from, size_t to, bool upper,
+                std::string_view fieldFace) {
+    size_t i = from;
+    for (bool first = true; first || i < to; first = false) {
         const CharFormat& f = i < text.formats.size() ? text.formats[i] : text.formats.back();
         size_t end = i;
-        while (end < text.text.size() && text.text[end] != u'\r' && (end >= text.formats.size() || text.formats[end] == f))
-            ++end;
+        while (end < to && (end >= text.formats.size() || text.formats[end] == f)) ++end;
         char color[8];
         std::snprintf(color, sizeof color, "#%06X", unsigned(f.color & 0xFFFFFF));
-        out += "<font";
-        if (!f.face.empty()) {
-            out += " face=\"";
-            escapeInto(out, f.face, true);
+        const std::string_view face = f.face.empty() ? fieldFace : std::string_view(f.face);
+        out += upper ? "<FONT" : "<font";
+        if (!face.empty()) {
+            out += upper ? " FACE=\"" : " face=\"";
+            escapeInto(out, face, true);
             out += '"';
         }
-        out += " size=\"" + sizeText(f.size) + "\" color=\"" + color + "\">";
-        if (!f.url.empty()) {
-            out += "<a href=\"";
-            escapeInto(out, f.url, true);
-            out += "\">";
+        out += std::string(upper ? " SIZE=\"" : " size=\"") + sizeText(f.size) + (upper ? "\" COLOR=\"" : "\" color=\"") + color + '"';
+        if (upper) {
+            out += " LETTERSPACING=\"" + numberText(f.letterSpacing) + "\" KERNING=\"" + (f.kerning ? "1" : "0") + '"';
+        } else {
+            if (f.letterSpacing != 0) out += " letterspacing=\"" + numberText(f.letterSpacing) + '"';
+            if (f.kerning) out += " kerning=\"1\"";
         }
-        if (f.bold) out += "<b>";
-        if (f.italic) out += "<i>";
-        if (f.underline) out += "<u>";
-        escapeInto(out, fromUtf16(std::u16string_view(text.text).substr(i, end - i)), false);
-        if (f.underline) out += "</u>";
-        if (f.italic) out += "</i>";
-        if (f.bold) out += "</b>";
-        if (!f.url.empty()) out += "</a>";
-        out += "</font>";
+        out += '>';
+        if (!f.url.empty()) {
+            out += upper ? "<A HREF=\"" : "<a href=\"";
+            escapeInto(out, f.url, true);
+            out += upper ? "\" TARGET=\"\">" : "\">";
+        }
+        if (f.bold) out += upper ? "<B>" : "<b>";
+        if (f.italic) out += upper ? "<I>" : "<i>";
+        if (f.underline) out += upper ? "<U>" : "<u>";
+        if (end > i) escapeInto(out, fromUtf16(std::u16string_view(text.text).substr(i, end - i)), false);
+        if (f.underline) out += upper ? "</U>" : "</u>";
+        if (f.italic) out += upper ? "</I>" : "</i>";
+        if (f.bold) out += upper ? "</B>" : "</b>";
+        if (!f.url.empty()) out += upper ? "</A>" : "</a>";
+        out += upper ? "</FONT>" : "</font>";
+        if (end == i) break;  // an empty paragraph's one <font>
         i = end;
+    }
+}
+
+// <textformat> settings of a paragraph, in pixels; empty when it has none.
+std::string textFormatAttributes(double left, double right, double indent, double leading, bool upper) {
+    std::string out;
+    auto add = [&](const char* lower, const char* up, double v) {
+        if (v != 0) out += std::string(" ") + (upper ? up : lower) + "=\"" + numberText(v) + '"';
+    };
+    add("leftmargin", "LEFTMARGIN", left);
+    add("rightmargin", "RIGHTMARGIN", right);
+    add("indent", "INDENT", indent);
+    add("leading", "LEADING", leading);
+    return out;
+}
+
+}  // namespace
+
+std::string formattedTextHtml(const FormattedText& text) {
+    std::string out;
+    // Paragraphs set apart from the field's settings stand in <p> of their own; the others are
+    // kept apart by <br>, as typing and the renderer read them.
+    const bool ownParagraphs = !text.paragraphs.empty();
+    size_t start = 0;
+    for (size_t index = 0;; ++index) {
+        size_t end = start;
+        while (end < text.text.size() && text.text[end] != u'\r') ++end;
+        if (ownParagraphs) {
+            const ParagraphFormat f = text.paragraph(index);
+            const std::string block = textFormatAttributes(f.leftMargin.value_or(0), f.rightMargin.value_or(0),
+                                                           f.indent.value_or(0), f.leading.value_or(0), false);
+            if (!block.empty()) out += "<textformat" + block + ">";
+            out += f.align ? std::string("<p align=\"") + alignText(*f.align, false) + "\">" : std::string("<p>");
+            if (end > start) appendRuns(out, text, start, end, false, {});
+            out += "</p>";
+            if (!block.empty()) out += "</textformat>";
+        } else {
+            if (index > 0) out += "<br>";
+            if (end > start) appendRuns(out, text, start, end, false, {});
+        }
+        if (end >= text.text.size()) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+std::string documentedHtml(const FormattedText& text, const EditTextCharacter& field, std::string_view fieldFace) {
+    std::string out;
+    const CharFormat base = baseCharFormat(field);
+    size_t start = 0;
+    for (size_t index = 0;; ++index) {
+        size_t end = start;
+        while (end < text.text.size() && text.text[end] != u'\r') ++end;
+        const ParagraphFormat f = text.paragraph(index);
+        const std::string block = textFormatAttributes(f.leftMargin.value_or(field.leftMargin / 20.0),
+                                                       f.rightMargin.value_or(field.rightMargin / 20.0),
+                                                       f.indent.value_or(field.indent / 20.0),
+                                                       f.leading.value_or(field.leading / 20.0), true);
+        if (!block.empty()) out += "<TEXTFORMAT" + block + ">";
+        out += std::string("<P ALIGN=\"") + alignText(f.align.value_or(field.align), true) + "\">";
+        if (end > start) {
+            appendRuns(out, text, start, end, true, fieldFace);
+        } else {
+            // An empty paragraph still says how text typed into it will look.
+            FormattedText empty;
+            empty.formats.push_back(end < text.formats.size() ? text.formats[end]
+                                    : text.formats.empty()    ? base
+                                                              : text.formats.back());
+            appendRuns(out, empty, 0, 0, true, fieldFace);
+        }
+        out += "</P>";
+        if (!block.empty()) out += "</TEXTFORMAT>";
+        if (end >= text.text.size()) break;
+        start = end + 1;
     }
     return out;
 }
@@ -260,6 +452,7 @@ FormattedText fieldFormattedText(const MovieInstance& movie, const DisplayObject
 }
 
 void setFieldFormattedText(MovieInstance& movie, DisplayObject& field, const FormattedText& text) {
+    if (!fieldSettings(field).html) field.ensureTextState().plainRuns = true;
     changeFieldSettings(movie, field, [](EditTextCharacter& s) {
         s.html = true;
         s.bold = s.italic = s.underline = false;
@@ -286,6 +479,9 @@ std::string retypedRuns(std::string_view oldHtml, const std::u16string& newText,
     out.formats.assign(old.formats.begin(), old.formats.begin() + std::ptrdiff_t(prefix));
     out.formats.insert(out.formats.end(), newText.size() - prefix - suffix, inserted);
     out.formats.insert(out.formats.end(), old.formats.end() - std::ptrdiff_t(suffix), old.formats.end());
+    // Paragraphs keep their settings while typing leaves their number as it was.
+    if (std::count(old.text.begin(), old.text.end(), u'\r') == std::count(newText.begin(), newText.end(), u'\r'))
+        out.paragraphs = old.paragraphs;
     return formattedTextHtml(out);
 }
 

@@ -24,6 +24,27 @@ TEST(HtmlText, ParagraphsAlignmentAndLineBreaks) {
     EXPECT_EQ(textOf(ps[3]), U"tail");
 }
 
+TEST(HtmlText, TextFormatTagsSetTheirParagraphsAndTheLastEndLeavesNoLine) {
+    const auto ps = parseHtmlText("<p>a</p><textformat leftmargin='10' indent=\"2\" leading='-1'><p>b<br>c</p>"
+                                  "</textformat><p><font letterspacing='1.5'>d</font></p>",
+                                  {}, Align::Left);
+    ASSERT_EQ(ps.size(), 4u);
+    EXPECT_FALSE(ps[0].leftMargin);
+    for (size_t i : {1u, 2u}) {
+        EXPECT_EQ(ps[i].leftMargin, 200.0) << i;
+        EXPECT_EQ(ps[i].indent, 40.0) << i;
+        EXPECT_EQ(ps[i].leading, -20.0) << i;
+        EXPECT_FALSE(ps[i].rightMargin) << i;
+    }
+    EXPECT_EQ(textOf(ps[3]), U"d");
+    EXPECT_FALSE(ps[3].leftMargin);
+    EXPECT_EQ(ps[3].runs[0].format.letterSpacing, 30.0);
+    // Text after the last </p> starts its own paragraph; an empty <p></p> still counts.
+    EXPECT_EQ(parseHtmlText("<p>a</p>b", {}, Align::Left).size(), 2u);
+    EXPECT_EQ(parseHtmlText("<p>a</p><p></p>", {}, Align::Left).size(), 2u);
+    EXPECT_EQ(parseHtmlText("a<br>", {}, Align::Left).size(), 2u);
+}
+
 TEST(HtmlText, FontTagsNestAndCloseInOrder) {
     TextFormat base;
     base.size = 240;

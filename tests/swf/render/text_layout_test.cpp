@@ -85,6 +85,34 @@ TEST(TextLayout, AlignmentMarginsAndIndent) {
     EXPECT_EQ(firstX(EditTextCharacter::Align::Center), 400);
 }
 
+TEST(TextLayout, ParagraphsSetApartTakeTheirOwnMarginsIndentLeadingAndSpacing) {
+    BoxGlyphs glyphs;
+    TextLayoutOptions options;
+    options.width = 1000;
+    options.leftMargin = 100;
+    options.leading = 40;
+    std::vector<TextParagraph> ps = paragraph(U"a");
+    TextParagraph own{EditTextCharacter::Align::Left, {TextRun{U"bc", TextFormat{}}}};
+    own.leftMargin = 300;
+    own.indent = 20;
+    own.leading = 0;
+    own.runs[0].format.letterSpacing = 50;
+    ps.push_back(own);
+    ps.push_back(paragraph(U"d").front());
+    const auto lines = boxes(layoutText(ps, options, glyphs));
+    ASSERT_EQ(lines.size(), 3u);
+    auto line = lines.begin();
+    EXPECT_EQ(line->second, (std::vector<double>{100}));
+    const double first = line->first;
+    ++line;
+    EXPECT_EQ(line->second, (std::vector<double>{320, 470}));  // each box 150 on: 100 and the spacing
+    EXPECT_EQ(line->first - first, 100);  // its own leading of none
+    const double second = line->first;
+    ++line;
+    EXPECT_EQ(line->second, (std::vector<double>{100}));  // the field's settings again
+    EXPECT_EQ(line->first - second, 140);
+}
+
 TEST(TextLayout, JustifiedLinesFillTheBoxButTheLastOfTheParagraph) {
     BoxGlyphs glyphs;
     TextLayoutOptions options;

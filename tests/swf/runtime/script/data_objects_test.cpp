@@ -318,6 +318,30 @@ TEST_F(FileLoadTest, FilesBesideTheMovieArriveBetweenFrames) {
     EXPECT_EQ(messages, (Lines{"trace: asked", "trace: x true one", "trace: v true \xE4\xB8\xAD"}));
 }
 
+TEST_F(FileLoadTest, StyleSheetsLoadTheirCssBesideTheMovie) {
+    write(folder_ + "/Data/Lesson.css", "h1 { color: #FF0000 }\n.note { font-size: 10px }");
+    write(folder_ + "/broken.css", "h1 { color: red");
+    Avm1Assembler a;
+    for (const auto& [name, file] : {std::pair<std::string, std::string>{"css", "data\\LESSON.CSS"},
+                                     {"bad", "broken.css"}, {"gone", "../secret.txt"}}) {
+        // name.onLoad = function (ok) { trace(name + " " + ok + " " + this.getStyleNames()); }
+        Avm1Assembler onLoad;
+        onLoad.push({name + " "}).get("ok").op(Action::Add2).push({" "}).op(Action::Add2);
+        onLoad.callMethod("this", "getStyleNames", {}).op(Action::Add2).trace();
+        a.push({name, PushInt{0}}).get("TextField").push({"StyleSheet"}).op(Action::NewMethod).op(Action::SetVariable);
+        a.get(name).push({"onLoad"}).defineFunction("", {"ok"}, onLoad).op(Action::SetMember);
+        a.callMethod(name, "load", {file}).op(Action::Pop);
+    }
+    a.callMethod("css", "getStyleNames", {}).trace();  // nothing until the file comes
+    const Lines messages = run(a);
+    ASSERT_EQ(messages.size(), 5u) << testing::PrintToString(messages);
+    EXPECT_EQ(messages[0], "trace: ");
+    EXPECT_EQ(messages[1], "trace: css true .note,h1");
+    EXPECT_EQ(messages[2], "trace: bad false ");
+    EXPECT_EQ(messages[3].rfind("script: refused to load ", 0), 0u) << messages[3];
+    EXPECT_EQ(messages[4], "trace: gone false ");
+}
+
 TEST_F(FileLoadTest, LoadedVariablesReachTheRootTimeline) {
     Avm1Assembler a;
     a.push({"vars.txt", "_level0"}).getUrl2(0x80);

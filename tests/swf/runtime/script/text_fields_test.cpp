@@ -94,7 +94,7 @@ TEST(TextFieldObject, ReadsAndChangesATimelineField) {
     auto movie = playFields({{.text = "hello"}}, a);
     EXPECT_EQ(traceLines(*movie),
               (std::vector<std::string>{"hello", "5", "dynamic", "false", "none", "null", "null", "f", "/f", "100",
-                                        "a<b", "a&lt;b", "3", "input", "255", "4", "30", "50"}));
+                                        "a<b", "a<b", "3", "input", "255", "4", "30", "50"}));
     const swf::DisplayObject& field = fieldAt(*movie, 1);
     const auto& s = settingsOf(field);
     EXPECT_TRUE(s.border && s.background);
@@ -114,8 +114,41 @@ TEST(TextFieldObject, HtmlFieldsKeepTheirMarkupAndAnswerPlainText) {
     setPath(a, "f.html", false);
     tracePath(a, "f.text");
     auto movie = playFields({{.html = true, .text = "<b>hi</b>"}}, a);
-    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"One & two\rthree", "15", "x&lt;y", "x<y"}));
+    EXPECT_EQ(traceLines(*movie),
+              (std::vector<std::string>{"One & two\rthree", "15",
+                                        "<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
+                                        "LETTERSPACING=\"0\" KERNING=\"0\">x&lt;y</FONT></P>",
+                                        "x<y"}));
     EXPECT_FALSE(settingsOf(fieldAt(*movie, 1)).html);
+}
+
+TEST(TextFieldObject, HtmlTextReadsAsTheAuthoringToolWritesItAndReadsBackTheSame) {
+    Avm1Assembler a;
+    setNew(a, "red", "TextFormat", {});
+    setPath(a, "red.color", PushInt{0xFF0000});
+    a.get("red").push({PushInt{2}, PushInt{0}, PushInt{3}, "p"}).op(Action::GetVariable);  // "he" red
+    a.push({"setTextFormat"}).op(Action::CallMethod).op(Action::Pop);
+    tracePath(a, "p.html");      // formatted in part, still no HTML field
+    tracePath(a, "p.htmlText");  // which reads as its text
+    setPath(a, "h.htmlText", std::string("<p align='center'><b>One</b> &amp; two</p><p></p>three"));
+    tracePath(a, "h.htmlText");
+    // What a script reads it gives back unchanged, paragraphs and all.
+    a.push({"h"}).op(Action::GetVariable).push({"htmlText"}).push({"h"}).op(Action::GetVariable);
+    a.push({"htmlText"}).op(Action::GetMember).op(Action::SetMember);
+    tracePath(a, "h.htmlText");
+    tracePath(a, "h.length");
+    setPath(a, "p.html", true);
+    tracePath(a, "p.html");
+    auto movie = playFields({{.name = "p", .text = "hello"}, {.name = "h", .depth = 2, .html = true}}, a);
+    const std::string font = "<FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">";
+    const std::string html = "<P ALIGN=\"CENTER\">" + font + "<B>One</B></FONT>" + font + " &amp; two</FONT></P>" +
+                             "<P ALIGN=\"LEFT\">" + font + "</FONT></P><P ALIGN=\"LEFT\">" + font + "three</FONT></P>";
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"false", "hello", html, html, "16", "true"}));
+    // Its runs stay in place when it becomes an HTML field.
+    const swf::FormattedText p = swf::fieldFormattedText(*movie, fieldAt(*movie, 1));
+    ASSERT_EQ(p.text, u"hello");
+    EXPECT_EQ(p.formats[1].color, 0xFF0000u);
+    EXPECT_EQ(p.formats[2].color, 0u);
 }
 
 TEST(TextFieldObject, TextFormatsApplyToTheWholeField) {
@@ -220,6 +253,46 @@ TEST(TextFieldObject, StyleSheetsStyleTagsAndClassesOfHtmlText) {
     EXPECT_TRUE(text.formats[1].bold);
     EXPECT_FALSE(text.formats[2].bold);
     EXPECT_FALSE(swf::isInputField(field));  // styled text takes no typing
+}
+
+TEST(TextFieldObject, AStyleSheetSetAfterTheTextStylesItAgainAndSetsItsParagraphs) {
+    Avm1Assembler a;
+    const std::string source = "<h1>Title</h1>text<p class='note'>Note</p><span class='gone'>x</span>end";
+    setPath(a, "f.htmlText", source);
+    tracePath(a, "f.text");
+    setNew(a, "css", "TextField.StyleSheet", {});
+    callPath(a, "css.parseCSS", {std::string("h1 { display: block; text-align: center; color: #FF0000 }"
+                                             ".note { margin-left: 10px; text-indent: 5px; letter-spacing: 2; leading: 3 }"
+                                             ".gone { display: none }")}).op(Action::Pop);
+    a.push({"f"}).op(Action::GetVariable).push({"styleSheet"}).get("css").op(Action::SetMember);
+    tracePath(a, "f.text");
+    tracePath(a, "f.htmlText");  // the HTML it was given
+    setNew(a, "blue", "TextFormat", {});
+    setPath(a, "blue.color", PushInt{0x0000FF});
+    callWithVars(a, "f.setTextFormat", {"blue"}).op(Action::Pop);  // the sheet decides: not taken
+    auto movie = playFields({{.width = 200, .html = true}}, a);
+    EXPECT_EQ(traceLines(*movie), (std::vector<std::string>{"Titletext\rNote\rxend", "Title\rtext\rNote\rend", source}));
+    swf::DisplayObject& field = fieldAt(*movie, 1);
+    const swf::FormattedText text = swf::fieldFormattedText(*movie, field);
+    ASSERT_EQ(text.text, u"Title\rtext\rNote\rend");
+    EXPECT_EQ(text.formats[0].color, 0xFF0000u);
+    EXPECT_EQ(text.formats[12].letterSpacing, 2.0);
+    EXPECT_EQ(text.formats[17].color, 0u);
+    ASSERT_EQ(text.paragraphs.size(), 4u);
+    EXPECT_EQ(text.paragraphs[0].align, swf::EditTextCharacter::Align::Center);
+    EXPECT_TRUE(text.paragraphs[1].empty());
+    EXPECT_EQ(text.paragraphs[2].leftMargin, 10.0);
+    EXPECT_EQ(text.paragraphs[2].indent, 5.0);
+    EXPECT_EQ(text.paragraphs[2].leading, 3.0);
+    EXPECT_TRUE(text.paragraphs[3].empty());
+
+    // Without the sheet the text reads as it did before.
+    Avm1Assembler unset;
+    setPath(unset, "f.styleSheet", PushUndefined{});
+    tracePath(unset, "f.text");
+    movie->vm().runBlock(std::make_shared<const std::vector<uint8_t>>(unset.doActionBody()), movie->root());
+    EXPECT_EQ(traceLines(*movie).back(), "Titletext\rNote\rxend");
+    EXPECT_FALSE(field.textState->styled);
 }
 
 TEST(TextFieldObject, CreateTextFieldPlacesAFieldTheScriptCanRemove) {

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <map>
 
+#include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/style_sheet_values.h"
+#include "swf/runtime/script/file_loads.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf::script {
@@ -175,6 +177,25 @@ struct StyleSettings {
     CharFormatChange chars;
     std::optional<std::string> align;
     std::optional<double> leftMargin, rightMargin, indent, leading;
+    TagStyle::Display display = TagStyle::Display::Default;
+
+    // As a field's text takes it.
+    TagStyle tagStyle() const {
+        TagStyle t;
+        t.chars = chars;
+        if (align) {
+            if (*align == "left") t.paragraph.align = EditTextCharacter::Align::Left;
+            else if (*align == "right") t.paragraph.align = EditTextCharacter::Align::Right;
+            else if (*align == "center") t.paragraph.align = EditTextCharacter::Align::Center;
+            else if (*align == "justify") t.paragraph.align = EditTextCharacter::Align::Justify;
+        }
+        t.paragraph.leftMargin = leftMargin;
+        t.paragraph.rightMargin = rightMargin;
+        t.paragraph.indent = indent;
+        t.paragraph.leading = leading;
+        t.display = display;
+        return t;
+    }
 };
 
 std::optional<double> pixels(const std::string& value) {
@@ -216,6 +237,14 @@ StyleSettings readStyle(CallContext& cx, const Value& style) {
     if (auto v = text("marginRight")) s.rightMargin = pixels(*v);
     if (auto v = text("textIndent")) s.indent = pixels(*v);
     if (auto v = text("leading")) s.leading = pixels(*v);
+    if (auto v = text("letterSpacing")) s.chars.letterSpacing = pixels(*v);
+    if (auto v = text("kerning")) s.chars.kerning = lowerAscii(*v) == "true";
+    if (auto v = text("display")) {
+        const std::string d = lowerAscii(*v);
+        if (d == "block") s.display = TagStyle::Display::Block;
+        else if (d == "inline") s.display = TagStyle::Display::Inline;
+        else if (d == "none") s.display = TagStyle::Display::None;
+    }
     return s;
 }
 
@@ -241,10 +270,26 @@ Value transform(CallContext& cx, const Value&, std::span<const Value> args) {
     return f;
 }
 
-Value load(CallContext& cx, const Value&, std::span<const Value>) {
-    cx.unsupported("TextField.StyleSheet.prototype.load");
-    return Value::boolean(false);
+// load(name): the CSS file name beside the movie, read between frames like the other files a
+// movie asks for; its rules join the sheet's and onLoad hears whether they came.
+Value load(CallContext& cx, const Value& self, std::span<const Value> args) {
+    if (!self.objectOrNull() || args.empty()) return Value::boolean(false);
+    const std::string name = cx.toStdString(args[0]);
+    cx.vm.movie().fileLoads().request(FileLoads::Kind::Text, self, name);
+    return Value::boolean(true);
 }
+
+// What a loaded file does: its CSS read into the sheet, then onLoad(true); onLoad(false) when the
+// file did not come or is not CSS.
+Value onData(CallContext& cx, const Value& self, std::span<const Value> args) {
+    const Value text = arg(args, 0);
+    const bool read = !text.isUndefined() && cx.toBoolean(parseCSS(cx, self, args));
+    const Value ok = Value::boolean(read);
+    cx.call(cx.get(self, "onLoad"), self, std::span<const Value>(&ok, 1));
+    return Value();
+}
+
+Value nothing(CallContext&, const Value&, std::span<const Value>) { return Value(); }
 
 }  // namespace
 
@@ -252,18 +297,20 @@ std::optional<TagStyles> fieldTagStyles(CallContext& cx, const Value& sheet) {
     if (!sheet.isObject()) return std::nullopt;
     Object* styles = stylesOf(cx, sheet);
     if (!styles) return std::nullopt;
-    auto table = std::make_shared<std::map<std::string, CharFormatChange>>();
+    auto table = std::make_shared<std::map<std::string, TagStyle>>();
     for (const Value& key : cx.vm.enumerate(Value::object(styles))) {
         const std::string name = cx.toStdString(key);
         const Value style = cx.get(Value::object(styles), name);
-        if (style.isObject()) (*table)[name] = readStyle(cx, style).chars;
+        if (style.isObject()) (*table)[name] = readStyle(cx, style).tagStyle();
     }
     return TagStyles([table](std::string_view tag, std::string_view className) {
-        CharFormatChange change;
+        TagStyle out;
         auto merge = [&](const std::string& key) {
             const auto it = table->find(key);
             if (it == table->end()) return;
-            const CharFormatChange& c = it->second;
+            const TagStyle& t = it->second;
+            const CharFormatChange& c = t.chars;
+            CharFormatChange& change = out.chars;
             if (c.face) change.face = c.face;
             if (c.size) change.size = c.size;
             if (c.color) change.color = c.color;
@@ -271,13 +318,19 @@ std::optional<TagStyles> fieldTagStyles(CallContext& cx, const Value& sheet) {
             if (c.italic) change.italic = c.italic;
             if (c.underline) change.underline = c.underline;
             if (c.url) change.url = c.url;
+            if (c.letterSpacing) change.letterSpacing = c.letterSpacing;
+            if (c.kerning) change.kerning = c.kerning;
+            out.paragraph.merge(t.paragraph);
+            if (t.display != TagStyle::Display::Default) out.display = t.display;
         };
         // The tag's style first, then its class's, which wins where both say something.
         merge(std::string(tag));
         if (!className.empty()) merge("." + lowerAscii(std::string(className)));
-        return change;
+        return out;
     });
 }
+
+bool isStyleSheet(CallContext& cx, const Value& sheet) { return sheet.isObject() && stylesOf(cx, sheet) != nullptr; }
 
 void installStyleSheet(Vm& vm, FunctionObject* textField) {
     Object* proto = vm.newObject();
@@ -291,7 +344,9 @@ void installStyleSheet(Vm& vm, FunctionObject* textField) {
                    {"clear", clear},
                    {"parseCSS", parseCSS, 1},
                    {"transform", transform, 1},
-                   {"load", load, 1}});
+                   {"load", load, 1},
+                   {"onData", onData, 1},
+                   {"onLoad", nothing, 1}});
     defineValue(vm, textField, "StyleSheet", Value::object(sheet));
 }
 

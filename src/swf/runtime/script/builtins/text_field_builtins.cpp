@@ -96,6 +96,24 @@ void setScroll(CallContext& cx, DisplayObject& field, int32_t line, bool horizon
     movie.noteChange();
 }
 
+// Whether the field is an HTML field as scripts see it: one whose plain text is kept as runs only
+// for their formats is not.
+bool isHtmlField(const DisplayObject& field) {
+    return fieldSettings(field).html && !(field.textState && field.textState->plainRuns);
+}
+
+// htmlText as scripts read it. A field that is no HTML field answers its text, as the text
+// property does: that is how the documentation gives it, and a script that reads htmlText of a
+// plain field gets back what it put in. A field styled by a sheet answers the HTML it was given;
+// others answer their text in the authoring tool's own markup.
+std::string fieldHtmlText(const MovieInstance& movie, const DisplayObject& field) {
+    if (!isHtmlField(field)) return fieldPlainText(movie, field);
+    const TextFieldState* state = field.textState.get();
+    if (state && state->styled && fieldContent(movie, field) == state->htmlSourceShown) return state->htmlSource;
+    const EditTextCharacter& s = fieldSettings(field);
+    return documentedHtml(fieldFormattedText(movie, field), s, fieldFaceName(movie, s));
+}
+
 Value getProp(CallContext& cx, const Value& self, std::span<const Value>) {
     TextFieldObject* object = fieldObjectOf(self);
     DisplayObject* f = object ? object->field() : nullptr;
@@ -109,11 +127,8 @@ Value getProp(CallContext& cx, const Value& self, std::span<const Value>) {
     const Matrix& m = f->matrix;
     switch (prop) {
     case Prop::Text: return cx.stringValue(fieldPlainText(movie, *f));
-    case Prop::HtmlText: {
-        const std::string content = fieldContent(movie, *f);
-        return cx.stringValue(s.html ? content : escapeHtml(content));
-    }
-    case Prop::Html: return Value::boolean(s.html);
+    case Prop::HtmlText: return cx.stringValue(fieldHtmlText(movie, *f));
+    case Prop::Html: return Value::boolean(isHtmlField(*f));
     case Prop::Length: return Value::number(utf16Length(fieldPlainText(movie, *f)));
     case Prop::Variable: return s.variableName.empty() ? Value::null() : cx.stringValue(s.variableName);
     case Prop::MaxChars: return s.maxLength && *s.maxLength > 0 ? Value::number(*s.maxLength) : Value::null();
@@ -178,12 +193,15 @@ void replaceText(CallContext& cx, TextFieldObject& object, const std::string& te
     DisplayObject* f = object.field();
     if (!f) return;
     MovieInstance& movie = cx.vm.movie();
-    const bool htmlField = fieldSettings(*f).html;
     // HTML given to a field with a style sheet takes the sheet's styles for its tags and classes.
     const Value sheet = isHtml ? cx.get(Value::object(&object), "styleSheet") : Value::undefined();
     const std::optional<TagStyles> styles = fieldTagStyles(cx, sheet);
     if (!(f = object.field())) return;  // reading the sheet may have run a script
-    f->ensureTextState().styled = styles.has_value();
+    const bool htmlField = isHtmlField(*f);
+    TextFieldState& given = f->ensureTextState();
+    given.styled = styles.has_value();
+    // Kept so that a style sheet set later can style this text again.
+    given.htmlSource = isHtml ? text : std::string();
     if (styles) {
         const FormattedText styled = parseFormattedText(text, baseCharFormat(fieldSettings(*f)), &*styles);
         setFieldFormattedText(movie, *f, styled);
@@ -193,7 +211,9 @@ void replaceText(CallContext& cx, TextFieldObject& object, const std::string& te
         const CharFormat look = f->textState->newTextFormat ? *f->textState->newTextFormat
                                 : before.formats.empty()    ? baseCharFormat(fieldSettings(*f))
                                                             : before.formats.front();
-        FormattedText after = parseFormattedText(isHtml ? text : escapeHtml(text), look);
+        // A plain field kept as runs takes HTML as its other plain fields do: as its text.
+        const std::string html = isHtml && htmlField ? text : escapeHtml(isHtml ? htmlToPlain(text) : text);
+        FormattedText after = parseFormattedText(html, look);
         setFieldFormattedText(movie, *f, after);
     } else {
         std::string content = htmlField ? (isHtml ? text : escapeHtml(text)) : (isHtml ? htmlToPlain(text) : text);
@@ -205,7 +225,44 @@ void replaceText(CallContext& cx, TextFieldObject& object, const std::string& te
     state.selectionBegin = std::min(state.selectionBegin, length);
     state.selectionEnd = std::min(state.selectionEnd, length);
     state.caret = std::min(state.caret, length);
+    state.htmlSourceShown = isHtml ? fieldContent(movie, *f) : std::string();
     if (Clip* owner = object.owner()) writeBoundVariable(*owner, *f);
+}
+
+// The HTML a field's text came from, for a style sheet to style again: what a script gave it while
+// the field still shows that, else the content of an HTML field not formatted in parts. None when
+// the text came otherwise (typed, formatted by setTextFormat, or plain).
+std::optional<std::string> restylableSource(const MovieInstance& movie, const DisplayObject& field) {
+    if (!isHtmlField(field)) return std::nullopt;
+    const TextFieldState* state = field.textState.get();
+    const std::string content = fieldContent(movie, field);
+    if (state && !state->htmlSource.empty() && content == state->htmlSourceShown) return state->htmlSource;
+    if (state && (state->formattedRuns || state->styled)) return std::nullopt;
+    return content;
+}
+
+// styleSheet: kept on the object; a sheet set, changed or removed after the text styles the HTML
+// the text came from again.
+Value getStyleSheet(CallContext& cx, const Value& self, std::span<const Value>) {
+    Object* o = self.objectOrNull();
+    const Property* p = o ? o->findOwn(cx.vm.key("_styleSheet")) : nullptr;
+    return p ? p->value : Value();
+}
+
+Value setStyleSheet(CallContext& cx, const Value& self, std::span<const Value> args) {
+    TextFieldObject* object = fieldObjectOf(self);
+    Object* o = self.objectOrNull();
+    if (!o) return Value();
+    o->put(cx.vm.key("_styleSheet"), cx.vm.name("_styleSheet"), arg(args, 0), kDontEnum);
+    DisplayObject* f = object ? object->field() : nullptr;
+    if (!f) return Value();
+    const std::optional<std::string> source = restylableSource(cx.vm.movie(), *f);
+    if (!source) return Value();
+    TextFieldState& state = f->ensureTextState();
+    state.formattedRuns = false;
+    state.styled = false;
+    replaceText(cx, *object, *source, true);
+    return Value();
 }
 
 Value setProp(CallContext& cx, const Value& self, std::span<const Value> args) {
@@ -229,11 +286,16 @@ Value setProp(CallContext& cx, const Value& self, std::span<const Value> args) {
     case Prop::HtmlText: replaceText(cx, *object, cx.toStdString(v), true); break;
     case Prop::Html: {
         DisplayObject* f = object->field();
-        if (!f || fieldSettings(*f).html == flag) break;
+        if (!f || isHtmlField(*f) == flag) break;
+        if (flag && f->textState && f->textState->plainRuns) {
+            f->textState->plainRuns = false;  // its runs are HTML already
+            break;
+        }
         // The text stays what it was: marked up as plain text, or its markup dropped.
         const std::string plain = fieldPlainText(movie, *f);
         changeFieldSettings(movie, *f, [&](EditTextCharacter& s) { s.html = flag; });
         f->ensureTextState().formattedRuns = false;
+        f->textState->plainRuns = false;
         setFieldContent(movie, *f, flag ? escapeHtml(plain) : plain);
         break;
     }
@@ -498,6 +560,9 @@ void installTextField(Vm& vm) {
         property.setter = makeNative(vm, setProp, 1);
         property.setter->data = Value::number(static_cast<int>(p.prop));
     }
+    Property& sheet = proto->put(vm.key("styleSheet"), vm.name("styleSheet"), Value(), kDontEnum);
+    sheet.getter = makeNative(vm, getStyleSheet);
+    sheet.setter = makeNative(vm, setStyleSheet, 1);
     defineMethods(vm, proto,
                   {{"getDepth", getDepth},
                    {"removeTextField", removeTextField},

@@ -9,6 +9,7 @@
 #include "swf/format/text_encoding.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/library_classes.h"
+#include "swf/runtime/script/builtins/style_sheet_values.h"
 #include "swf/runtime/script/builtins/text_format_values.h"
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/text_field_settings.h"
@@ -44,9 +45,9 @@ const char* alignName(EditTextCharacter::Align align) {
     }
 }
 
-// The face a field draws with when no script named one: its font's name, else the player's
-// default.
-std::string faceOf(const MovieInstance& movie, const EditTextCharacter& s) {
+}  // namespace
+
+std::string fieldFaceName(const MovieInstance& movie, const EditTextCharacter& s) {
     if (!s.face.empty()) return s.face;
     if (s.fontId) {
         if (const Character* c = movie.movie().character(*s.fontId); c && c->kind == CharacterKind::Font) {
@@ -57,6 +58,8 @@ std::string faceOf(const MovieInstance& movie, const EditTextCharacter& s) {
     }
     return "Times New Roman";
 }
+
+namespace {
 
 // A setting in pixels as twips of a field's unsigned 16-bit layout values.
 uint16_t layoutTwips(double pixels) { return static_cast<uint16_t>(std::clamp(std::round(pixels * 20.0), 0.0, 65535.0)); }
@@ -102,7 +105,7 @@ Value textFormatOfField(CallContext& cx, const DisplayObject& field) {
     if (!format.get().isObject()) return Value();
     const EditTextCharacter& s = fieldSettings(field);
     const Value f = format.get();
-    cx.set(f, "font", cx.stringValue(faceOf(cx.vm.movie(), s)));
+    cx.set(f, "font", cx.stringValue(fieldFaceName(cx.vm.movie(), s)));
     cx.set(f, "size", Value::number(s.fontHeight / 20.0));
     const Rgba c = s.textColor.value_or(Rgba{0, 0, 0, 255});
     cx.set(f, "color", Value::number(double((uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b)));
@@ -212,6 +215,9 @@ Value fieldSetTextFormat(CallContext& cx, const Value& self, std::span<const Val
     if (!object || !object->field() || args.empty()) return Value();
     const Value format = args.back();
     if (!format.isObject()) return Value();
+    // A style sheet decides how the field's text looks: formats given besides are not taken.
+    if (isStyleSheet(cx, cx.get(self, "styleSheet"))) return Value();
+    if (!object->field()) return Value();
     MovieInstance& movie = cx.vm.movie();
     const double begin = args.size() > 1 ? cx.toNumber(args[0]) : 0.0;
     const double end = args.size() > 2 ? cx.toNumber(args[1]) : args.size() > 1 ? begin + 1 : INFINITY;

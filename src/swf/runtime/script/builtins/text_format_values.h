@@ -4,6 +4,8 @@
 
 namespace velmora::swf {
 struct DisplayObject;
+struct EditTextCharacter;
+class MovieInstance;
 }
 
 namespace velmora::swf::script {
@@ -12,6 +14,9 @@ class TextFieldObject;
 
 // TextFormat: the look of a field's text, as TextField's format methods give and take it.
 
+// The face a field draws with when no script named one: its font's name, else the player's
+// default.
+std::string fieldFaceName(const MovieInstance& movie, const EditTextCharacter& settings);
 // A new TextFormat holding the field's settings (sizes in pixels, colour as 0xRRGGBB).
 Value textFormatOfField(CallContext& cx, const DisplayObject& field);
 // Gives the field the format's settings that are set (null and undefined ones leave the field's
