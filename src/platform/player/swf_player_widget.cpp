@@ -90,6 +90,8 @@ void SwfPlayerWidget::unload() {
     state_->media.reset();
     state_->textMeasure.reset();
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
+    state_->picture.clear();
+    state_->pictureStale = true;
     state_->path.clear();
     wakeClock();
 }
@@ -97,7 +99,7 @@ void SwfPlayerWidget::unload() {
 void SwfPlayerWidget::putMovie(const std::string& path) {
     // Whatever happens below, the old movie is gone: a failed load leaves the player empty.
     unload();
-    update();
+    redrawAll();
     // The load runs on this thread, where no timer can fire while it lasts, so the busy cursor is
     // put up before it for a file large enough to take more than a moment. Asking the size does
     // not open the file; what is not a regular file has none and is refused at once below.
@@ -141,7 +143,7 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
     state_->sinceLastTick.start();
     state_->idle = false;
     wakeClock();
-    update();
+    redrawAll();
 }
 
 std::string SwfPlayerWidget::Movie() const { return state_->path; }
@@ -161,7 +163,7 @@ void SwfPlayerWidget::Play() {
     // Time spent stopped is not owed to the clock.
     state_->sinceLastTick.restart();
     wakeClock();
-    update();
+    showChanges();
 }
 
 void SwfPlayerWidget::StopPlay() {
@@ -192,7 +194,7 @@ void SwfPlayerWidget::Back() {
 void SwfPlayerWidget::putBackgroundColor(int32_t rgb) {
     state_->backgroundSet = true;
     state_->background = rgb & 0xFFFFFF;
-    update();
+    redrawAll();
 }
 
 swf::Clip& SwfPlayerWidget::clipFor(const std::string& target) const {
@@ -223,7 +225,7 @@ void SwfPlayerWidget::TGotoFrame(const std::string& target, int32_t frame) {
 void SwfPlayerWidget::TPlay(const std::string& target) {
     clipFor(target).play();
     wakeClock();
-    update();
+    showChanges();
 }
 
 void SwfPlayerWidget::TStopPlay(const std::string& target) { clipFor(target).stop(); }
@@ -244,13 +246,13 @@ double SwfPlayerWidget::zoom() const { return state_->zoom; }
 
 void SwfPlayerWidget::setZoom(double zoom) {
     state_->zoom = std::isfinite(zoom) ? std::clamp(zoom, 1.0, kMaxZoom) : 1.0;
-    update();
+    redrawAll();
 }
 
 void SwfPlayerWidget::advanceClock(double seconds) {
     if (!state_->instance) return;
     state_->instance->advance(seconds);
-    if (state_->instance->changeCount() != state_->paintedChange) update();
+    showChanges();
     // A script may have given a field the focus or taken it (Selection.setFocus).
     updateInputMethod();
     wakeClock();
@@ -291,7 +293,7 @@ void SwfPlayerWidget::wakeClock() { state_->clock->reschedule(); }
 void SwfPlayerWidget::settle() {
     state_->instance->runPendingActions();
     wakeClock();
-    update();
+    showChanges();
 }
 
 }  // namespace velmora
