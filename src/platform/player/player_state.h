@@ -55,6 +55,9 @@ struct SwfPlayerWidget::State {
     std::shared_ptr<PlayerClock> clock;
     std::unique_ptr<ClockClient> clockClient;
     QElapsedTimer sinceLastTick;
+    // Seconds added to the time since the last tick: the first frame after a start is moved by up
+    // to half a frame, to fall in step with the other players (see restartClock).
+    double clockShift = 0.0;
     std::function<void(const std::string&)> diagnosticSink;
     std::function<void(const std::string&)> traceSink;
     bool idle = true;  // the movie needed no ticks when last asked

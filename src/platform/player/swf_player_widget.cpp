@@ -140,7 +140,7 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         throw Failure("cannot load movie " + (reason.rfind(path, 0) == 0 ? reason : path + ": " + reason));
     }
     state_->path = path;
-    state_->sinceLastTick.start();
+    restartClock();
     state_->idle = false;
     wakeClock();
     redrawAll();
@@ -161,7 +161,7 @@ void SwfPlayerWidget::Play() {
     if (!state_->instance) return;
     state_->instance->root().play();
     // Time spent stopped is not owed to the clock.
-    state_->sinceLastTick.restart();
+    restartClock();
     wakeClock();
     showChanges();
 }
@@ -274,17 +274,34 @@ std::optional<double> SwfPlayerWidget::secondsToNextFrame() {
     if (state_->idle) {
         // Time spent with nothing to step is not owed to the clock.
         state_->idle = false;
-        state_->sinceLastTick.restart();
+        restartClock();
     }
     const double elapsed = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
-    return std::max(0.0, movie->secondsToNextTick() - elapsed);
+    return std::max(0.0, movie->secondsToNextTick() - (elapsed + state_->clockShift));
 }
 
 void SwfPlayerWidget::onClockTick() {
     if (!state_->instance || state_->idle) return;
-    const double seconds = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
+    const double seconds = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9 + state_->clockShift;
     state_->sinceLastTick.restart();
-    advanceClock(seconds);
+    // A wake before a frame held back to fall in step with another player: the hold goes on.
+    state_->clockShift = std::min(seconds, 0.0);
+    if (seconds > 0.0) advanceClock(seconds);
+}
+
+void SwfPlayerWidget::restartClock() {
+    state_->sinceLastTick.restart();
+    state_->clockShift = 0.0;
+    swf::MovieInstance* movie = state_->instance.get();
+    const std::optional<double> wake = state_->clock->secondsToNextWake();
+    if (!movie || !wake) return;
+    // The first frame comes when the clock wakes for the other players, or a whole number of
+    // frames before or after, somewhere between half a frame and one and a half frames from now:
+    // the two movies of a lesson, started or loaded a moment apart, are then stepped and drawn in
+    // one wake instead of two, for as long as they play at one rate.
+    const double interval = 1.0 / movie->frameRate();
+    const double due = *wake + interval * std::ceil((interval / 2.0 - *wake) / interval);
+    state_->clockShift = movie->secondsToNextTick() - due;
 }
 
 void SwfPlayerWidget::wakeClock() { state_->clock->reschedule(); }

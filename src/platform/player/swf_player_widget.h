@@ -138,6 +138,9 @@ private:
     // For the process's clock: when the movie's next frame is due, and the step to it.
     std::optional<double> secondsToNextFrame();
     void onClockTick();
+    // Counts the movie's time afresh from now (a load, play, the end of a rest), with its first
+    // frame in step with the clock's other players where it can be.
+    void restartClock();
     // Asks the clock to look at this player again after an operation that may start it.
     void wakeClock();
     void settle();
