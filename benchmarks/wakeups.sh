@@ -41,14 +41,17 @@ switches() {
     done
     echo "$sum"
 }
-per_thread() {  # "name switches" for each thread
-    local t n key sum
+per_thread() {  # "tid name switches voluntary-switches" for each thread
+    local t n key sum voluntary
     for t in /proc/"$PLAYER_PID"/task/*; do
-        sum=0
+        sum=0 voluntary=0
         while read -r key n; do
-            case $key in voluntary_ctxt_switches: | nonvoluntary_ctxt_switches:) sum=$((sum + n)) ;; esac
+            case $key in
+            voluntary_ctxt_switches:) sum=$((sum + n)) voluntary=$n ;;
+            nonvoluntary_ctxt_switches:) sum=$((sum + n)) ;;
+            esac
         done <"$t/status" 2>/dev/null
-        echo "$(basename "$t") $(tr ' ' '_' <"$t/comm") $sum"
+        echo "$(basename "$t") $(tr ' ' '_' <"$t/comm") $sum $voluntary"
     done
 }
 cpu_ticks() {  # utime + stime of the whole process, in clock ticks
@@ -113,6 +116,10 @@ HZ=$(getconf CLK_TCK)
 echo "threads: $(ls /proc/"$PLAYER_PID"/task | wc -l)"
 echo "loaded, not playing: $(((IDLE1 - IDLE0) / 5)) wake-ups a second"
 echo "playing: $(((S1 - S0) / PLAY_SECONDS)) wake-ups a second over ${PLAY_SECONDS} s"
-join "$OUT/threads0" "$OUT/threads1" | awk -v s="$PLAY_SECONDS" '{ printf "  thread %s: %d a second\n", $2, ($5 - $3) / s }'
+# Preemption by other programs on a busy machine counts too; the voluntary switches alone are the
+# thread's own wake-ups.
+join "$OUT/threads0" "$OUT/threads1" | awk -v s="$PLAY_SECONDS" '
+    { printf "  thread %s: %d a second (%d voluntary)\n", $2, ($6 - $3) / s, ($7 - $4) / s; v += $7 - $4 }
+    END { printf "  voluntary, all threads: %d a second\n", v / s }'
 awk -v t=$((CPU1 - CPU0)) -v hz="$HZ" -v s="$CPU_SECONDS" \
     'BEGIN { printf "cpu: %.2f%% of a core over %d s from play (%.2f s)\n", 100 * t / hz / s, s, t / hz }'

@@ -64,6 +64,7 @@ void PlayerClock::reschedule() {
     }
     if (dues.empty()) {
         timer_.stop();
+        nextWake_.reset();
         return;
     }
     const double soonest = *std::min_element(dues.begin(), dues.end());
@@ -75,7 +76,15 @@ void PlayerClock::reschedule() {
     }
     // Rounded up, so that the frame is due when the timer fires rather than a hair later.
     const double seconds = std::clamp(wakeAt, 0.0, kLongestSleepSeconds);
-    timer_.start(static_cast<int>(std::ceil(seconds * 1000.0)));
+    const int milliseconds = static_cast<int>(std::ceil(seconds * 1000.0));
+    nextWake_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    timer_.start(milliseconds);
+}
+
+std::optional<double> PlayerClock::secondsToNextWake() const {
+    if (waking_ || !nextWake_ || !timer_.isActive()) return std::nullopt;
+    const std::chrono::duration<double> left = *nextWake_ - std::chrono::steady_clock::now();
+    return left.count();
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,6 +37,11 @@ public:
     // script run): the clock asks every client again.
     void reschedule();
 
+    // Seconds until the clock's next planned wake (below 0 while it is late: the window was busy),
+    // or nullopt while it sleeps without end or is waking now. A player that starts lines its
+    // frames up with it, so that all are stepped in one wake.
+    std::optional<double> secondsToNextWake() const;
+
     // Times the clock has woken, for tests and measurements.
     uint64_t wakeCount() const { return wakes_; }
 
@@ -45,6 +51,7 @@ private:
 
     std::vector<Client*> clients_;
     QTimer timer_;
+    std::optional<std::chrono::steady_clock::time_point> nextWake_;  // while the timer runs
     uint64_t wakes_ = 0;
     bool waking_ = false;
 };

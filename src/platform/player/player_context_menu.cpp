@@ -67,7 +67,7 @@ std::unique_ptr<QMenu> SwfPlayerWidget::makeContextMenu(std::optional<QPointF> a
         QAction* quality = menu.addAction(tr("Quality"), this, [this] {
             if (!state_->instance) return;
             state_->instance->setHighQuality(!state_->instance->highQuality());
-            update();
+            redrawAll();
         });
         quality->setCheckable(true);
         quality->setChecked(loaded && state_->instance->highQuality());

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/player/frame_picture.h"
 #include "platform/player/player_audio.h"
 #include "platform/player/player_clock.h"
 #include "platform/player/swf_player_widget.h"
@@ -54,13 +55,18 @@ struct SwfPlayerWidget::State {
     std::shared_ptr<PlayerClock> clock;
     std::unique_ptr<ClockClient> clockClient;
     QElapsedTimer sinceLastTick;
+    // Seconds added to the time since the last tick: the first frame after a start is moved by up
+    // to half a frame, to fall in step with the other players (see restartClock).
+    double clockShift = 0.0;
     std::function<void(const std::string&)> diagnosticSink;
     std::function<void(const std::string&)> traceSink;
     bool idle = true;  // the movie needed no ticks when last asked
+    // The frame shown, and the movie's change count when it was drawn.
+    FramePicture picture;
     uint64_t paintedChange = 0;
-    // Frames are drawn onto an image before the widget while the movie shows blend modes that
-    // read the pixels below them (see StageRenderer::lastFrameReadsBelow).
-    bool paintThroughImage = false;
+    // Something besides the movie changed how the frame looks (the view's zoom, the background,
+    // the quality): the picture is drawn afresh and shown whole at the next redraw.
+    bool pictureStale = true;
 };
 
 }  // namespace velmora

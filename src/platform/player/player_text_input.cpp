@@ -81,7 +81,7 @@ bool SwfPlayerWidget::focusNextPrevChild(bool next) {
     if (state_->instance && state_->instance->moveTabFocus(!next)) {
         updateInputMethod();
         revealFocusedCaret();
-        update();
+        redrawAll();
         return true;
     }
     return QWidget::focusNextPrevChild(next);

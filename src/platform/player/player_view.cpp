@@ -39,61 +39,128 @@ swf::StageViewport zoomedViewport(const swf::MovieInstance& movie, QSize area, d
 
 }  // namespace
 
-void SwfPlayerWidget::paintEvent(QPaintEvent*) {
+void SwfPlayerWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     swf::MovieInstance* movie = state_->instance.get();
-    QColor background(0xFF, 0xFF, 0xFF);
-    if (state_->backgroundSet) {
-        const int32_t c = state_->background;
-        background = QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
-    } else if (movie) {
-        const swf::Rgba c = movie->movie().backgroundColor;
-        background = QColor(c.r, c.g, c.b);
-    }
     if (!movie) {
-        painter.fillRect(rect(), background);
+        state_->picture.clear();
+        painter.fillRect(rect(), backgroundColour());
         return;
     }
-    state_->paintedChange = movie->changeCount();
-    // A frame's script may have hidden or shown the pointer (Mouse.hide).
-    updateCursor();
-
-    // The frame itself comes from the renderer.
-    state_->renderResources.setMovie(movie->sharedMovie());
-    if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
-    state_->renderer->setFocusedText(movie->focusedText(), focusedInputField() ? state_->preedit : std::u16string(),
-                                     state_->preeditCursor);
-    if (movie->highQuality()) {
-        // Subtract and invert need the pixels below them, which a widget cannot give back: a
-        // frame that shows them is drawn again onto an image, and so are the frames after it
-        // until one no longer shows them. Drawing directly saves a copy of every frame otherwise.
-        if (!state_->paintThroughImage) {
-            drawFrame(painter, size(), background);
-            if (!state_->renderer->lastFrameReadsBelow()) return;
+    if (pictureOutdated()) {
+        // Drawn here when the widget was hidden or covered as the movie moved on, or asked to draw
+        // afresh: what changed beyond the parts being redrawn follows in a redraw of its own.
+        const QRegion changed = drawPicture();
+        const QRegion beyond = changed - event->region();
+        if (!beyond.isEmpty()) update(beyond);
+    }
+    const QImage& picture = state_->picture.shown();
+    if (picture.isNull()) {
+        painter.fillRect(rect(), backgroundColour());
+        return;
+    }
+    // Every pixel of the picture is opaque: a plain copy.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const qreal density = picture.devicePixelRatio();
+    if (picture.size() == size() * density) {
+        for (const QRect& part : event->region()) {
+            const QRectF source(part.x() * density, part.y() * density, part.width() * density,
+                                part.height() * density);
+            painter.drawImage(QPointF(part.topLeft()), picture, source);
         }
-        const qreal density = devicePixelRatioF();
-        QImage frame(size() * density, QImage::Format_ARGB32_Premultiplied);
-        if (frame.isNull()) return;
-        frame.setDevicePixelRatio(density);
-        {
-            QPainter onImage(&frame);
-            drawFrame(onImage, size(), background);
-        }
-        state_->paintThroughImage = state_->renderer->lastFrameReadsBelow();
-        painter.drawImage(QPoint(0, 0), frame);
         return;
     }
     // Low quality, as the format's players offer it for slow machines: the frame drawn at half
     // the resolution and enlarged without smoothing.
-    const QSize half((width() + 1) / 2, (height() + 1) / 2);
-    if (half.isEmpty()) return;
-    QImage frame(half, QImage::Format_RGB32);
-    {
-        QPainter low(&frame);
-        drawFrame(low, half, background);
+    painter.setClipRegion(event->region());
+    painter.drawImage(QRectF(rect()), picture, QRectF(picture.rect()));
+}
+
+QColor SwfPlayerWidget::backgroundColour() const {
+    if (state_->backgroundSet) {
+        const int32_t c = state_->background;
+        return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(rect(), frame);
+    if (const swf::MovieInstance* movie = state_->instance.get()) {
+        const swf::Rgba c = movie->movie().backgroundColor;
+        return QColor(c.r, c.g, c.b);
+    }
+    return QColor(0xFF, 0xFF, 0xFF);
+}
+
+bool SwfPlayerWidget::pictureOutdated() const {
+    if (state_->pictureStale || state_->picture.shown().isNull()) return true;
+    if (state_->instance && state_->instance->changeCount() != state_->paintedChange) return true;
+    // A resize, the quality changed, or the window moved to a screen of another density.
+    const QImage& picture = state_->picture.shown();
+    const bool high = !state_->instance || state_->instance->highQuality();
+    return picture.size() != (high ? size() * devicePixelRatioF() : halfSize()) ||
+           picture.devicePixelRatio() != (high ? devicePixelRatioF() : 1.0);
+}
+
+QSize SwfPlayerWidget::halfSize() const { return QSize((width() + 1) / 2, (height() + 1) / 2); }
+
+QRegion SwfPlayerWidget::drawPicture() {
+    swf::MovieInstance& movie = *state_->instance;
+    state_->paintedChange = movie.changeCount();
+    state_->pictureStale = false;
+    // A frame's script may have hidden or shown the pointer (Mouse.hide).
+    updateCursor();
+
+    state_->renderResources.setMovie(movie.sharedMovie());
+    if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
+    state_->renderer->setFocusedText(movie.focusedText(), focusedInputField() ? state_->preedit : std::u16string(),
+                                     state_->preeditCursor);
+    const QColor background = backgroundColour();
+    const qreal density = devicePixelRatioF();
+    if (movie.highQuality()) {
+        // Drawn onto an image, subtract and invert blend with the pixels below them as they should.
+        QRegion changed = state_->picture.redraw(size() * density, density,
+                                                 [&](QPainter& painter) { drawFrame(painter, size(), background); });
+        if (density == 1.0) return changed;
+        QRegion widgetPixels;
+        for (const QRect& part : changed) {
+            widgetPixels += QRectF(part.x() / density, part.y() / density, part.width() / density,
+                                   part.height() / density).toAlignedRect();
+        }
+        return widgetPixels;
+    }
+    const QSize half = halfSize();
+    QRegion changed = state_->picture.redraw(half, 1.0, [&](QPainter& painter) { drawFrame(painter, half, background); });
+    if (changed.isEmpty() || half.isEmpty()) return changed;
+    // Each pixel of the picture covers about two of the widget; a pixel more on every side covers
+    // the rounding of the enlargement.
+    const double kx = double(width()) / half.width();
+    const double ky = double(height()) / half.height();
+    QRegion widgetPixels;
+    for (const QRect& part : changed) {
+        widgetPixels += QRectF(part.x() * kx, part.y() * ky, part.width() * kx, part.height() * ky)
+                            .toAlignedRect()
+                            .adjusted(-1, -1, 1, 1) &
+                        rect();
+    }
+    return widgetPixels;
+}
+
+void SwfPlayerWidget::showChanges() {
+    if (!state_->instance || state_->pictureStale) {
+        update();
+        return;
+    }
+    if (state_->instance->changeCount() == state_->paintedChange) return;
+    // A widget nobody sees (hidden, minimised, covered) is drawn when it shows again.
+    if (visibleRegion().isEmpty()) {
+        update();
+        return;
+    }
+    const QRegion changed = drawPicture();
+    if (!changed.isEmpty()) update(changed);
+}
+
+void SwfPlayerWidget::redrawAll() {
+    state_->pictureStale = true;
+    update();
 }
 
 void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& background) {
@@ -317,7 +384,7 @@ void SwfPlayerWidget::updateCursor() {
 void SwfPlayerWidget::afterPointer() {
     updateCursor();
     updateInputMethod();
-    if (state_->instance && state_->instance->changeCount() != state_->paintedChange) update();
+    showChanges();
     // A button's script may have started a timeline.
     if (state_->instance) wakeClock();
 }

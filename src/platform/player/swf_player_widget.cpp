@@ -90,6 +90,8 @@ void SwfPlayerWidget::unload() {
     state_->media.reset();
     state_->textMeasure.reset();
     state_->renderResources.setMovie(nullptr);  // lets go of the old movie's cached pictures
+    state_->picture.clear();
+    state_->pictureStale = true;
     state_->path.clear();
     wakeClock();
 }
@@ -97,7 +99,7 @@ void SwfPlayerWidget::unload() {
 void SwfPlayerWidget::putMovie(const std::string& path) {
     // Whatever happens below, the old movie is gone: a failed load leaves the player empty.
     unload();
-    update();
+    redrawAll();
     // The load runs on this thread, where no timer can fire while it lasts, so the busy cursor is
     // put up before it for a file large enough to take more than a moment. Asking the size does
     // not open the file; what is not a regular file has none and is refused at once below.
@@ -138,10 +140,10 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         throw Failure("cannot load movie " + (reason.rfind(path, 0) == 0 ? reason : path + ": " + reason));
     }
     state_->path = path;
-    state_->sinceLastTick.start();
+    restartClock();
     state_->idle = false;
     wakeClock();
-    update();
+    redrawAll();
 }
 
 std::string SwfPlayerWidget::Movie() const { return state_->path; }
@@ -159,9 +161,9 @@ void SwfPlayerWidget::Play() {
     if (!state_->instance) return;
     state_->instance->root().play();
     // Time spent stopped is not owed to the clock.
-    state_->sinceLastTick.restart();
+    restartClock();
     wakeClock();
-    update();
+    showChanges();
 }
 
 void SwfPlayerWidget::StopPlay() {
@@ -192,7 +194,7 @@ void SwfPlayerWidget::Back() {
 void SwfPlayerWidget::putBackgroundColor(int32_t rgb) {
     state_->backgroundSet = true;
     state_->background = rgb & 0xFFFFFF;
-    update();
+    redrawAll();
 }
 
 swf::Clip& SwfPlayerWidget::clipFor(const std::string& target) const {
@@ -223,7 +225,7 @@ void SwfPlayerWidget::TGotoFrame(const std::string& target, int32_t frame) {
 void SwfPlayerWidget::TPlay(const std::string& target) {
     clipFor(target).play();
     wakeClock();
-    update();
+    showChanges();
 }
 
 void SwfPlayerWidget::TStopPlay(const std::string& target) { clipFor(target).stop(); }
@@ -244,13 +246,13 @@ double SwfPlayerWidget::zoom() const { return state_->zoom; }
 
 void SwfPlayerWidget::setZoom(double zoom) {
     state_->zoom = std::isfinite(zoom) ? std::clamp(zoom, 1.0, kMaxZoom) : 1.0;
-    update();
+    redrawAll();
 }
 
 void SwfPlayerWidget::advanceClock(double seconds) {
     if (!state_->instance) return;
     state_->instance->advance(seconds);
-    if (state_->instance->changeCount() != state_->paintedChange) update();
+    showChanges();
     // A script may have given a field the focus or taken it (Selection.setFocus).
     updateInputMethod();
     wakeClock();
@@ -272,17 +274,34 @@ std::optional<double> SwfPlayerWidget::secondsToNextFrame() {
     if (state_->idle) {
         // Time spent with nothing to step is not owed to the clock.
         state_->idle = false;
-        state_->sinceLastTick.restart();
+        restartClock();
     }
     const double elapsed = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
-    return std::max(0.0, movie->secondsToNextTick() - elapsed);
+    return std::max(0.0, movie->secondsToNextTick() - (elapsed + state_->clockShift));
 }
 
 void SwfPlayerWidget::onClockTick() {
     if (!state_->instance || state_->idle) return;
-    const double seconds = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9;
+    const double seconds = static_cast<double>(state_->sinceLastTick.nsecsElapsed()) / 1e9 + state_->clockShift;
     state_->sinceLastTick.restart();
-    advanceClock(seconds);
+    // A wake before a frame held back to fall in step with another player: the hold goes on.
+    state_->clockShift = std::min(seconds, 0.0);
+    if (seconds > 0.0) advanceClock(seconds);
+}
+
+void SwfPlayerWidget::restartClock() {
+    state_->sinceLastTick.restart();
+    state_->clockShift = 0.0;
+    swf::MovieInstance* movie = state_->instance.get();
+    const std::optional<double> wake = state_->clock->secondsToNextWake();
+    if (!movie || !wake) return;
+    // The first frame comes when the clock wakes for the other players, or a whole number of
+    // frames before or after, somewhere between half a frame and one and a half frames from now:
+    // the two movies of a lesson, started or loaded a moment apart, are then stepped and drawn in
+    // one wake instead of two, for as long as they play at one rate.
+    const double interval = 1.0 / movie->frameRate();
+    const double due = *wake + interval * std::ceil((interval / 2.0 - *wake) / interval);
+    state_->clockShift = movie->secondsToNextTick() - due;
 }
 
 void SwfPlayerWidget::wakeClock() { state_->clock->reschedule(); }
@@ -291,7 +310,7 @@ void SwfPlayerWidget::wakeClock() { state_->clock->reschedule(); }
 void SwfPlayerWidget::settle() {
     state_->instance->runPendingActions();
     wakeClock();
-    update();
+    showChanges();
 }
 
 }  // namespace velmora

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QPointF>
+#include <QRegion>
 #include <QTransform>
 #include <QWidget>
 #include <functional>
@@ -136,11 +138,27 @@ private:
     // For the process's clock: when the movie's next frame is due, and the step to it.
     std::optional<double> secondsToNextFrame();
     void onClockTick();
+    // Counts the movie's time afresh from now (a load, play, the end of a rest), with its first
+    // frame in step with the clock's other players where it can be.
+    void restartClock();
     // Asks the clock to look at this player again after an operation that may start it.
     void wakeClock();
     void settle();
     // Draws the current frame, scaled "ShowAll" (and zoomed) into an area of the given size.
     void drawFrame(QPainter& painter, QSize area, const QColor& background);
+    // The stage's background: the one the window set, else the movie's own.
+    QColor backgroundColour() const;
+    // The size of the picture drawn at low quality: half the widget's.
+    QSize halfSize() const;
+    // Whether the kept picture no longer shows the movie as it is now.
+    bool pictureOutdated() const;
+    // Draws the current frame onto the kept picture; returns where the widget shows a change.
+    QRegion drawPicture();
+    // After the movie moved on: redraws the parts of the widget whose pixels changed, if any.
+    // A widget nobody sees draws nothing until it is shown.
+    void showChanges();
+    // After something besides the movie changed how it looks: the whole widget is drawn afresh.
+    void redrawAll();
     // Twips of the movie to widget pixels, as the frame is drawn now.
     QTransform viewTransform() const;
     // After pointer input: the cursor over buttons, and a repaint if the movie changed.

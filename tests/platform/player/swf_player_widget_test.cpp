@@ -472,6 +472,24 @@ TEST(PlayerClock, BothPlayersStepFromOneTimerThatSleepsWhileNothingPlays) {
     EXPECT_GT(clock->wakeCount(), stopped);
 }
 
+// The two movies of a lesson are loaded one after the other, tens of milliseconds apart: the
+// second falls in step with the first, and both are stepped in one wake a frame.
+TEST(PlayerClock, AMovieStartedAfterAnotherFallsInStepWithIt) {
+    const auto clock = PlayerClock::shared();
+    MovieFolder folder;
+    const std::string path = folder.write("twelve.swf", plainMovie(12, 20));
+    SwfPlayerWidget first, second;
+    first.setLooping(false);
+    second.setLooping(false);
+    first.putMovie(path);
+    processEventsFor(20);
+    const uint64_t before = clock->wakeCount();
+    second.putMovie(path);
+    ASSERT_TRUE(processEventsUntil([&] { return !first.isPlaying() && !second.isPlaying(); }, 5000));
+    EXPECT_EQ(second.FrameNum(), 11);
+    // Stepped one by one, the eleven frames of each would take twice as many.
+    EXPECT_LE(clock->wakeCount() - before, 11u + 3);
+}
 
 // A client with frames due at fixed times from its creation, as a playing movie has.
 class PeriodicClient : public PlayerClock::Client {
