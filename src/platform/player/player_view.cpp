@@ -63,6 +63,7 @@ void SwfPlayerWidget::paintEvent(QPaintEvent*) {
     if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
     state_->renderer->setFocusedText(movie->focusedText(), focusedInputField() ? state_->preedit : std::u16string(),
                                      state_->preeditCursor);
+    state_->renderer->setCaretHidden(state_->caretHidden);
     if (movie->highQuality()) {
         // Subtract and invert need the pixels below them, which a widget cannot give back: a
         // frame that shows them is drawn again onto an image, and so are the frames after it
@@ -227,6 +228,12 @@ bool SwfPlayerWidget::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && fieldTakesKey(*static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
+    }
+    // The caret blinks only while the keys would reach it.
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const bool handled = QWidget::event(event);
+        restartCaretBlink();
+        return handled;
     }
     return QWidget::event(event);
 }
