@@ -1,5 +1,8 @@
 // Typing into the movie's text fields: keys and input methods to the focused input field, the
 // clipboard, the mouse placing the caret and selecting, the wheel scrolling a field.
+#include <algorithm>
+#include <optional>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -7,7 +10,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleHints>
-#include <optional>
 
 #include "platform/player/player_state.h"
 #include "swf/render/edit_text.h"
@@ -239,6 +241,22 @@ bool SwfPlayerWidget::editFocusedField(QKeyEvent* event) {
     case Qt::Key_End: move(word ? swf::CaretMove::TextEnd : swf::CaretMove::LineEnd); break;
     case Qt::Key_Up: move(swf::CaretMove::Up); break;
     case Qt::Key_Down: move(swf::CaretMove::Down); break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // A page is as many lines as the field shows; the caret keeps its x, as with Up and Down.
+        const swf::TextGeometry& layout = fieldLayout(*field);
+        const double height = textBox(*swf::editTextOf(*field)).height();
+        int32_t page = 0;
+        for (const auto& line : layout.lines)
+            if (line.bottom - layout.lines.front().top <= height) ++page;
+        page = std::max(page, 1);
+        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+            const int32_t to = lines.vertical(s.caret, event->key() == Qt::Key_PageUp ? -page : page);
+            swf::placeCaret(text, s, to, shift);
+            return false;
+        });
+        break;
+    }
     case Qt::Key_Backspace:
     case Qt::Key_Delete: {
         const bool backward = event->key() == Qt::Key_Backspace;

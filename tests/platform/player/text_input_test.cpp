@@ -218,6 +218,14 @@ TEST(TextInput, InputMethodsComposeAtTheCaretAndCommitChinese) {
     EXPECT_EQ(t.field(1).text, "中文");
     EXPECT_EQ(t.player.inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
     EXPECT_GT(t.player.inputMethodQuery(Qt::ImCursorRectangle).toRect().x(), before.x() + 10);
+    // What the method commits is held to the field's restrict, as typing is.
+    Avm1Assembler digits;
+    digits.get("answer").push({"restrict", "0-9"}).op(Action::SetMember);
+    t.run(digits);
+    QInputMethodEvent mixed;
+    mixed.setCommitString("4x2");
+    QApplication::sendEvent(&t.player, &mixed);
+    EXPECT_EQ(t.field(1).text, "中文42");
 
     t.click({400, 350});
     EXPECT_FALSE(t.player.testAttribute(Qt::WA_InputMethodEnabled));
@@ -363,6 +371,16 @@ TEST(TextInput, OnScrollerHearsTheUsersScrollsOncePerChange) {
     key(t.player, Qt::Key_Home, Qt::ControlModifier);
     ASSERT_EQ(t.traces.size(), 2u);
     EXPECT_EQ(t.traces[1], "1");
+    // Page Down and Page Up move the caret a field's height of lines, scrolling with it.
+    key(t.player, Qt::Key_PageDown);
+    key(t.player, Qt::Key_PageDown);
+    EXPECT_GE(t.field(2).textState->caret, 8);  // past "one\rtwo\r"
+    EXPECT_GT(t.traces.size(), 2u);
+    key(t.player, Qt::Key_PageUp, Qt::ShiftModifier);
+    key(t.player, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(t.field(2).textState->selectionBegin, 0);
+    EXPECT_GE(t.field(2).textState->selectionEnd, 8);
+    EXPECT_EQ(t.traces.back(), "1");
 }
 
 TEST(TextInput, TheRightButtonMenuOfAFieldEditsIt) {
