@@ -19,6 +19,10 @@ std::unique_ptr<QMenu> SwfPlayerWidget::makeContextMenu(std::optional<QPointF> a
     auto owned = std::make_unique<QMenu>(this);
     QMenu& menu = *owned;
 
+    // Over a text field, its editing entries lead.
+    if (at) addFieldEntries(menu, *at);
+    if (loaded && !state_->instance) return owned;
+
     // The movie's entries come first, from the menu of the clip under the pointer (or the root's).
     swf::script::MovieMenu movieMenu;
     if (swf::MovieInstance* movie = state_->instance.get()) {

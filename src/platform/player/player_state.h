@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,6 +40,8 @@ struct SwfPlayerWidget::State {
     swf::TextFieldHandle selecting;
     std::u16string preedit;
     int32_t preeditCursor = 0;
+    QTimer caretBlink;  // runs while an input field has the keyboard focus
+    bool caretHidden = false;  // the blinking caret is in its dark half
     bool overTextField = false;  // the pointer is over a selectable field: the text cursor
     int wheelAngle = 0;  // wheel turns not yet a whole line (fine-grained wheels, touch pads)
     bool backgroundSet = false;

@@ -1,16 +1,21 @@
 // Typing into the movie's text fields: keys and input methods to the focused input field, the
 // clipboard, the mouse placing the caret and selecting, the wheel scrolling a field.
+#include <algorithm>
+#include <optional>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleHints>
 
 #include "platform/player/player_state.h"
 #include "swf/render/edit_text.h"
 #include "swf/render/field_carets.h"
 #include "swf/runtime/clip_geometry.h"
+#include "swf/runtime/text_edit_history.h"
 #include "swf/runtime/text_editing.h"
 
 namespace velmora {
@@ -91,15 +96,49 @@ void SwfPlayerWidget::revealFocusedCaret() {
     swf::DisplayObject* field = state_->instance ? state_->instance->focusedText() : nullptr;
     if (!field || !field->textState) return;
     const QRectF box = textBox(*swf::editTextOf(*field));
-    swf::revealCaret(fieldLayout(*field), *field->textState, box.left(), box.width(), box.height());
+    swf::TextFieldState& s = *field->textState;
+    const int32_t scroll = s.scroll;
+    const int32_t hscroll = s.hscroll;
+    swf::revealCaret(fieldLayout(*field), s, box.left(), box.width(), box.height());
+    // The user's keys and drags scroll the field as much as the wheel does: its scripts hear it.
+    if (s.scroll != scroll || s.hscroll != hscroll) swf::noteFieldScrolled(*state_->instance, *field);
+}
+
+namespace {
+
+// The editing commands a key stands for, in any field that can be selected.
+std::optional<SwfPlayerWidget::FieldCommand> commandOf(const QKeyEvent& event) {
+    using C = SwfPlayerWidget::FieldCommand;
+    if (event.matches(QKeySequence::Undo)) return C::Undo;
+    if (event.matches(QKeySequence::Redo)) return C::Redo;
+    // Both redo chords, whichever the desktop names.
+    const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (event.key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) return C::Redo;
+    if (event.key() == Qt::Key_Y && mods == Qt::ControlModifier) return C::Redo;
+    if (event.matches(QKeySequence::Copy)) return C::Copy;
+    if (event.matches(QKeySequence::Cut)) return C::Cut;
+    if (event.matches(QKeySequence::Paste)) return C::Paste;
+    if (event.matches(QKeySequence::SelectAll)) return C::SelectAll;
+    return std::nullopt;
+}
+
+}  // namespace
+
+swf::DisplayObject* SwfPlayerWidget::focusedSelectableField() const {
+    if (!state_->instance) return nullptr;
+    swf::DisplayObject* field = state_->instance->focusedText();
+    return field && swf::isSelectableField(*field) ? field : nullptr;
 }
 
 bool SwfPlayerWidget::fieldTakesKey(const QKeyEvent& event) const {
-    if (!focusedInputField()) return false;
+    // A field that only shows its text still copies it and selects it all.
+    if (!focusedInputField()) {
+        const std::optional<FieldCommand> command = focusedSelectableField() ? commandOf(event) : std::nullopt;
+        return command == FieldCommand::Copy || command == FieldCommand::SelectAll;
+    }
     // The editing shortcuts, and everything that types or moves: the field's. Other chords with
     // Ctrl or Alt (open, quit, full screen) stay the window's.
-    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll})
-        if (event.matches(key)) return true;
+    if (commandOf(event)) return true;
     const Qt::KeyboardModifiers chord = event.modifiers() & (Qt::AltModifier | Qt::MetaModifier);
     if (chord) return false;
     switch (event.key()) {
@@ -114,13 +153,71 @@ bool SwfPlayerWidget::fieldTakesKey(const QKeyEvent& event) const {
     return !text.isEmpty() && text[0] >= QChar(0x20);
 }
 
-bool SwfPlayerWidget::editFocusedField(QKeyEvent* event) {
-    swf::DisplayObject* field = focusedInputField();
-    if (!field || !fieldTakesKey(*event)) return false;
-    swf::MovieInstance& movie = *state_->instance;
-    const auto& character = *swf::editTextOf(*field);
-    const swf::EditRules rules = swf::editRulesOf(*field);
+bool SwfPlayerWidget::fieldCommand(FieldCommand command, bool run) {
+    swf::MovieInstance* movie = state_->instance.get();
+    swf::DisplayObject* field = focusedSelectableField();
+    if (!movie || !field) return false;
+    const bool input = swf::isInputField(*field);
+    // A password field's text is not let out.
+    const bool secret = swf::editTextOf(*field)->password;
+    std::u16string text = swf::fieldText(*field, movie->movie().version);
+    swf::TextFieldState& seen = field->ensureTextState();
+    swf::clampState(text, seen);
+    const bool selected = seen.selectionBegin != seen.selectionEnd;
     QClipboard* clipboard = QGuiApplication::clipboard();
+    bool possible = false;
+    switch (command) {
+    case FieldCommand::Undo: possible = input && swf::canUndoEdit(*movie, *field); break;
+    case FieldCommand::Redo: possible = input && swf::canRedoEdit(*movie, *field); break;
+    case FieldCommand::Cut: possible = input && selected && !secret; break;
+    case FieldCommand::Copy: possible = selected && !secret; break;
+    case FieldCommand::Paste: possible = input && !clipboard->text().isEmpty(); break;
+    case FieldCommand::Delete: possible = input && selected; break;
+    case FieldCommand::SelectAll: possible = !text.empty(); break;
+    }
+    if (!run || !possible) return possible;
+    switch (command) {
+    case FieldCommand::Undo: swf::undoEdit(*movie, *field); break;
+    case FieldCommand::Redo: swf::redoEdit(*movie, *field); break;
+    case FieldCommand::Copy: clipboard->setText(toQString(swf::selectedText(text, seen))); break;
+    case FieldCommand::Cut:
+        clipboard->setText(toQString(swf::selectedText(text, seen)));
+        [[fallthrough]];
+    case FieldCommand::Delete:
+        swf::userEdit(*movie, *field, swf::EditKind::Other, [&](std::u16string& t, swf::TextFieldState& s) {
+            return swf::deleteText(t, s, true, false);
+        });
+        break;
+    case FieldCommand::Paste: {
+        const std::u16string pasted = toU16(clipboard->text());
+        const swf::EditRules rules = swf::editRulesOf(*field);
+        swf::userEdit(*movie, *field, swf::EditKind::Other, [&](std::u16string& t, swf::TextFieldState& s) {
+            return swf::typeText(t, s, pasted, rules);
+        });
+        break;
+    }
+    case FieldCommand::SelectAll:
+        swf::editField(*movie, *field, [&](std::u16string& t, swf::TextFieldState& s) {
+            swf::selectAll(t, s);
+            return false;
+        });
+        break;
+    }
+    return true;
+}
+
+bool SwfPlayerWidget::editFocusedField(QKeyEvent* event) {
+    if (!fieldTakesKey(*event)) return false;
+    if (const std::optional<FieldCommand> command = commandOf(*event)) {
+        fieldCommand(*command, true);
+        restartCaretBlink();
+        revealFocusedCaret();
+        return true;
+    }
+    swf::DisplayObject* field = focusedInputField();
+    if (!field) return false;
+    swf::MovieInstance& movie = *state_->instance;
+    const swf::EditRules rules = swf::editRulesOf(*field);
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool word = event->modifiers() & Qt::ControlModifier;
     const swf::LaidOutLines lines(fieldLayout(*field));
@@ -131,63 +228,58 @@ bool SwfPlayerWidget::editFocusedField(QKeyEvent* event) {
             return false;
         });
     };
-    // A password field's text is not let out.
-    auto copy = [&](const std::u16string& text, const swf::TextFieldState& s) {
-        if (!character.password) clipboard->setText(toQString(swf::selectedText(text, s)));
+    auto type = [&](const std::u16string& typed) {
+        swf::userEdit(movie, *field, swf::EditKind::Typing, [&](std::u16string& text, swf::TextFieldState& s) {
+            return swf::typeText(text, s, typed, rules);
+        });
     };
 
-    if (event->matches(QKeySequence::Copy)) {
+    switch (event->key()) {
+    case Qt::Key_Left: move(word ? swf::CaretMove::WordLeft : swf::CaretMove::Left); break;
+    case Qt::Key_Right: move(word ? swf::CaretMove::WordRight : swf::CaretMove::Right); break;
+    case Qt::Key_Home: move(word ? swf::CaretMove::TextStart : swf::CaretMove::LineStart); break;
+    case Qt::Key_End: move(word ? swf::CaretMove::TextEnd : swf::CaretMove::LineEnd); break;
+    case Qt::Key_Up: move(swf::CaretMove::Up); break;
+    case Qt::Key_Down: move(swf::CaretMove::Down); break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // A page is as many lines as the field shows; the caret keeps its x, as with Up and Down.
+        const swf::TextGeometry& layout = fieldLayout(*field);
+        const double height = textBox(*swf::editTextOf(*field)).height();
+        int32_t page = 0;
+        for (const auto& line : layout.lines)
+            if (line.bottom - layout.lines.front().top <= height) ++page;
+        page = std::max(page, 1);
         swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-            copy(text, s);
+            const int32_t to = lines.vertical(s.caret, event->key() == Qt::Key_PageUp ? -page : page);
+            swf::placeCaret(text, s, to, shift);
             return false;
         });
-    } else if (event->matches(QKeySequence::Cut)) {
-        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-            if (character.password) return false;
-            copy(text, s);
-            return s.selectionBegin != s.selectionEnd && swf::deleteText(text, s, true, false);
-        });
-    } else if (event->matches(QKeySequence::Paste)) {
-        const std::u16string pasted = toU16(clipboard->text());
-        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-            return swf::typeText(text, s, pasted, rules);
-        });
-    } else if (event->matches(QKeySequence::SelectAll)) {
-        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-            swf::selectAll(text, s);
-            return false;
-        });
-    } else {
-        switch (event->key()) {
-        case Qt::Key_Left: move(word ? swf::CaretMove::WordLeft : swf::CaretMove::Left); break;
-        case Qt::Key_Right: move(word ? swf::CaretMove::WordRight : swf::CaretMove::Right); break;
-        case Qt::Key_Home: move(word ? swf::CaretMove::TextStart : swf::CaretMove::LineStart); break;
-        case Qt::Key_End: move(word ? swf::CaretMove::TextEnd : swf::CaretMove::LineEnd); break;
-        case Qt::Key_Up: move(swf::CaretMove::Up); break;
-        case Qt::Key_Down: move(swf::CaretMove::Down); break;
-        case Qt::Key_Backspace:
-        case Qt::Key_Delete:
-            swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-                return swf::deleteText(text, s, event->key() == Qt::Key_Backspace, word);
-            });
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            // A one-line field takes Enter too (a quiz's script may listen for it), and types nothing.
-            if (rules.multiline)
-                swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-                    return swf::typeText(text, s, u"\r", rules);
-                });
-            break;
-        default: {
-            const std::u16string typed = toU16(event->text());
-            if (!typed.empty() && typed[0] >= 0x20 && typed[0] != 0x7F)
-                swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
-                    return swf::typeText(text, s, typed, rules);
-                });
-        }
-        }
+        break;
     }
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete: {
+        const bool backward = event->key() == Qt::Key_Backspace;
+        // Deleting a selection is a step of its own; a run of single deletions is one.
+        const bool selection = field->textState && field->textState->selectionBegin != field->textState->selectionEnd;
+        const swf::EditKind kind = selection ? swf::EditKind::Other
+                                   : backward ? swf::EditKind::DeleteBackward : swf::EditKind::DeleteForward;
+        swf::userEdit(movie, *field, kind, [&](std::u16string& text, swf::TextFieldState& s) {
+            return swf::deleteText(text, s, backward, word);
+        });
+        break;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A one-line field takes Enter too (a quiz's script may listen for it), and types nothing.
+        if (rules.multiline) type(u"\r");
+        break;
+    default: {
+        const std::u16string typed = toU16(event->text());
+        if (!typed.empty() && typed[0] >= 0x20 && typed[0] != 0x7F) type(typed);
+    }
+    }
+    restartCaretBlink();
     revealFocusedCaret();
     return true;
 }
@@ -224,7 +316,19 @@ bool SwfPlayerWidget::pressOnTextField(QPointF widgetPoint, bool extend) {
     });
     movie->noteChange();
     state_->selecting = field->textHandle();
+    restartCaretBlink();
     return true;
+}
+
+swf::DisplayObject* SwfPlayerWidget::selectableFieldAt(QPointF widgetPoint) {
+    swf::MovieInstance* movie = state_->instance.get();
+    if (!movie) return nullptr;
+    bool invertible = false;
+    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
+    if (!invertible) return nullptr;
+    TextFieldHit hit;
+    findFieldAt(movie->root(), stagePoint, hit);
+    return hit.field && swf::isSelectableField(*hit.field) ? hit.field : nullptr;
 }
 
 bool SwfPlayerWidget::textFieldUnder(QPointF widgetPoint) {
@@ -291,13 +395,35 @@ bool SwfPlayerWidget::scrollFieldUnder(QPointF widgetPoint, int lines) {
     const int32_t to = std::clamp(s.scroll - lines, 1, most);
     if (to != s.scroll) {
         s.scroll = to;
-        movie->noteChange();
+        swf::noteFieldScrolled(*movie, *hit.field);
     }
     return true;
 }
 
+void SwfPlayerWidget::restartCaretBlink() {
+    const bool wasHidden = state_->caretHidden;
+    state_->caretHidden = false;
+    // Half the desktop's flash time a phase, but never more than two wake-ups a second; a flash
+    // time of 0 asks for a caret that does not blink.
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (flash > 0 && focusedInputField() && hasFocus()) state_->caretBlink.start(std::max(flash / 2, 500));
+    else state_->caretBlink.stop();
+    if (wasHidden) redrawAll();
+}
+
+void SwfPlayerWidget::blinkCaret() {
+    if (!focusedInputField() || !hasFocus()) {
+        restartCaretBlink();
+        return;
+    }
+    state_->caretHidden = !state_->caretHidden;
+    redrawAll();
+}
+
 void SwfPlayerWidget::updateInputMethod() {
     const bool typing = focusedInputField() != nullptr;
+    // The caret starts blinking when a field takes the focus, and stops when it has none.
+    if ((typing && hasFocus()) != state_->caretBlink.isActive()) restartCaretBlink();
     if (testAttribute(Qt::WA_InputMethodEnabled) != typing) {
         setAttribute(Qt::WA_InputMethodEnabled, typing);
         if (!typing) state_->preedit.clear();
@@ -316,7 +442,7 @@ void SwfPlayerWidget::inputMethodEvent(QInputMethodEvent* event) {
     const std::u16string commit = toU16(event->commitString());
     if (!commit.empty() || event->replacementLength() != 0) {
         const swf::EditRules rules = swf::editRulesOf(*field);
-        swf::editField(movie, *field, [&](std::u16string& text, swf::TextFieldState& s) {
+        swf::userEdit(movie, *field, swf::EditKind::Typing, [&](std::u16string& text, swf::TextFieldState& s) {
             bool changed = false;
             if (event->replacementLength() > 0 && s.selectionBegin == s.selectionEnd) {
                 // The method replaces text around the caret (a correction): select it first.
@@ -334,6 +460,7 @@ void SwfPlayerWidget::inputMethodEvent(QInputMethodEvent* event) {
     for (const QInputMethodEvent::Attribute& a : event->attributes())
         if (a.type == QInputMethodEvent::Cursor) state_->preeditCursor = a.start;
     movie.noteChange();
+    restartCaretBlink();
     revealFocusedCaret();
     afterPointer();
     event->accept();

@@ -112,6 +112,7 @@ QRegion SwfPlayerWidget::drawPicture() {
     if (!state_->renderer) state_->renderer = std::make_unique<swf::StageRenderer>(state_->renderResources, childList);
     state_->renderer->setFocusedText(movie.focusedText(), focusedInputField() ? state_->preedit : std::u16string(),
                                      state_->preeditCursor);
+    state_->renderer->setCaretHidden(state_->caretHidden);
     const QColor background = backgroundColour();
     const qreal density = devicePixelRatioF();
     if (movie.highQuality()) {
@@ -319,6 +320,12 @@ bool SwfPlayerWidget::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && fieldTakesKey(*static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
+    }
+    // The caret blinks only while the keys would reach it.
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const bool handled = QWidget::event(event);
+        restartCaretBlink();
+        return handled;
     }
     return QWidget::event(event);
 }

@@ -58,6 +58,7 @@ SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std:
     state_->clockClient = std::make_unique<State::ClockClient>(*this);
     state_->clock->attach(state_->clockClient.get());
     state_->renderResources.warnings.setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
+    connect(&state_->caretBlink, &QTimer::timeout, this, [this] { blinkCaret(); });
 }
 
 SwfPlayerWidget::~SwfPlayerWidget() {

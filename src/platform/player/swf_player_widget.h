@@ -81,9 +81,11 @@ public:
     // The right-button menu as it would open now: Zoom In, Zoom Out, Show All, Quality, Play,
     // Loop, Rewind, Forward, Back, with the entries that cannot apply disabled. The caller owns it.
     std::unique_ptr<QMenu> makeContextMenu();
-    // The menu opened at a point of the widget: the movie's own entries first (those of the menu
-    // of the clip under the point, or of the root), then the player's, less those the movie hides
-    // (ContextMenu.hideBuiltInItems, Stage.showMenu). Opening it runs the movie's onSelect.
+    // The menu opened at a point of the widget: over a selectable text field its editing entries
+    // first (see FieldCommand; the field takes the focus), then the movie's own entries (those of
+    // the menu of the clip under the point, or of the root), then the player's, less those the
+    // movie hides (ContextMenu.hideBuiltInItems, Stage.showMenu). Opening it runs the movie's
+    // onSelect.
     std::unique_ptr<QMenu> makeContextMenu(std::optional<QPointF> at);
 
     // Where the movie's diagnostics go, one line each ("script: ...", "render: ..."): what its
@@ -101,6 +103,11 @@ public:
     // The sound the player plays through: by default the process's shared audio, taken with the
     // first movie. Tests give one with a virtual device. Unloads the current movie.
     void useAudio(std::shared_ptr<PlayerAudio> audio);
+
+    // What the keys and the right-button menu of a focused text field do to it: all of them in
+    // an input field, Copy and Select All in one that only shows selectable text. A password
+    // field's text is never copied or cut.
+    enum class FieldCommand { Undo, Redo, Cut, Copy, Paste, Delete, SelectAll };
 
     // What an input method asks of the focused input field: where its caret is on the widget
     // (for the candidate window), its text and selection, whether it is a password field.
@@ -173,7 +180,20 @@ private:
     swf::DisplayObject* focusedInputField() const;
     // The field's text as laid out now (from the render cache).
     const swf::TextGeometry& fieldLayout(const swf::DisplayObject& field);
-    // Whether the focused input field takes this key rather than the window.
+    // The focused text field when its text can be selected (an input field, or a selectable one).
+    swf::DisplayObject* focusedSelectableField() const;
+    // Whether the command applies to the focused field now; with run, carries it out.
+    bool fieldCommand(FieldCommand command, bool run);
+    // The selectable text field under a point of the widget, or nullptr.
+    swf::DisplayObject* selectableFieldAt(QPointF widgetPoint);
+    // The editing entries for the field under the point, at the top of its right-button menu;
+    // the field takes the focus first.
+    void addFieldEntries(QMenu& menu, QPointF at);
+    // Shows the caret now and blinks it from here, at most twice a second, while an input field
+    // has the keyboard focus; stops the blinking otherwise.
+    void restartCaretBlink();
+    void blinkCaret();
+    // Whether the focused field takes this key rather than the window.
     bool fieldTakesKey(const QKeyEvent& event) const;
     // Types, moves or edits in the focused input field; false when the key is not the field's.
     bool editFocusedField(QKeyEvent* event);

@@ -89,7 +89,7 @@ void paintEditText(QPainter& painter, const EditTextCharacter& field, const std:
         // Composing text is underlined until the input method commits it.
         for (const QRectF& r : rangeBoxes(geometry, view.preeditBegin, view.preeditEnd))
             painter.fillRect(QRectF(r.left(), r.bottom() - 20.0, r.width(), 20.0), inkColor);
-        if (view.caret) {
+        if (view.caret && !view.caretHidden) {
             const int32_t at = view.preeditEnd > view.preeditBegin ? view.preeditCaret : state->caret;
             painter.fillRect(caretBox(geometry, at, 20.0), inkColor);
         }

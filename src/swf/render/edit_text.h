@@ -32,6 +32,7 @@ struct FieldView {
     const TextFieldState* state = nullptr;  // none: unscrolled, nothing selected
     bool focused = false;
     bool caret = false;  // draw the caret (a focused input field)
+    bool caretHidden = false;  // the blinking caret is in its dark half
     // Composing text shown in the content at [preeditBegin, preeditEnd), underlined; the caret
     // then stands at preeditCaret instead of the state's.
     int32_t preeditBegin = 0;

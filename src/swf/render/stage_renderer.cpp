@@ -276,6 +276,7 @@ void StageRenderer::drawCharacter(QPainter& painter, const Character& character,
             view.state = object ? object->textState.get() : nullptr;
             view.focused = object && object == focusedText_ && view.state;
             view.caret = view.focused && !field.readOnly;
+            view.caretHidden = caretHidden_;
             if (view.caret && !preedit_.empty() && !field.html) {
                 // The composing text is shown in place, as if typed, until it is committed.
                 std::u16string shown = toUtf16(content);

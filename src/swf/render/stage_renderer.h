@@ -86,6 +86,9 @@ public:
         preeditCursor_ = preeditCursor;
     }
 
+    // Leaves the focused field's caret out (the dark half of its blink).
+    void setCaretHidden(bool hidden) { caretHidden_ = hidden; }
+
 private:
     struct Context {
         QTransform world;
@@ -166,6 +169,7 @@ private:
     const DisplayObject* focusedText_ = nullptr;
     std::u16string preedit_;
     int32_t preeditCursor_ = 0;
+    bool caretHidden_ = false;
 };
 
 }  // namespace velmora::swf

@@ -103,6 +103,9 @@ void replaceSelection(MovieInstance& movie, DisplayObject& field, std::string_vi
 // For editField, kept out of the template.
 uint8_t movieVersion(const MovieInstance& movie);
 void noteFieldChange(MovieInstance& movie, DisplayObject& field, bool textChanged);
+// The user scrolled field (the wheel, or the caret carried past its edge): the movie repaints
+// and the field's onScroller and its listeners' run, as they do when a script scrolls it.
+void noteFieldScrolled(MovieInstance& movie, DisplayObject& field);
 
 template <typename Op>
 bool editField(MovieInstance& movie, DisplayObject& field, Op&& op) {

@@ -9,6 +9,7 @@
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/selection_listeners.h"
+#include "swf/runtime/text_editing.h"
 #include "swf/runtime/text_field_binding.h"
 #include "swf/runtime/text_field_settings.h"
 
@@ -157,6 +158,14 @@ void MovieInstance::textEdited(DisplayObject& field) {
     if (!runsScripts()) return;
     tellFieldAndListeners(*this, field, "onChanged");
     if (handle.get()) runPendingActions();
+}
+
+void noteFieldScrolled(MovieInstance& movie, DisplayObject& field) {
+    movie.noteChange();
+    if (!movie.runsScripts() || !clipHoldingField(movie.root(), field)) return;
+    const TextFieldHandle handle = field.textHandle();
+    tellFieldAndListeners(movie, field, "onScroller");
+    if (handle.get()) movie.runPendingActions();
 }
 
 DisplayObject* MovieInstance::moveTabFocus(bool backward) {

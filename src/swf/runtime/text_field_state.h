@@ -9,6 +9,7 @@ namespace velmora::swf {
 
 struct DisplayObject;
 struct CharFormat;
+class EditHistory;
 
 // What the user and scripts have made of one text field on the stage, beside its character's
 // settings: where the caret and the selection are and how far the field has scrolled. Positions
@@ -28,6 +29,8 @@ struct TextFieldState {
     bool formattedRuns = false;
     // setNewTextFormat's look for text typed or set from then on; none: the look text follows.
     std::shared_ptr<const CharFormat> newTextFormat;
+    // What the user's edits can undo and redo (see text_edit_history.h); made on the first edit.
+    std::shared_ptr<EditHistory> history;
     // Its text came through a style sheet: read-only to typing, as styled text is.
     bool styled = false;
     // A plain text field whose text is kept as runs, which only HTML content can hold: scripts

@@ -1,6 +1,8 @@
 // Typing into a movie's text fields through Qt's own events on the real widget.
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QMenu>
 #include <QInputMethodEvent>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -10,15 +12,18 @@
 
 #include "platform/player/swf_player_widget.h"
 #include "player_test_support.h"
+#include "support/avm1_assembler.h"
 #include "support/qt_application.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/vm.h"
 
 namespace velmora::test {
 namespace {
 
 // DefineEditText: a field of width x height px with the device font at 12 px, text as given.
 std::vector<uint8_t> editTextTag(uint16_t id, int widthPx, int heightPx, bool multiline, bool password,
-                                 std::optional<uint16_t> maxLength, const std::string& text) {
+                                 std::optional<uint16_t> maxLength, const std::string& text, bool readOnly = false,
+                                 bool noSelect = false) {
     std::vector<uint8_t> out{uint8_t(id), uint8_t(id >> 8)};
     // RECT with 16-bit fields: 0, width, 0, height in twips.
     const int32_t values[] = {0, widthPx * 20, 0, heightPx * 20};
@@ -33,8 +38,9 @@ std::vector<uint8_t> editTextTag(uint16_t id, int widthPx, int heightPx, bool mu
         for (int b = 0; b < 8; ++b) byte = uint8_t(byte << 1 | (i + b < used && stream[size_t(i + b)]));
         out.push_back(byte);
     }
-    out.push_back(uint8_t(0x80 | (multiline ? 0x60 : 0) | (password ? 0x10 : 0) | (maxLength ? 0x02 : 0)));
-    out.push_back(0x08);  // border
+    out.push_back(uint8_t(0x80 | (multiline ? 0x60 : 0) | (password ? 0x10 : 0) | (readOnly ? 0x08 : 0) |
+                          (maxLength ? 0x02 : 0)));
+    out.push_back(uint8_t(0x08 | (noSelect ? 0x10 : 0)));  // border
     if (maxLength) {
         out.push_back(uint8_t(*maxLength));
         out.push_back(uint8_t(*maxLength >> 8));
@@ -68,7 +74,27 @@ struct TypingMovie {
     void click(QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::mouseClick(&player, Qt::LeftButton, modifiers, at);
     }
+    // Runs script on the root timeline; what it traces is kept in traces.
+    void run(const Avm1Assembler& script) {
+        if (!tracing) {
+            player.setTraceSink([this](const std::string& text) { traces.push_back(text); });
+            tracing = true;
+        }
+        player.movieInstance()->vm().runBlock(std::make_shared<const std::vector<uint8_t>>(script.doActionBody()),
+                                              player.movieInstance()->root());
+    }
+    std::vector<std::string> traces;
+    bool tracing = false;
 };
+
+// field.handler = function() { trace(field.property); }
+Avm1Assembler traceOn(const std::string& field, const std::string& handler, const std::string& property) {
+    Avm1Assembler body;
+    body.get(field).push({property}).op(Action::GetMember).trace();
+    Avm1Assembler a;
+    a.get(field).push({handler}).defineFunction("", {}, body).op(Action::SetMember);
+    return a;
+}
 
 void key(QWidget& w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(&w, k, m); }
 
@@ -192,6 +218,14 @@ TEST(TextInput, InputMethodsComposeAtTheCaretAndCommitChinese) {
     EXPECT_EQ(t.field(1).text, "中文");
     EXPECT_EQ(t.player.inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
     EXPECT_GT(t.player.inputMethodQuery(Qt::ImCursorRectangle).toRect().x(), before.x() + 10);
+    // What the method commits is held to the field's restrict, as typing is.
+    Avm1Assembler digits;
+    digits.get("answer").push({"restrict", "0-9"}).op(Action::SetMember);
+    t.run(digits);
+    QInputMethodEvent mixed;
+    mixed.setCommitString("4x2");
+    QApplication::sendEvent(&t.player, &mixed);
+    EXPECT_EQ(t.field(1).text, "中文42");
 
     t.click({400, 350});
     EXPECT_FALSE(t.player.testAttribute(Qt::WA_InputMethodEnabled));
@@ -215,6 +249,210 @@ TEST(TextInput, TheWheelScrollsAFieldWithMoreLinesThanItShows) {
     EXPECT_EQ(t.field(2).textState->scroll, 1);
     wheel({100, 60}, -120);  // a field that shows all its text stays put
     EXPECT_TRUE(!t.field(1).textState || t.field(1).textState->scroll == 1);
+}
+
+TEST(TextInput, UndoAndRedoStepThroughTypingRunsPastesAndDeletions) {
+    TypingMovie t;
+    t.click({60, 60});
+    t.run(traceOn("answer", "onChanged", "text"));
+    auto text = [&] { return t.field(1).text; };
+    QTest::keyClicks(&t.player, "hello world");  // one run of typing: one step
+    key(t.player, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClicks(&t.player, "there");  // typed over a selection: a step of its own
+    for (int i = 0; i < 3; ++i) key(t.player, Qt::Key_Backspace);  // a run of deletions: one step
+    ASSERT_EQ(text(), "hello th");
+    t.traces.clear();
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "hello there");
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "hello world");
+    EXPECT_EQ(t.field(1).textState->selectionBegin, 6);  // what was typed over is selected again
+    EXPECT_EQ(t.field(1).textState->selectionEnd, 11);
+    EXPECT_EQ(t.traces, (std::vector<std::string>{"hello there", "hello world"}));  // onChanged heard each
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);  // nothing left: nothing happens
+    EXPECT_EQ(text(), "");
+    EXPECT_TRUE(keptFromShortcuts(t.player, Qt::Key_Z, Qt::ControlModifier, "\x1a"));
+    key(t.player, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), "hello world");
+    key(t.player, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(text(), "hello there");
+
+    // A paste and a cut are steps; typing after an undo leaves nothing to redo.
+    QApplication::clipboard()->setText("!!");
+    key(t.player, Qt::Key_End);
+    key(t.player, Qt::Key_V, Qt::ControlModifier);
+    key(t.player, Qt::Key_Home, Qt::ShiftModifier);
+    key(t.player, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(text(), "");
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "hello there!!");
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "hello there");
+    QTest::keyClicks(&t.player, "x");
+    key(t.player, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(text(), "hello therex");
+
+    // The script's text is the new start: nothing before it can be undone.
+    Avm1Assembler set;
+    set.get("answer").push({"text", "set by script"}).op(Action::SetMember);
+    t.run(set);
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "set by script");
+    key(t.player, Qt::Key_End);
+    QTest::keyClicks(&t.player, "!");
+    key(t.player, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), "set by script");
+}
+
+TEST(TextInput, ASelectableFieldThatOnlyShowsTextCopiesWhatTheMouseSelects) {
+    MovieFolder folder;
+    SwfPlayerWidget player;
+    SwfWriter swf;
+    swf.rawTag(37, editTextTag(1, 200, 30, false, false, {}, "Paris is the answer", true));
+    swf.rawTag(37, editTextTag(2, 200, 30, false, false, {}, "hidden words", true, true));
+    swf.placeObject2({.depth = 1, .characterId = 1, .matrix = WriterMatrix{.translateX = 1000, .translateY = 1000}});
+    swf.placeObject2({.depth = 2, .characterId = 2, .matrix = WriterMatrix{.translateX = 1000, .translateY = 3000}});
+    swf.showFrame();
+    player.resize(550, 400);
+    player.putMovie(folder.write("reading.swf", swf));
+    QApplication::clipboard()->setText("kept");
+    swf::DisplayObject& shown = *player.movieInstance()->root().displayList().at(1);
+
+    QTest::mouseDClick(&player, Qt::LeftButton, Qt::NoModifier, {56, 60});
+    EXPECT_TRUE(keptFromShortcuts(player, Qt::Key_C, Qt::ControlModifier, "\x03"));
+    EXPECT_FALSE(keptFromShortcuts(player, Qt::Key_V, Qt::ControlModifier, "\x16"));
+    key(player, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "Paris");
+    // A drag selects, Shift+click extends; typing and cutting change nothing.
+    QTest::mousePress(&player, Qt::LeftButton, Qt::NoModifier, {53, 60});
+    QMouseEvent drag(QEvent::MouseMove, QPointF(250, 60), QPointF(player.mapToGlobal(QPoint(250, 60))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&player, &drag);
+    QTest::mouseRelease(&player, Qt::LeftButton, Qt::NoModifier, {250, 60});
+    key(player, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClicks(&player, "z");
+    key(player, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "Paris is the answer");
+    EXPECT_EQ(shown.text, "Paris is the answer");
+    QTest::mouseClick(&player, Qt::LeftButton, Qt::NoModifier, {53, 60});
+    QTest::mouseClick(&player, Qt::LeftButton, Qt::ShiftModifier, {85, 60});
+    key(player, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().left(3), "Par");
+
+    // A field that is not selectable takes no focus and copies nothing.
+    QApplication::clipboard()->setText("kept");
+    QTest::mouseDClick(&player, Qt::LeftButton, Qt::NoModifier, {60, 160});
+    EXPECT_EQ(player.movieInstance()->focusedText(), nullptr);
+    key(player, Qt::Key_A, Qt::ControlModifier);
+    key(player, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+}
+
+TEST(TextInput, OnScrollerHearsTheUsersScrollsOncePerChange) {
+    TypingMovie t;
+    t.run(traceOn("notes", "onScroller", "scroll"));
+    auto wheel = [&](int angle) {
+        QWheelEvent e(QPointF(100, 170), QPointF(t.player.mapToGlobal(QPoint(100, 170))), QPoint(), QPoint(0, angle),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&t.player, &e);
+    };
+    wheel(-120);
+    wheel(120);
+    wheel(120);  // already at the top: no change, no call
+    EXPECT_EQ(t.traces, (std::vector<std::string>{"4", "1"}));
+    t.traces.clear();
+    t.click({60, 157});
+    key(t.player, Qt::Key_End, Qt::ControlModifier);  // the caret past the bottom edge scrolls the field
+    ASSERT_EQ(t.traces.size(), 1u);
+    EXPECT_GT(std::stoi(t.traces[0]), 1);
+    key(t.player, Qt::Key_Left);  // moving inside what shows scrolls nothing
+    EXPECT_EQ(t.traces.size(), 1u);
+    key(t.player, Qt::Key_Home, Qt::ControlModifier);
+    ASSERT_EQ(t.traces.size(), 2u);
+    EXPECT_EQ(t.traces[1], "1");
+    // Page Down and Page Up move the caret a field's height of lines, scrolling with it.
+    key(t.player, Qt::Key_PageDown);
+    key(t.player, Qt::Key_PageDown);
+    EXPECT_GE(t.field(2).textState->caret, 8);  // past "one\rtwo\r"
+    EXPECT_GT(t.traces.size(), 2u);
+    key(t.player, Qt::Key_PageUp, Qt::ShiftModifier);
+    key(t.player, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(t.field(2).textState->selectionBegin, 0);
+    EXPECT_GE(t.field(2).textState->selectionEnd, 8);
+    EXPECT_EQ(t.traces.back(), "1");
+}
+
+TEST(TextInput, TheRightButtonMenuOfAFieldEditsIt) {
+    TypingMovie t;
+    auto entry = [](QMenu& menu, const QString& caption) -> QAction* {
+        for (QAction* a : menu.actions())
+            if (a->text() == caption) return a;
+        return nullptr;
+    };
+    EXPECT_EQ(entry(*t.player.makeContextMenu(QPointF(400, 350)), "Copy"), nullptr);  // not over a field
+    t.click({60, 60});
+    QTest::keyClicks(&t.player, "answer");
+    key(t.player, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    {
+        std::unique_ptr<QMenu> menu = t.player.makeContextMenu(QPointF(60, 60));
+        ASSERT_NE(entry(*menu, "Cut"), nullptr);
+        EXPECT_TRUE(entry(*menu, "Undo")->isEnabled());
+        EXPECT_FALSE(entry(*menu, "Redo")->isEnabled());
+        EXPECT_NE(entry(*menu, "Zoom In"), nullptr);  // the player's own entries follow
+        entry(*menu, "Cut")->trigger();
+    }
+    EXPECT_EQ(QApplication::clipboard()->text(), "answer");
+    EXPECT_EQ(t.field(1).text, "");
+    {
+        std::unique_ptr<QMenu> menu = t.player.makeContextMenu(QPointF(60, 60));
+        EXPECT_FALSE(entry(*menu, "Copy")->isEnabled());  // nothing selected
+        entry(*menu, "Paste")->trigger();
+    }
+    EXPECT_EQ(t.field(1).text, "answer");
+    // The menu over the other field gives it the focus and edits it.
+    {
+        std::unique_ptr<QMenu> menu = t.player.makeContextMenu(QPointF(60, 160));
+        EXPECT_EQ(t.player.movieInstance()->focusedText(), &t.field(2));
+        EXPECT_FALSE(entry(*menu, "Delete")->isEnabled());
+        entry(*menu, "Select All")->trigger();
+    }
+    entry(*t.player.makeContextMenu(QPointF(60, 160)), "Delete")->trigger();
+    EXPECT_EQ(t.field(2).text, "");
+    EXPECT_EQ(t.field(1).text, "answer");
+
+    TypingMovie secret({}, true);
+    secret.click({60, 60});
+    QTest::keyClicks(&secret.player, "pa55");
+    key(secret.player, Qt::Key_A, Qt::ControlModifier);
+    std::unique_ptr<QMenu> menu = secret.player.makeContextMenu(QPointF(60, 60));
+    EXPECT_FALSE(entry(*menu, "Copy")->isEnabled());
+    EXPECT_FALSE(entry(*menu, "Cut")->isEnabled());
+    EXPECT_TRUE(entry(*menu, "Delete")->isEnabled());
+}
+
+TEST(TextInput, TheCaretBlinksNoFasterThanTwiceASecondWhileTheFieldHasTheKeys) {
+    TypingMovie t;
+    t.player.show();
+    t.player.activateWindow();
+    t.player.setFocus();
+    if (!QTest::qWaitForWindowActive(&t.player) || !t.player.hasFocus()) GTEST_SKIP() << "no window focus here";
+    // The caret's column at the start of the empty field: dark while shown.
+    auto caretShown = [&] {
+        const QImage shot = t.player.grab().toImage();
+        for (int x = 51; x <= 54; ++x)
+            if (qGray(shot.pixel(x, 65)) < 128) return true;
+        return false;
+    };
+    t.click({60, 60});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(caretShown());
+    while (caretShown() && clock.elapsed() < 3000) QTest::qWait(20);
+    EXPECT_FALSE(caretShown());
+    EXPECT_GE(clock.elapsed(), 450);
+    key(t.player, Qt::Key_Home);  // a key shows it again at once
+    EXPECT_TRUE(caretShown());
 }
 
 }  // namespace
