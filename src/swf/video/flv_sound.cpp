@@ -26,18 +26,29 @@ bool FlvSound::start() {
     auto first = std::upper_bound(packets.begin(), packets.end(), from_,
                                   [](double t, const FlvSoundTrack::Packet& p) { return t < p.time; });
     if (first != packets.begin()) --first;
-    for (auto it = first; it != packets.end(); ++it) decoder_->push(it->data);
-    decoder_->close();
+    next_ = size_t(first - packets.begin());
+    queueMore();
     const double lead = first->time - from_;
     if (lead > 0) {
         silence_ = std::llround(lead * kOutputRate);
     } else {
         for (int64_t skip = std::llround(-lead * kOutputRate); skip > 0;) {
             const size_t dropped = decoder_->read(nullptr, size_t(std::min<int64_t>(skip, 8192)));
-            if (dropped == 0) break;
+            if (dropped == 0 && !queueMore()) break;
             skip -= int64_t(dropped);
         }
     }
+    return true;
+}
+
+bool FlvSound::queueMore() {
+    const auto& packets = track_->packets;
+    if (next_ >= packets.size()) return false;
+    // A batch at a time: an hour of sound is some 150,000 packets, too many to queue at once on
+    // the audio thread.
+    const size_t end = std::min(packets.size(), next_ + 64);
+    for (; next_ < end; ++next_) decoder_->push(packets[next_].data);
+    if (next_ == packets.size()) decoder_->close();
     return true;
 }
 
@@ -69,7 +80,7 @@ bool FlvSound::mixInto(int32_t* mix, size_t frames) {
         mix += got * kOutputChannels;
         frames -= got;
         position_ += int64_t(got);
-        if (got < room) finish();
+        if (got < room && !queueMore()) finish();
     }
     published_.store(position_, std::memory_order_release);
     return !finished_;

@@ -44,11 +44,14 @@ public:
 private:
     // Audio side: opens the decoder and queues the packets; false when it cannot be decoded.
     bool start();
+    // Queues the next packets; false when every one is queued already.
+    bool queueMore();
     void finish();
 
     const std::shared_ptr<const FlvSoundTrack> track_;
     const double from_;
     std::unique_ptr<AudioDecoder> decoder_;
+    size_t next_ = 0;  // the first packet not yet queued
     bool started_ = false;
     bool finished_ = false;
     int64_t silence_ = 0;  // frames of silence before the first packet, when started before it

@@ -144,8 +144,10 @@ std::unique_ptr<VideoDecoder> VideoDecoder::open(const VideoStreamCharacter& str
     }
     auto context = std::make_unique<Context>();
     context->codec = stream.codec;
-    context->declaredWidth = stream.width;
-    context->declaredHeight = stream.height;
+    // H.264 pictures carry their own cropping: a declared size has nothing to add to it.
+    const bool ownSize = stream.codec == Codec::H264;
+    context->declaredWidth = ownSize ? 0 : stream.width;
+    context->declaredHeight = ownSize ? 0 : stream.height;
     context->codecContext = avcodec_alloc_context3(codec);
     context->packet = av_packet_alloc();
     context->frame = av_frame_alloc();
