@@ -145,9 +145,9 @@ private:
         const double targetTime = pictures[size_t(target)].time;
         int keyframe = target;
         while (keyframe > 0 && !pictures[size_t(keyframe)].keyframe) --keyframe;
-        // Going on is possible when the decoder stands past the keyframe, has not given a
-        // picture later than the target, and has not been sent the end.
-        const bool goOn = !ended_ && next_ > keyframe && (lastOut_ < 0 || pictures[size_t(lastOut_)].time < targetTime);
+        // Going on is possible when the decoder stands past the keyframe and has not given a
+        // picture later than the target (once sent the end, it still gives what it held back).
+        const bool goOn = next_ > keyframe && (lastOut_ < 0 || pictures[size_t(lastOut_)].time < targetTime);
         if (!goOn) {
             decoder_->reset();
             next_ = keyframe;
