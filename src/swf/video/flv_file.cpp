@@ -219,7 +219,11 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
             } else if (pictureStream < 0 || pictureStream == d.packet->stream_index) {
                 pictureStream = d.packet->stream_index;
                 file.stream.codec = *codec;
-                file.pictures.push_back({time, {data.begin(), data.end()}, (d.packet->flags & AV_PKT_FLAG_KEY) != 0});
+                FlvPicture& picture = file.pictures.emplace_back(
+                    FlvPicture{time, {data.begin(), data.end()}, (d.packet->flags & AV_PKT_FLAG_KEY) != 0, {}});
+                size_t configSize = 0;
+                if (const uint8_t* config = av_packet_get_side_data(d.packet, AV_PKT_DATA_NEW_EXTRADATA, &configSize))
+                    picture.config.assign(config, config + configSize);
             }
         } else if (p.codec_type == AVMEDIA_TYPE_AUDIO && !data.empty()) {
             const auto format = soundFormat(p);

@@ -18,6 +18,9 @@ struct FlvPicture {
     double time = 0;  // seconds from the file's start at which it is shown
     std::vector<uint8_t> data;
     bool keyframe = false;
+    // H.264: a decoder configuration the file sent again before this picture (a new size, say);
+    // it holds from here on.
+    std::vector<uint8_t> config;
 };
 
 // An FLV file taken apart by libavformat: its pictures in order, its sound gathered into one

@@ -186,7 +186,7 @@ private:
             // A bounded amount of decoding per call, as for the other codecs.
             if (sent++ >= VideoLimits::kMaxDecodesPerDraw) break;
             const FlvPicture& p = pictures[size_t(next_)];
-            decoder_->send(p.data, p.keyframe, next_);
+            decoder_->send(p.data, p.keyframe, next_, next_ == keyframe ? configAt(keyframe) : p.config);
             ++next_;
         }
         if (kept) {
@@ -194,6 +194,21 @@ private:
             if (result.ok()) show(std::move(result.image));
         }
         if (found || ended_) shown_ = target;
+    }
+
+    // The configuration that holds at picture index, for decoding from there after a reset;
+    // empty when the file never changes the one the decoder opened with.
+    std::span<const uint8_t> configAt(int index) {
+        if (!newConfigs_) {
+            newConfigs_ = std::any_of(file_.pictures.begin(), file_.pictures.end(),
+                                      [](const FlvPicture& p) { return !p.config.empty(); });
+        }
+        if (!*newConfigs_) return {};
+        for (int i = index; i >= 0; --i) {
+            if (!file_.pictures[size_t(i)].config.empty()) return file_.pictures[size_t(i)].config;
+        }
+        // Before the first change: the decoder must forget the later ones it has seen.
+        return file_.pictureConfig;
     }
 
     FlvFile file_;
@@ -212,6 +227,7 @@ private:
     std::vector<int> byTime_;
     int lastOut_ = -1;
     bool ended_ = false;
+    std::optional<bool> newConfigs_;  // whether the file sends its configuration again
 };
 
 }  // namespace

@@ -21,6 +21,9 @@ namespace {
 
 using Codec = VideoStreamCharacter::Codec;
 
+// A configuration record is a few dozen bytes; one far larger is damage, not a stream.
+constexpr size_t kMaxConfig = 64 * 1024;
+
 AVCodecID codecId(Codec codec) {
     switch (codec) {
         case Codec::H263: return AV_CODEC_ID_FLV1;
@@ -62,7 +65,7 @@ struct VideoDecoder::Context {
     }
 
     // Sends data (padded, as libavcodec's readers want) as one packet.
-    int send(std::span<const uint8_t> data, bool keyframe, int64_t stamp) {
+    int send(std::span<const uint8_t> data, bool keyframe, int64_t stamp, std::span<const uint8_t> newConfig = {}) {
         if (data.size() > size_t(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE) return AVERROR(EINVAL);
         padded.assign(data.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
         std::memcpy(padded.data(), data.data(), data.size());
@@ -72,6 +75,10 @@ struct VideoDecoder::Context {
         packet->pts = stamp;
         packet->dts = AV_NOPTS_VALUE;
         if (keyframe) packet->flags |= AV_PKT_FLAG_KEY;
+        if (!newConfig.empty() && newConfig.size() <= kMaxConfig) {
+            uint8_t* side = av_packet_new_side_data(packet, AV_PKT_DATA_NEW_EXTRADATA, newConfig.size());
+            if (side) std::memcpy(side, newConfig.data(), newConfig.size());
+        }
         const int status = avcodec_send_packet(codecContext, packet);
         packet->data = nullptr;
         packet->size = 0;
@@ -124,8 +131,6 @@ std::unique_ptr<VideoDecoder> VideoDecoder::open(const VideoStreamCharacter& str
         error = "it has no codec of its own";
         return nullptr;
     }
-    // A configuration record is a few dozen bytes; one far larger is damage, not a stream.
-    constexpr size_t kMaxConfig = 64 * 1024;
     if (id == AV_CODEC_ID_H264 && (config.empty() || config.size() > kMaxConfig)) {
         error = config.empty() ? "its decoder configuration is missing" : "its decoder configuration is damaged";
         return nullptr;
@@ -202,9 +207,9 @@ void VideoDecoder::reset() {
     av_frame_unref(context_->kept);
 }
 
-bool VideoDecoder::send(std::span<const uint8_t> data, bool keyframe, int64_t stamp) {
+bool VideoDecoder::send(std::span<const uint8_t> data, bool keyframe, int64_t stamp, std::span<const uint8_t> newConfig) {
     if (data.empty()) return false;
-    return context_->send(data, keyframe, stamp) >= 0;
+    return context_->send(data, keyframe, stamp, newConfig) >= 0;
 }
 
 void VideoDecoder::sendEnd() { avcodec_send_packet(context_->codecContext, nullptr); }

@@ -45,7 +45,8 @@ public:
     // with a stamp of the caller's, and receive() gives the pictures as they come out, in the
     // order they are shown, by their stamps. A refused packet (damaged) answers false; the
     // decoder goes on with the next.
-    bool send(std::span<const uint8_t> data, bool keyframe, int64_t stamp);
+    // newConfig replaces the codec's setup from this packet on.
+    bool send(std::span<const uint8_t> data, bool keyframe, int64_t stamp, std::span<const uint8_t> newConfig = {});
     // No packet follows until reset(): the pictures held back come out.
     void sendEnd();
     // The next picture out: its stamp, or nothing when the decoder wants more packets (or, after

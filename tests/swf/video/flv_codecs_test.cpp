@@ -98,6 +98,21 @@ TEST(FlvCodecs, H264PicturesComeInTheirTurnThroughBFramesAndSeeks) {
     }
 }
 
+// A file that sends its configuration anew halfway, at another size: both halves show, in turn
+// and after seeks across the change.
+TEST(FlvCodecs, H264FilesThatChangeTheirConfigurationShowBothHalves) {
+    REQUIRE_ENCODERS("libx264");
+    const EncodedFlv flv = encodeFlv({.sound = "", .frames = 40, .gop = 10, .bFrames = 0, .resizeAt = 20});
+    ASSERT_EQ(flv.pictures[25].width(), 320);
+    swf::FlvMediaOpener opener(nullptr);
+    auto media = open(opener, flv);
+    ASSERT_TRUE(media);
+    for (int i : {0, 5, 19, 20, 21, 30, 39, 8, 35, 12, 22}) {
+        media->showAt(flv.shift + i / 25.0);
+        EXPECT_GE(psnr(shown(*media), flv.pictures[size_t(i)]), kMinPsnr) << "picture " << i;
+    }
+}
+
 TEST(FlvCodecs, EachSoundIsMixedAtItsLevelInTimeWithThePictures) {
     struct Case {
         const char* encoder;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,12 +49,17 @@ struct Session {
 };
 
 // Sends frame (null: the end) and writes what comes out.
-bool drain(Session& s, AVCodecContext* codec, AVStream* stream, const AVFrame* frame) {
+bool drain(Session& s, AVCodecContext* codec, AVStream* stream, const AVFrame* frame, bool* newConfig = nullptr) {
     if (avcodec_send_frame(codec, frame) < 0) return false;
     for (;;) {
         const int got = avcodec_receive_packet(codec, s.packet);
         if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
         if (got < 0) return false;
+        if (newConfig && *newConfig) {
+            *newConfig = false;
+            uint8_t* side = av_packet_new_side_data(s.packet, AV_PKT_DATA_NEW_EXTRADATA, size_t(codec->extradata_size));
+            if (side) std::memcpy(side, codec->extradata, size_t(codec->extradata_size));
+        }
         av_packet_rescale_ts(s.packet, codec->time_base, stream->time_base);
         s.packet->stream_index = stream->index;
         if (av_interleaved_write_frame(s.format, s.packet) < 0) return false;
@@ -127,11 +133,12 @@ EncodedFlv encodeFlv(const FlvRecipe& r) {
         return out;
     }
     const bool globalHeader = (s.format->oformat->flags & AVFMT_GLOBALHEADER) != 0;
-    if (!r.video.empty()) {
+    auto openVideo = [&](int width, int height) {
         const AVCodec* codec = avcodec_find_encoder_by_name(r.video.c_str());
+        avcodec_free_context(&s.video);
         s.video = avcodec_alloc_context3(codec);
-        s.video->width = r.width;
-        s.video->height = r.height;
+        s.video->width = width;
+        s.video->height = height;
         s.video->pix_fmt = AV_PIX_FMT_YUV420P;
         s.video->time_base = {1, 25};
         s.video->framerate = {25, 1};
@@ -149,7 +156,10 @@ EncodedFlv encodeFlv(const FlvRecipe& r) {
             s.video->flags |= AV_CODEC_FLAG_QSCALE;
             s.video->global_quality = FF_QP2LAMBDA * 2;
         }
-        if (avcodec_open2(s.video, codec, nullptr) < 0) {
+        return avcodec_open2(s.video, codec, nullptr) >= 0;
+    };
+    if (!r.video.empty()) {
+        if (!openVideo(r.width, r.height)) {
             ADD_FAILURE() << r.video << " does not open";
             return out;
         }
@@ -179,6 +189,7 @@ EncodedFlv encodeFlv(const FlvRecipe& r) {
     // Pictures and sound in time order, so the muxer interleaves them as a file would.
     int picture = 0;
     int64_t sample = 0;
+    bool newConfig = false;
     const int64_t samples = std::llround(r.soundSeconds * r.sampleRate);
     const int chunk = s.sound && s.sound->frame_size > 0 ? s.sound->frame_size : 1024;
     for (;;) {
@@ -187,14 +198,22 @@ EncodedFlv encodeFlv(const FlvRecipe& r) {
         if (!pictureDue && !soundDue) break;
         av_frame_unref(s.frame);
         if (pictureDue && (!soundDue || picture * int64_t(r.sampleRate) <= sample * 25)) {
+            const bool resized = r.resizeAt >= 0 && picture >= r.resizeAt;
+            if (picture == r.resizeAt) {
+                // The first encoder's last pictures out, then a second one whose configuration
+                // goes to the muxer with its first packet.
+                if (!drain(s, s.video, s.videoStream, nullptr) || !openVideo(r.resizedWidth, r.resizedHeight))
+                    return ADD_FAILURE() << "resizing", out;
+                newConfig = true;
+            }
             s.frame->format = AV_PIX_FMT_YUV420P;
-            s.frame->width = r.width;
-            s.frame->height = r.height;
+            s.frame->width = resized ? r.resizedWidth : r.width;
+            s.frame->height = resized ? r.resizedHeight : r.height;
             av_frame_get_buffer(s.frame, 0);
             paint(s.frame, picture);
             out.pictures.push_back(toRgb(s.frame));
             s.frame->pts = picture++;
-            if (!drain(s, s.video, s.videoStream, s.frame)) return ADD_FAILURE() << "encoding pictures", out;
+            if (!drain(s, s.video, s.videoStream, s.frame, &newConfig)) return ADD_FAILURE() << "encoding pictures", out;
         } else {
             s.frame->format = s.sound->sample_fmt;
             av_channel_layout_copy(&s.frame->ch_layout, &s.sound->ch_layout);

@@ -18,6 +18,11 @@ struct FlvRecipe {
     int frames = 50;               // at 25 a second
     int gop = 25;                  // a keyframe every gop pictures
     int bFrames = 2;               // H.264 only
+    // From this picture on (a keyframe; bFrames 0) the pictures are resizedWidth x resizedHeight,
+    // coded by a second encoder whose configuration the file sends anew.
+    int resizeAt = -1;
+    int resizedWidth = 320;
+    int resizedHeight = 240;
     int sampleRate = 44100;
     int channels = 1;
     double toneFrom = 0.5;         // seconds of silence before the 1 kHz tone
