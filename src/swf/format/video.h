@@ -12,7 +12,8 @@ namespace velmora::swf {
 struct VideoStreamCharacter : Character {
     explicit VideoStreamCharacter(uint16_t id) : Character(CharacterKind::VideoStream, id) {}
 
-    enum class Codec : uint8_t { None = 0, H263 = 2, ScreenVideo = 3, Vp6 = 4, Vp6Alpha = 5, ScreenVideo2 = 6 };
+    // H264 comes only from FLV files a script plays: a DefineVideoStream never carries it.
+    enum class Codec : uint8_t { None = 0, H263 = 2, ScreenVideo = 3, Vp6 = 4, Vp6Alpha = 5, ScreenVideo2 = 6, H264 = 7 };
 
     uint16_t frameCount = 0;
     uint16_t width = 0;

@@ -33,6 +33,12 @@ std::unique_ptr<AudioDecoder> AudioDecoder::create(const SoundFormatInfo& format
     return std::unique_ptr<AudioDecoder>(new AudioDecoder(std::move(stage)));
 }
 
+std::unique_ptr<AudioDecoder> AudioDecoder::createAac(std::span<const uint8_t> config, std::string& whyNot) {
+    std::unique_ptr<CodecStage> stage = makeAacStage(config, whyNot);
+    if (!stage) return nullptr;
+    return std::unique_ptr<AudioDecoder>(new AudioDecoder(std::move(stage)));
+}
+
 AudioDecoder::AudioDecoder(std::unique_ptr<CodecStage> stage) : stage_(std::move(stage)) {}
 
 AudioDecoder::~AudioDecoder() = default;

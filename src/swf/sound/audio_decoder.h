@@ -25,6 +25,9 @@ public:
     // A decoder for format, or nullptr with the reason in whyNot when the format is unknown or
     // libavcodec lacks its decoder.
     static std::unique_ptr<AudioDecoder> create(const SoundFormatInfo& format, std::string& whyNot);
+    // An AAC decoder (a format SWF sounds do not use; FLV files do) set up by the stream's
+    // AudioSpecificConfig; each chunk pushed is one raw AAC frame.
+    static std::unique_ptr<AudioDecoder> createAac(std::span<const uint8_t> config, std::string& whyNot);
     ~AudioDecoder();
     AudioDecoder(const AudioDecoder&) = delete;
     AudioDecoder& operator=(const AudioDecoder&) = delete;

@@ -35,6 +35,9 @@ std::unique_ptr<CodecStage> makeAdpcmStage(const SoundFormatInfo& format);
 // MP3, Nellymoser and Speex through libavcodec; nullptr with the reason when libavcodec lacks the
 // decoder.
 std::unique_ptr<CodecStage> makeLibavStage(const SoundFormatInfo& format, std::string& whyNot);
+// AAC, one raw frame a chunk, set up by its AudioSpecificConfig; nullptr with the reason when the
+// setup is missing or damaged or libavcodec lacks the decoder.
+std::unique_ptr<CodecStage> makeAacStage(std::span<const uint8_t> config, std::string& whyNot);
 
 // The rate a format really runs at: the Nellymoser variants and Speex fix their own.
 int effectiveSampleRate(const SoundFormatInfo& format);

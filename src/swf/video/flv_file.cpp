@@ -103,6 +103,7 @@ std::optional<VideoStreamCharacter::Codec> pictureCodec(AVCodecID id) {
         case AV_CODEC_ID_FLASHSV2: return Codec::ScreenVideo2;
         case AV_CODEC_ID_VP6F: return Codec::Vp6;
         case AV_CODEC_ID_VP6A: return Codec::Vp6Alpha;
+        case AV_CODEC_ID_H264: return Codec::H264;
         default: return std::nullopt;
     }
 }
@@ -123,6 +124,28 @@ std::optional<SoundFormatInfo> soundFormat(const AVCodecParameters& p) {
         default: return std::nullopt;
     }
     return info;
+}
+
+// The formats played packet by packet (see FlvSoundTrack).
+std::optional<FlvSoundTrack> packetSoundFormat(const AVCodecParameters& p) {
+    FlvSoundTrack track;
+    track.format.sampleRate = p.sample_rate > 0 ? uint32_t(p.sample_rate) : 44100;
+    track.format.stereo = p.ch_layout.nb_channels == 2;
+    switch (p.codec_id) {
+        case AV_CODEC_ID_AAC: track.aac = true; break;
+        case AV_CODEC_ID_ADPCM_SWF: track.format.format = SoundFormat::Adpcm; break;
+        case AV_CODEC_ID_SPEEX:
+            track.format.format = SoundFormat::Speex;
+            track.format.stereo = false;
+            break;
+        default: return std::nullopt;
+    }
+    return track;
+}
+
+std::vector<uint8_t> extradata(const AVCodecParameters& p) {
+    if (!p.extradata || p.extradata_size <= 0) return {};
+    return {p.extradata, p.extradata + p.extradata_size};
 }
 
 void addProblem(std::string& problems, const std::string& problem) {
@@ -164,6 +187,7 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
     std::string& problems = file.info.problem;
     int pictureStream = -1;
     int soundStream = -1;
+    std::shared_ptr<FlvSoundTrack> track;
     double soundEnd = 0;
     size_t packets = 0;
     bool damaged = false;
@@ -195,13 +219,28 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
             } else if (pictureStream < 0 || pictureStream == d.packet->stream_index) {
                 pictureStream = d.packet->stream_index;
                 file.stream.codec = *codec;
-                file.pictures.push_back({time, {data.begin(), data.end()}, (d.packet->flags & AV_PKT_FLAG_KEY) != 0});
+                FlvPicture& picture = file.pictures.emplace_back(
+                    FlvPicture{time, {data.begin(), data.end()}, (d.packet->flags & AV_PKT_FLAG_KEY) != 0, {}});
+                size_t configSize = 0;
+                if (const uint8_t* config = av_packet_get_side_data(d.packet, AV_PKT_DATA_NEW_EXTRADATA, &configSize))
+                    picture.config.assign(config, config + configSize);
             }
         } else if (p.codec_type == AVMEDIA_TYPE_AUDIO && !data.empty()) {
             const auto format = soundFormat(p);
-            if (!format) {
+            const auto packetFormat = format ? std::nullopt : packetSoundFormat(p);
+            if (!format && !packetFormat) {
                 addProblem(problems, std::string("its ") + avcodec_get_name(p.codec_id) + " sound is not played");
-            } else if (soundStream < 0 || soundStream == d.packet->stream_index) {
+            } else if (packetFormat) {
+                if (soundStream < 0 || (track && soundStream == d.packet->stream_index)) {
+                    if (!track) {
+                        soundStream = d.packet->stream_index;
+                        track = std::make_shared<FlvSoundTrack>(*packetFormat);
+                    }
+                    track->packets.push_back({time, {data.begin(), data.end()}});
+                    const double length = d.packet->duration > 0 ? double(d.packet->duration) * av_q2d(st->time_base) : 0;
+                    soundEnd = std::max(soundEnd, time + length);
+                }
+            } else if (soundStream < 0 || (file.sound && soundStream == d.packet->stream_index)) {
                 if (!file.sound) {
                     soundStream = d.packet->stream_index;
                     file.sound = std::make_shared<SoundCharacter>(0);
@@ -215,9 +254,29 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
         }
         av_packet_unref(d.packet);
     }
-    if (damaged && file.pictures.empty() && !file.sound) return std::string("libavformat finds it damaged");
+    // The setup of H.264 and AAC comes in the file's sequence headers, which the demuxer keeps
+    // apart from the packets.
+    if (pictureStream >= 0 && file.stream.codec == VideoStreamCharacter::Codec::H264) {
+        file.pictureConfig = extradata(*d.format->streams[pictureStream]->codecpar);
+        if (file.pictureConfig.empty()) {
+            addProblem(problems, "its h264 pictures are not shown: their decoder configuration is missing");
+            file.pictures.clear();
+            file.stream.codec = VideoStreamCharacter::Codec::None;
+            pictureStream = -1;
+        }
+    }
+    if (track && track->aac) {
+        track->config = extradata(*d.format->streams[soundStream]->codecpar);
+        if (track->config.empty()) {
+            addProblem(problems, "its aac sound is not played: its setup is missing");
+            track.reset();
+        }
+    }
+    file.soundTrack = track;
+    const bool hasSound = file.sound || file.soundTrack;
+    if (damaged && file.pictures.empty() && !hasSound) return std::string("libavformat finds it damaged");
     if (damaged) addProblem(problems, "it is damaged after " + std::to_string(packets) + " packets; the rest is not played");
-    if (file.pictures.empty() && !file.sound) {
+    if (file.pictures.empty() && !hasSound) {
         return problems.empty() ? std::string("it holds neither pictures nor sound") : problems;
     }
 
@@ -234,7 +293,9 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
         const auto it = info.metadata.find(key);
         return it != info.metadata.end() && it->second > 0 ? it->second : 0.0;
     };
-    const double lastPicture = file.pictures.empty() ? 0 : file.pictures.back().time;
+    // Pictures reordered by the encoder are not in time order: the latest is the last one shown.
+    double lastPicture = 0;
+    for (const FlvPicture& picture : file.pictures) lastPicture = std::max(lastPicture, picture.time);
     double duration = d.format->duration != AV_NOPTS_VALUE && d.format->duration > 0
                           ? double(d.format->duration) / AV_TIME_BASE
                           : 0;
@@ -265,7 +326,7 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
     if (info.width > 0) info.metadata["width"] = info.width;
     if (info.height > 0) info.metadata["height"] = info.height;
     info.hasVideo = !file.pictures.empty();
-    info.hasAudio = file.sound != nullptr;
+    info.hasAudio = hasSound;
     return file;
 }
 

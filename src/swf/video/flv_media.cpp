@@ -7,6 +7,7 @@
 #include "swf/sound/mixer.h"
 #include "swf/sound/output_format.h"
 #include "swf/video/flv_file.h"
+#include "swf/video/flv_sound.h"
 #include "swf/video/video_decoder.h"
 #include "swf/video/video_limits.h"
 
@@ -28,6 +29,8 @@ public:
     void showAt(double seconds) override {
         const auto& pictures = file_.pictures;
         if (pictures.empty() || unusable_) return;
+        if (!decoder_ && !openDecoder()) return;
+        if (file_.stream.codec == VideoStreamCharacter::Codec::H264) return showReorderedAt(seconds);
         // The last picture due by then (the clock adds up frame times, so a hair's breadth early
         // still counts). Before the first one is due, as when the encoder delayed the pictures to
         // meet the sound's start, the first is shown rather than nothing.
@@ -35,15 +38,6 @@ public:
                                           [](double t, const FlvPicture& p) { return t < p.time; });
         const int target = std::max(0, int(due - pictures.begin()) - 1);
         if (target == shown_) return;
-        if (!decoder_) {
-            std::string error;
-            decoder_ = VideoDecoder::open(file_.stream, error);
-            if (!decoder_) {
-                unusable_ = true;
-                file_.info.problem += (file_.info.problem.empty() ? "" : "; ") + std::string("its pictures are not shown: ") + error;
-                return;
-            }
-        }
         // Go on from where the decoder stands when no keyframe lies between; else start over at
         // the last keyframe before the target.
         int keyframe = target;
@@ -61,14 +55,7 @@ public:
             if (!result.ok()) continue;  // the last good picture stays
             // Only the target is shown; those before it only feed the decoder's references.
             if (i == end) {
-                picture_ = std::move(result.image);
-                ++serial_;
-                if (file_.info.width <= 0 || file_.info.height <= 0) {
-                    file_.info.width = picture_.width();
-                    file_.info.height = picture_.height();
-                    file_.info.metadata.try_emplace("width", file_.info.width);
-                    file_.info.metadata.try_emplace("height", file_.info.height);
-                }
+                show(std::move(result.image));
             }
         }
         shown_ = end;
@@ -76,7 +63,17 @@ public:
 
     void playSound(double seconds) override {
         stopSound();
-        if (!mixer_ || !file_.sound) return;
+        if (!mixer_) return;
+        if (file_.soundTrack) {
+            const double from = std::clamp(seconds, 0.0, FlvLimits::kMaxDuration);
+            auto voice = std::make_shared<FlvSound>(file_.soundTrack, from);
+            if (voice->finished()) return;
+            trackVoice_ = voice;
+            soundFrom_ = from;
+            mixer_->add(std::move(voice));
+            return;
+        }
+        if (!file_.sound) return;
         SoundInfo info;
         const double offset = std::clamp(seconds - file_.soundStart, 0.0, FlvLimits::kMaxDuration);
         info.inPoint = uint32_t(std::llround(offset * kOutputRate));
@@ -89,10 +86,18 @@ public:
 
     void stopSound() override {
         if (voice_ && mixer_) mixer_->fadeOut(voice_.get());
+        if (trackVoice_ && mixer_) mixer_->fadeOut(trackVoice_.get());
         voice_.reset();
+        trackVoice_.reset();
     }
 
     std::optional<double> soundTime() const override {
+        if (trackVoice_) {
+            if (trackVoice_->finished() || trackVoice_->ended() || trackVoice_->startedAt() < 0) return std::nullopt;
+            const int64_t backlog = std::max<int64_t>(0, mixer_->renderedFrames() - mixer_->heardFrames());
+            const int64_t heard = std::max<int64_t>(0, trackVoice_->renderPosition() - backlog);
+            return soundFrom_ + double(heard) / kOutputRate;
+        }
         if (!voice_ || voice_->finished() || voice_->ended() || voice_->startedAt() < 0) return std::nullopt;
         // What the mixer rendered of the voice, less what the output still holds unheard.
         const int64_t backlog = std::max<int64_t>(0, mixer_->renderedFrames() - mixer_->heardFrames());
@@ -101,6 +106,111 @@ public:
     }
 
 private:
+    bool openDecoder() {
+        std::string error;
+        decoder_ = VideoDecoder::open(file_.stream, error, file_.pictureConfig);
+        if (decoder_) return true;
+        unusable_ = true;
+        file_.info.problem += (file_.info.problem.empty() ? "" : "; ") + std::string("its pictures are not shown: ") + error;
+        return false;
+    }
+
+    void show(QImage image) {
+        picture_ = std::move(image);
+        ++serial_;
+        if (file_.info.width <= 0 || file_.info.height <= 0) {
+            file_.info.width = picture_.width();
+            file_.info.height = picture_.height();
+            file_.info.metadata.try_emplace("width", file_.info.width);
+            file_.info.metadata.try_emplace("height", file_.info.height);
+        }
+    }
+
+    // H.264 with B-frames: pictures are coded in another order than they are shown, and the
+    // decoder gives each some packets later. The picture due is the latest shown by then; the
+    // packets are fed in file order (from the keyframe before it, or on from where the decoder
+    // stands) until it comes out.
+    void showReorderedAt(double seconds) {
+        const auto& pictures = file_.pictures;
+        if (byTime_.empty()) {
+            byTime_.resize(pictures.size());
+            for (size_t i = 0; i < pictures.size(); ++i) byTime_[i] = int(i);
+            std::stable_sort(byTime_.begin(), byTime_.end(),
+                             [&](int a, int b) { return pictures[size_t(a)].time < pictures[size_t(b)].time; });
+        }
+        const auto due = std::upper_bound(byTime_.begin(), byTime_.end(), seconds + 1e-6,
+                                          [&](double t, int i) { return t < pictures[size_t(i)].time; });
+        const int target = due == byTime_.begin() ? byTime_.front() : *(due - 1);
+        if (target == shown_) return;
+        const double targetTime = pictures[size_t(target)].time;
+        int keyframe = target;
+        while (keyframe > 0 && !pictures[size_t(keyframe)].keyframe) --keyframe;
+        // Going on is possible when the decoder stands past the keyframe and has not given a
+        // picture later than the target (once sent the end, it still gives what it held back).
+        const bool goOn = next_ > keyframe && (lastOut_ < 0 || pictures[size_t(lastOut_)].time < targetTime);
+        if (!goOn) {
+            decoder_->reset();
+            next_ = keyframe;
+            lastOut_ = -1;
+            ended_ = false;
+        }
+        bool found = false;
+        bool kept = false;
+        for (int sent = 0;;) {
+            if (auto out = decoder_->receive()) {
+                if (out->stamp < 0 || out->stamp >= int64_t(pictures.size())) continue;
+                const int index = int(out->stamp);
+                const double time = pictures[size_t(index)].time;
+                if (time > targetTime + 1e-9) {
+                    // Past the target (which the decoder dropped as damaged): the one kept stands.
+                    lastOut_ = index;
+                    break;
+                }
+                lastOut_ = index;
+                if (!out->damaged) {
+                    decoder_->keep();
+                    kept = true;
+                }
+                if (index == target) {
+                    found = true;
+                    break;
+                }
+                continue;
+            }
+            if (ended_) break;
+            if (next_ >= int(pictures.size())) {
+                decoder_->sendEnd();
+                ended_ = true;
+                continue;
+            }
+            // A bounded amount of decoding per call, as for the other codecs.
+            if (sent++ >= VideoLimits::kMaxDecodesPerDraw) break;
+            const FlvPicture& p = pictures[size_t(next_)];
+            decoder_->send(p.data, p.keyframe, next_, next_ == keyframe ? configAt(keyframe) : p.config);
+            ++next_;
+        }
+        if (kept) {
+            VideoDecoder::Result result = decoder_->picture();
+            if (result.ok()) show(std::move(result.image));
+        }
+        if (found || ended_) shown_ = target;
+    }
+
+    // The configuration that holds at picture index, for decoding from there after a reset;
+    // empty when the file never changes the one the decoder opened with.
+    std::span<const uint8_t> configAt(int index) {
+        if (!newConfigs_) {
+            newConfigs_ = std::any_of(file_.pictures.begin(), file_.pictures.end(),
+                                      [](const FlvPicture& p) { return !p.config.empty(); });
+        }
+        if (!*newConfigs_) return {};
+        for (int i = index; i >= 0; --i) {
+            if (!file_.pictures[size_t(i)].config.empty()) return file_.pictures[size_t(i)].config;
+        }
+        // Before the first change: the decoder must forget the later ones it has seen.
+        return file_.pictureConfig;
+    }
+
     FlvFile file_;
     Mixer* const mixer_;
     std::unique_ptr<VideoDecoder> decoder_;
@@ -110,7 +220,14 @@ private:
     QImage picture_;
     uint64_t serial_ = 0;
     std::shared_ptr<EventSound> voice_;
+    std::shared_ptr<FlvSound> trackVoice_;
     double soundFrom_ = 0;
+    // H.264: the pictures in the order they are shown, the last one out of the decoder, and
+    // whether the decoder was sent the end of the stream.
+    std::vector<int> byTime_;
+    int lastOut_ = -1;
+    bool ended_ = false;
+    std::optional<bool> newConfigs_;  // whether the file sends its configuration again
 };
 
 }  // namespace

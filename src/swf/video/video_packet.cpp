@@ -66,6 +66,7 @@ std::string_view videoCodecName(Codec codec) {
         case Codec::ScreenVideo2: return "screen2";
         case Codec::Vp6: return "vp6";
         case Codec::Vp6Alpha: return "vp6-alpha";
+        case Codec::H264: return "h264";
         default: return "none";
     }
 }

@@ -9,7 +9,7 @@
 
 namespace velmora::swf {
 
-// The codec's short name ("h263", "screen", "screen2", "vp6", "vp6-alpha", "none"), for people
+// The codec's short name ("h263", "screen", "screen2", "vp6", "vp6-alpha", "h264", "none"), for people
 // looking inside a movie.
 std::string_view videoCodecName(VideoStreamCharacter::Codec codec);
 

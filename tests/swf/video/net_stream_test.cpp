@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "swf/sound/mixer.h"
 #include "swf/video/flv_file.h"
 #include "swf/video/flv_media.h"
+#include "flv_encoder.h"
 #include "video_fixtures.h"
 
 namespace velmora::test {
@@ -251,6 +253,39 @@ TEST_F(NetStreamTest, TheToneIsMixedAndTheStreamKeepsTimeByIt) {
     mixer.render(pcm.data(), 1024);
     mixer.render(pcm.data(), 1024);
     EXPECT_EQ(mixer.voiceCount(), 0u);
+}
+
+// What the authoring tool's video component plays: H.264 with B-frames and AAC, through the same
+// stream, events and Video object as the older codecs. A sound this player lacks is named once
+// and the pictures play without it.
+TEST_F(NetStreamTest, H264AndAacFilesPlayLikeTheOthersAndAnUnknownSoundIsNamedOnce) {
+    for (const char* name : {"libx264", "aac", "pcm_alaw"}) {
+        if (haveEncoder(name)) continue;
+        if (fixturesRequired()) FAIL() << "libavcodec's " << name << " encoder is required";
+        GTEST_SKIP() << "this libavcodec has no " << name << " encoder";
+    }
+    for (const char* sound : {"aac", "pcm_alaw"}) {
+        SCOPED_TRACE(sound);
+        const EncodedFlv flv = encodeFlv({.sound = sound, .frames = 25, .sampleRate = 44100, .soundSeconds = 1.0});
+        std::ofstream(folder_ + "/avc.flv", std::ios::binary)
+            .write(reinterpret_cast<const char*>(flv.bytes.data()), long(flv.bytes.size()));
+        load(playScript("", "avc.flv"));
+        // Tick t shows what is due (t - 1) / 25 seconds in; the muxer's delay holds the first
+        // picture for its first ticks.
+        for (int tick = 1; tick <= 40; ++tick) {
+            instance_->tick();
+            const int due = std::clamp(int(std::floor(((tick - 1) / 25.0 - flv.shift) * 25 + 1e-6)), 0, 24);
+            if (tick % 3 == 0) {
+                EXPECT_GE(psnr(stage(), flv.pictures[size_t(due)]), kMinPsnr) << "tick " << tick;
+            }
+        }
+        Lines expected{"trace: NetConnection.Connect.Success status", "trace: NetStream.Play.Start status",
+                       "trace: meta 160x120 25 160", "trace: NetStream.Buffer.Full status",
+                       "trace: NetStream.Play.Stop status", "trace: NetStream.Buffer.Empty status"};
+        if (std::string(sound) == "pcm_alaw")
+            expected.insert(expected.begin() + 1, "script: NetStream plays \"avc.flv\" in part: its pcm_alaw sound is not played");
+        EXPECT_EQ(messages(), expected);
+    }
 }
 
 TEST_F(NetStreamTest, FilesThatCannotBePlayedAreRefusedWithTheirStatus) {
