@@ -1,5 +1,6 @@
 #include "platform/player/swf_player_widget.h"
 
+#include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QTimer>
@@ -128,6 +129,10 @@ void SwfPlayerWidget::putMovie(const std::string& path) {
         options.textMeasure = state_->textMeasure.get();
         options.traceSink = [this](const std::string& text) {
             if (state_->traceSink) state_->traceSink(text);
+        };
+        options.clipboardSink = [](const std::string& text) {
+            QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+            return true;
         };
         state_->instance = std::make_unique<swf::MovieInstance>(std::move(movie), options);
         // Set once the first frame has run; the sink hears what the file and that frame reported.

@@ -86,6 +86,9 @@ public:
         std::function<void(const std::string&)> traceSink;
         // The reference player's own debug lines ("Warning: ..."); unset: dropped.
         std::function<void(const std::string&)> warningSink;
+        // Puts a script's text on the desktop's clipboard (System.setClipboard) and says whether
+        // it went there; unset: the movie has no clipboard and setClipboard answers false.
+        std::function<bool(const std::string&)> clipboardSink;
         // Decoding and drawing for scripts' pictures (BitmapData); may be null. Must outlive the
         // instance.
         PictureServices* pictures = nullptr;
@@ -116,6 +119,7 @@ public:
     PictureServices* pictures() const { return options_.pictures; }
     MediaServices* media() const { return options_.media; }
     TextFieldMeasure* textMeasure() const { return options_.textMeasure; }
+    const std::function<bool(const std::string&)>& clipboardSink() const { return options_.clipboardSink; }
     void setSound(SoundEvents* sound) { options_.sound = sound; }
     // Whether scripts run at all: not for ActionScript 3 movies.
     bool runsScripts() const { return !movie_->hasAbc; }

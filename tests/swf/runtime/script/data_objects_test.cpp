@@ -180,6 +180,23 @@ TEST(SystemTest, TheLanguageIsTheLocalesAndTheCLocaleNamesNone) {
     savedLang ? setenv("LANG", lang.c_str(), 1) : unsetenv("LANG");
 }
 
+TEST(SystemTest, SetClipboardHandsTheTextToTheDesktopAndSaysWhetherItCould) {
+    Avm1Assembler a;
+    a.callMethod("System", "setClipboard", {std::string("Beijing \xE5\x8C\x97\xE4\xBA\xAC")}).trace();
+    SwfWriter swf(8);
+    swf.doAction(a.doActionBody()).showFrame();
+    std::vector<std::string> clipboard;
+    swf::MovieInstance::Options options;
+    options.clipboardSink = [&](const std::string& text) {
+        clipboard.push_back(text);
+        return true;
+    };
+    swf::MovieInstance withClipboard(swf::parseMovie(swf.bytes()), options);
+    EXPECT_EQ(clipboard, Lines{"Beijing \xE5\x8C\x97\xE4\xBA\xAC"});
+    EXPECT_EQ(Lines(withClipboard.messages().begin(), withClipboard.messages().end()), Lines{"trace: true"});
+    EXPECT_EQ(runScript(a), Lines{"false"});  // a movie played without a clipboard
+}
+
 // Selection's listeners hear each move of the focus once, from where to where, whether a script
 // or the user moved it; setting the focus where it already is tells nobody.
 TEST(SelectionTest, ListenersHearEachMoveOfTheFocusOnce) {

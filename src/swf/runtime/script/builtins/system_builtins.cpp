@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/library_classes.h"
 #include "swf/runtime/script/url_escape.h"
 
@@ -11,7 +12,6 @@ namespace velmora::swf::script {
 namespace {
 
 Value nothing(CallContext&, const Value&, std::span<const Value>) { return Value(); }
-Value yes(CallContext&, const Value&, std::span<const Value>) { return Value::boolean(true); }
 
 // The user's language as the capabilities give it: "zh-CN" and "zh-TW" for Chinese, else the
 // two-letter code ("en" when the environment does not say).
@@ -30,6 +30,13 @@ std::string language() {
     return "en";
 }
 
+// setClipboard(text): the text replaces what the desktop's clipboard holds; true when it did.
+Value setClipboard(CallContext& cx, const Value&, std::span<const Value> args) {
+    const auto& sink = cx.vm.movie().clipboardSink();
+    if (!sink || args.empty()) return Value::boolean(false);
+    return Value::boolean(sink(cx.toStdString(args[0])));
+}
+
 Value capabilitiesVersion(CallContext& cx, const Value&, std::span<const Value>) {
     const Value getVersion = cx.vm.getMember(Value::object(cx.vm.global()), cx.vm.key("getVersion"));
     return cx.call(getVersion, Value::undefined(), {});
@@ -42,7 +49,7 @@ void installSystem(Vm& vm) {
     vm.global()->put(vm.key("System"), vm.name("System"), Value::object(system), kDontEnum);
     defineValue(vm, system, "useCodepage", Value::boolean(false), 0);
     defineValue(vm, system, "exactSettings", Value::boolean(true), 0);
-    defineMethods(vm, system, {{"setClipboard", yes, 1}, {"showSettings", nothing, 1}});
+    defineMethods(vm, system, {{"setClipboard", setClipboard, 1}, {"showSettings", nothing, 1}});
 
     Object* security = vm.newObject();
     defineValue(vm, system, "security", Value::object(security));
