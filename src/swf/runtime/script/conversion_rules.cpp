@@ -3,6 +3,7 @@
 
 #include "swf/runtime/clip.h"
 #include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/script/vm.h"
 #include "swf/runtime/target_path.h"
 
@@ -15,6 +16,11 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
         // A clip reads as its path; a reference that leads nowhere as undefined.
         Clip* c = clip->clip(*this);
         return c ? Value::string(heap_.string(dotPath(*c))) : Value();
+    }
+    if (auto* text = dynamic_cast<TextFieldObject*>(o); text && text->owner()) {
+        // A field on stage reads as its path too ("_level0.answer"), which is what scripts print
+        // when they trace the focus or a listener's arguments.
+        return Value::string(heap_.string(dotPath(*text->owner()) + "." + text->field()->name));
     }
     if (hint == Hint::None) hint = std::string_view(o->className()) == "Date" ? Hint::String : Hint::Number;
     String* order[2] = {names_.valueOf, names_.toString};

@@ -76,7 +76,7 @@ const swf::EditTextCharacter& settingsOf(const swf::DisplayObject& field) {
 TEST(TextFieldObject, ReadsAndChangesATimelineField) {
     Avm1Assembler a;
     for (const char* p : {"f.text", "f.length", "f.type", "f.border", "f.autoSize", "f.maxChars", "f.variable",
-                          "f._name", "f._target", "f._width"})
+                          "f._name", "f._target", "f._width", "f"})
         tracePath(a, std::string(p));
     setPath(a, "f.text", std::string("a<b"));
     setPath(a, "f.border", true);
@@ -94,7 +94,7 @@ TEST(TextFieldObject, ReadsAndChangesATimelineField) {
     auto movie = playFields({{.text = "hello"}}, a);
     EXPECT_EQ(traceLines(*movie),
               (std::vector<std::string>{"hello", "5", "dynamic", "false", "none", "null", "null", "f", "/f", "100",
-                                        "a<b", "a<b", "3", "input", "255", "4", "30", "50"}));
+                                        "_level0.f", "a<b", "a<b", "3", "input", "255", "4", "30", "50"}));
     const swf::DisplayObject& field = fieldAt(*movie, 1);
     const auto& s = settingsOf(field);
     EXPECT_TRUE(s.border && s.background);
