@@ -121,6 +121,50 @@ TEST_F(MovieLoadingTest, ALoadedMovieTakesTheClipsPlaceWithItsOwnDictionaryAndVe
                               "emptied 0", "still at 30"}));
 }
 
+// A device font as DefineFont2: no glyphs, only its name.
+void defineDeviceFont(SwfTagList& swf, uint16_t id, const std::string& name) {
+    BitWriter w;
+    w.u16(id);
+    w.u8(0);  // no flags
+    w.u8(0);  // no language
+    w.u8(static_cast<uint8_t>(name.size()));
+    for (char c : name) w.u8(static_cast<uint8_t>(c));
+    w.u16(0);  // no glyphs
+    w.u16(0);  // and so no code table
+    const std::vector<uint8_t> body = w.take();
+    swf.rawTag(48, body);
+}
+
+// A loaded movie's character ids are its own: its field's font is named from its dictionary, not
+// from that of the lesson that loaded it, where the same id is another font.
+TEST_F(MovieLoadingTest, ALoadedMoviesFieldsNameTheirFontFromItsOwnDictionary) {
+    SwfWriter loaded(8);
+    defineDeviceFont(loaded, 1, "Child Face");
+    BitWriter w;  // DefineEditText 2: 100 x 20 px, read-only, in font 1 at 12 px, text "x"
+    w.u16(2);
+    w.rect(0, 2000, 0, 400);
+    w.flush();
+    w.u8(0x80 | 0x08 | 0x01);
+    w.u8(0x00);
+    w.u16(1);
+    w.u16(240);
+    w.cString("");
+    w.cString("x");
+    const std::vector<uint8_t> field = w.take();
+    loaded.rawTag(37, field);
+    loaded.placeObject2({.depth = 1, .characterId = 2, .name = "t"});
+    loaded.showFrame();
+    loaded.writeFile(folder_ + "/loaded.swf");
+    Avm1Assembler load;
+    newClip(load, "holder", 1);
+    load.callMethod("holder", "loadMovie", {"loaded.swf"}).op(Action::Pop);
+    Avm1Assembler check;
+    check.callMethod("holder.t", "getTextFormat", {}).push({"font"}).op(Action::GetMember).trace();
+    auto movie = play({load, {}, check}, "main.swf", [](SwfWriter& swf) { defineDeviceFont(swf, 1, "Parent Face"); });
+    for (int i = 0; i < 2; ++i) movie->tick();
+    EXPECT_EQ(traces_, (Lines{"Child Face"}));
+}
+
 TEST_F(MovieLoadingTest, LevelsAreAddressedFromLevelZeroAndUnloadedWithTheirHandlers) {
     Avm1Assembler levelScript;
     levelScript.set("v", std::string("from level 1"));

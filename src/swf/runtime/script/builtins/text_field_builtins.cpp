@@ -106,12 +106,12 @@ bool isHtmlField(const DisplayObject& field) {
 // property does: that is how the documentation gives it, and a script that reads htmlText of a
 // plain field gets back what it put in. A field styled by a sheet answers the HTML it was given;
 // others answer their text in the authoring tool's own markup.
-std::string fieldHtmlText(const MovieInstance& movie, const DisplayObject& field) {
+std::string fieldHtmlText(const MovieInstance& movie, const DisplayObject& field, const Movie& definitions) {
     if (!isHtmlField(field)) return fieldPlainText(movie, field);
     const TextFieldState* state = field.textState.get();
     if (state && state->styled && fieldContent(movie, field) == state->htmlSourceShown) return state->htmlSource;
     const EditTextCharacter& s = fieldSettings(field);
-    return documentedHtml(fieldFormattedText(movie, field), s, fieldFaceName(movie, s));
+    return documentedHtml(fieldFormattedText(movie, field), s, fieldFaceName(definitions, s));
 }
 
 Value getProp(CallContext& cx, const Value& self, std::span<const Value>) {
@@ -127,7 +127,7 @@ Value getProp(CallContext& cx, const Value& self, std::span<const Value>) {
     const Matrix& m = f->matrix;
     switch (prop) {
     case Prop::Text: return cx.stringValue(fieldPlainText(movie, *f));
-    case Prop::HtmlText: return cx.stringValue(fieldHtmlText(movie, *f));
+    case Prop::HtmlText: return cx.stringValue(fieldHtmlText(movie, *f, owner.definitions()));
     case Prop::Html: return Value::boolean(isHtmlField(*f));
     case Prop::Length: return Value::number(utf16Length(fieldPlainText(movie, *f)));
     case Prop::Variable: return s.variableName.empty() ? Value::null() : cx.stringValue(s.variableName);

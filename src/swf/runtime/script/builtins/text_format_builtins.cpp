@@ -7,6 +7,7 @@
 
 #include "swf/format/font.h"
 #include "swf/format/text_encoding.h"
+#include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/library_classes.h"
 #include "swf/runtime/script/builtins/style_sheet_values.h"
@@ -47,11 +48,11 @@ const char* alignName(EditTextCharacter::Align align) {
 
 }  // namespace
 
-std::string fieldFaceName(const MovieInstance& movie, const EditTextCharacter& s) {
+std::string fieldFaceName(const Movie& definitions, const EditTextCharacter& s) {
     if (!s.face.empty()) return s.face;
     if (s.fontId) {
-        if (const Character* c = movie.movie().character(*s.fontId); c && c->kind == CharacterKind::Font) {
-            std::string name = toUtf8(static_cast<const FontCharacter*>(c)->name, movie.movie().version);
+        if (const Character* c = definitions.character(*s.fontId); c && c->kind == CharacterKind::Font) {
+            std::string name = toUtf8(static_cast<const FontCharacter*>(c)->name, definitions.version);
             while (!name.empty() && name.back() == '\0') name.pop_back();
             if (!name.empty()) return name;
         }
@@ -99,13 +100,13 @@ Value getTextExtent(CallContext& cx, const Value& self, std::span<const Value> a
 
 }  // namespace
 
-Value textFormatOfField(CallContext& cx, const DisplayObject& field) {
+Value textFormatOfField(CallContext& cx, const DisplayObject& field, const Movie& definitions) {
     const Value ctor = cx.get(Value::object(cx.vm.global()), "TextFormat");
     Rooted format(cx.heap(), cx.vm.construct(ctor, {}));
     if (!format.get().isObject()) return Value();
     const EditTextCharacter& s = fieldSettings(field);
     const Value f = format.get();
-    cx.set(f, "font", cx.stringValue(fieldFaceName(cx.vm.movie(), s)));
+    cx.set(f, "font", cx.stringValue(fieldFaceName(definitions, s)));
     cx.set(f, "size", Value::number(s.fontHeight / 20.0));
     const Rgba c = s.textColor.value_or(Rgba{0, 0, 0, 255});
     cx.set(f, "color", Value::number(double((uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b)));
@@ -249,8 +250,8 @@ Value fieldGetTextFormat(CallContext& cx, const Value& self, std::span<const Val
     const double begin = args.empty() ? 0.0 : cx.toNumber(args[0]);
     const double end = args.size() > 1 ? cx.toNumber(args[1]) : args.empty() ? INFINITY : begin + 1;
     DisplayObject* f = object->field();
-    if (!f) return Value();
-    Rooted out(cx.heap(), textFormatOfField(cx, *f));
+    if (!f || !object->owner()) return Value();
+    Rooted out(cx.heap(), textFormatOfField(cx, *f, object->owner()->definitions()));
     if (!out.get().isObject()) return Value();
     const FormattedText text = fieldFormattedText(cx.vm.movie(), *f);
     const auto size = static_cast<int32_t>(std::min<size_t>(text.formats.size(), INT32_MAX));
@@ -303,8 +304,8 @@ Value fieldSetNewTextFormat(CallContext& cx, const Value& self, std::span<const 
 Value fieldGetNewTextFormat(CallContext& cx, const Value& self, std::span<const Value>) {
     TextFieldObject* object = formatTarget(self);
     DisplayObject* f = object ? object->field() : nullptr;
-    if (!f) return Value();
-    Rooted out(cx.heap(), textFormatOfField(cx, *f));
+    if (!f || !object->owner()) return Value();
+    Rooted out(cx.heap(), textFormatOfField(cx, *f, object->owner()->definitions()));
     const CharFormat* next = f->textState ? f->textState->newTextFormat.get() : nullptr;
     if (!next || !out.get().isObject()) return out.get();
     const Value o = out.get();

@@ -6,6 +6,7 @@ namespace velmora::swf {
 struct DisplayObject;
 struct EditTextCharacter;
 class MovieInstance;
+struct Movie;
 }
 
 namespace velmora::swf::script {
@@ -14,11 +15,12 @@ class TextFieldObject;
 
 // TextFormat: the look of a field's text, as TextField's format methods give and take it.
 
-// The face a field draws with when no script named one: its font's name, else the player's
-// default.
-std::string fieldFaceName(const MovieInstance& movie, const EditTextCharacter& settings);
-// A new TextFormat holding the field's settings (sizes in pixels, colour as 0xRRGGBB).
-Value textFormatOfField(CallContext& cx, const DisplayObject& field);
+// The face a field draws with when no script named one: its font's name in the dictionary of the
+// movie that defines the field (a loaded movie has its own), else the player's default.
+std::string fieldFaceName(const Movie& definitions, const EditTextCharacter& settings);
+// A new TextFormat holding the field's settings (sizes in pixels, colour as 0xRRGGBB); the field
+// is defined by `definitions`.
+Value textFormatOfField(CallContext& cx, const DisplayObject& field, const Movie& definitions);
 // Gives the field the format's settings that are set (null and undefined ones leave the field's
 // as they are). Settings the renderer cannot show (bullets, tab stops, links) are reported as
 // unsupported by name.
