@@ -66,6 +66,16 @@ QRectF textBox(const swf::EditTextCharacter& field) {
     return swf::toQRectF(field.bounds).adjusted(swf::kFieldGutter, swf::kFieldGutter, -swf::kFieldGutter, -swf::kFieldGutter);
 }
 
+// The topmost field under a point of the widget seen through `view`; none where the view
+// cannot be undone (a stage scaled to nothing).
+TextFieldHit fieldHitAt(const swf::MovieInstance& movie, const QTransform& view, QPointF widgetPoint) {
+    TextFieldHit hit;
+    bool invertible = false;
+    const QPointF stagePoint = view.inverted(&invertible).map(widgetPoint);
+    if (invertible) findFieldAt(movie.root(), stagePoint, hit);
+    return hit;
+}
+
 }  // namespace
 
 swf::DisplayObject* SwfPlayerWidget::focusedInputField() const {
@@ -287,11 +297,7 @@ bool SwfPlayerWidget::editFocusedField(QKeyEvent* event) {
 bool SwfPlayerWidget::pressOnTextField(QPointF widgetPoint, bool extend) {
     swf::MovieInstance* movie = state_->instance.get();
     if (!movie) return false;
-    bool invertible = false;
-    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
-    if (!invertible) return false;
-    TextFieldHit hit;
-    findFieldAt(movie->root(), stagePoint, hit);
+    const TextFieldHit hit = fieldHitAt(*movie, viewTransform(), widgetPoint);
     if (!hit.field || !swf::isSelectableField(*hit.field) || (state_->pointer && state_->pointer->overButton())) {
         // A click anywhere else takes the focus from a field.
         if (movie->focusedText()) {
@@ -323,24 +329,11 @@ bool SwfPlayerWidget::pressOnTextField(QPointF widgetPoint, bool extend) {
 swf::DisplayObject* SwfPlayerWidget::selectableFieldAt(QPointF widgetPoint) {
     swf::MovieInstance* movie = state_->instance.get();
     if (!movie) return nullptr;
-    bool invertible = false;
-    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
-    if (!invertible) return nullptr;
-    TextFieldHit hit;
-    findFieldAt(movie->root(), stagePoint, hit);
+    const TextFieldHit hit = fieldHitAt(*movie, viewTransform(), widgetPoint);
     return hit.field && swf::isSelectableField(*hit.field) ? hit.field : nullptr;
 }
 
-bool SwfPlayerWidget::textFieldUnder(QPointF widgetPoint) {
-    swf::MovieInstance* movie = state_->instance.get();
-    if (!movie) return false;
-    bool invertible = false;
-    const QPointF stagePoint = viewTransform().inverted(&invertible).map(widgetPoint);
-    if (!invertible) return false;
-    TextFieldHit hit;
-    findFieldAt(movie->root(), stagePoint, hit);
-    return hit.field && swf::isSelectableField(*hit.field);
-}
+bool SwfPlayerWidget::textFieldUnder(QPointF widgetPoint) { return selectableFieldAt(widgetPoint) != nullptr; }
 
 void SwfPlayerWidget::dragSelect(QPointF widgetPoint) {
     swf::DisplayObject* field = state_->selecting.get();
