@@ -102,10 +102,10 @@ std::string dropTarget(const Clip& clip) {
 
 }  // namespace
 
-std::optional<int> clipPropertyIndex(std::string_view name) {
+std::optional<int> clipPropertyIndex(std::string_view name, bool ignoreCase) {
     for (int i = 0; i < kClipPropertyCount; ++i) {
-        if (std::equal(name.begin(), name.end(), kNames[i].begin(), kNames[i].end(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == b;
+        if (std::equal(name.begin(), name.end(), kNames[i].begin(), kNames[i].end(), [ignoreCase](char a, char b) {
+                return (ignoreCase ? std::tolower(static_cast<unsigned char>(a)) : a) == b;
             })) {
             return i;
         }

@@ -42,8 +42,9 @@ enum class ClipProperty : int {
 };
 constexpr int kClipPropertyCount = 22;
 
-// The index of a property by its name ("_x" is 0), regardless of ASCII case; nullopt for none.
-std::optional<int> clipPropertyIndex(std::string_view name);
+// The index of a property by its name ("_x" is 0), regardless of ASCII case unless ignoreCase is
+// false (code of SWF 7 and later, for which "_X" is no property); nullopt for none.
+std::optional<int> clipPropertyIndex(std::string_view name, bool ignoreCase = true);
 
 // Property `index` of clip as a script sees it, made in vm's heap. Positions and sizes are in
 // pixels, scales and alpha in percent, rotation in degrees; a flipped clip (a mirror matrix)

@@ -59,9 +59,9 @@ uint16_t codeOfCharacter(uint8_t c) {
 void broadcastKey(MovieInstance& movie, const char* event) {
     if (!movie.runsScripts()) return;
     script::Vm& vm = movie.vm();
-    const script::Property* key = vm.global()->findOwn(vm.key("Key"));
+    const script::Property* key = vm.ownProperty(vm.global(), vm.key("Key"));
     if (!key || key->isAccessor() || !key->value.objectOrNull()) return;
-    const script::Property* method = key->value.objectOrNull()->findOwn(vm.key("broadcastMessage"));
+    const script::Property* method = vm.ownProperty(key->value.objectOrNull(), vm.key("broadcastMessage"));
     if (!method || method->isAccessor()) return;
     const script::Value broadcast = method->value;
     const script::Value name = script::Value::string(vm.name(event));

@@ -93,8 +93,8 @@ std::optional<std::string> MovieInstance::variableText(Clip& clip, const std::st
     script::Vm& vm = *vm_;
     script::ClipObject* object = vm.clipObject(clip);
     script::String* key = vm.key(name);
-    if (!object->findOwn(key)) return std::nullopt;
-    return vm.toString(object->findOwn(key)->value)->text();
+    if (!vm.ownProperty(object, key)) return std::nullopt;
+    return vm.toString(vm.ownProperty(object, key)->value)->text();
 }
 
 void MovieInstance::setVariableText(Clip& clip, const std::string& name, const std::string& text) {

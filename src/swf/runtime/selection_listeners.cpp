@@ -27,9 +27,9 @@ void tellSelectionListeners(MovieInstance& movie, const script::Value& before) {
     script::Vm& vm = movie.vm();
     script::Rooted keep(vm.heap(), now);
     // Only what a script left in place is called: a Selection object with its broadcaster.
-    const script::Property* selection = vm.global()->findOwn(vm.key("Selection"));
+    const script::Property* selection = vm.ownProperty(vm.global(), vm.key("Selection"));
     if (!selection || selection->isAccessor() || !selection->value.objectOrNull()) return;
-    const script::Property* method = selection->value.objectOrNull()->findOwn(vm.key("broadcastMessage"));
+    const script::Property* method = vm.ownProperty(selection->value.objectOrNull(), vm.key("broadcastMessage"));
     if (!method || method->isAccessor()) return;
     const std::array<script::Value, 3> args{script::Value::string(vm.name("onSetFocus")), before, now};
     vm.callTopLevel(method->value, selection->value, args);

@@ -27,11 +27,11 @@ bool ButtonObject::getSpecial(Vm& vm, String* key, Value& out) {
     DisplayObject* b = button();
     if (!b) return false;
     Clip& owner = *owner_.get();
-    if (key == vm.names().parent) {
+    if (vm.sameKey(key, vm.names().parent)) {
         out = Value::object(vm.clipObject(owner));
         return true;
     }
-    const auto index = clipPropertyIndex(key->view());
+    const auto index = clipPropertyIndex(key->view(), !vm.caseSensitive());
     if (!index) return false;
     if (static_cast<ClipProperty>(*index) == ClipProperty::Target) {
         const std::string parent = slashPath(owner);
@@ -63,7 +63,7 @@ bool placedObjectProperty(Vm& vm, const Clip& owner, const DisplayObject& object
 }
 
 bool ButtonObject::setSpecial(Vm& vm, String* key, const Value& value) {
-    const auto index = clipPropertyIndex(key->view());
+    const auto index = clipPropertyIndex(key->view(), !vm.caseSensitive());
     if (!index) return false;
     if (!button()) return true;
     // The conversion may run a script (valueOf) that removes the button: look for it again after.

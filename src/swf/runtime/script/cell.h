@@ -56,7 +56,8 @@ public:
     size_t size() const { return text_.size(); }
     bool empty() const { return text_.empty(); }
     bool interned() const { return interned_; }
-    // The interned lowercase twin once made (see Heap::folded), else null.
+    // The interned lowercase twin (itself when the text has no capitals); set on every interned
+    // string, null on the others (see Heap::folded).
     String* foldedTwin() const { return folded_; }
     // Whether the text holds ':', '/' or '.', which make a variable name a target path.
     bool looksLikePath() const {
@@ -73,8 +74,8 @@ private:
     std::string text_;
     bool interned_ = false;
     mutable int8_t pathChars_ = -1;  // not yet known
-    // The interned lowercase twin, made on first use; keys of case-insensitive (SWF 6 and
-    // earlier) lookups. Kept alive by the intern table as long as this string is.
+    // The interned lowercase twin, by which code of SWF 6 and earlier looks keys up. Kept alive
+    // by this string.
     String* folded_ = nullptr;
 };
 

@@ -51,11 +51,11 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
     if (!c) return false;
     const std::string_view name = key->view();
     if (!name.empty() && name[0] == '_') {
-        if (key == vm.names().parent) {
+        if (vm.sameKey(key, vm.names().parent)) {
             out = c->parent() ? Value::object(vm.clipObject(*c->parent())) : Value();
             return true;
         }
-        if (key == vm.names().root) {
+        if (vm.sameKey(key, vm.names().root)) {
             out = Value::object(vm.clipObject(scriptRoot(vm, *c)));
             return true;
         }
@@ -64,7 +64,7 @@ bool ClipObject::getSpecial(Vm& vm, String* key, Value& out) {
             out = top ? Value::object(vm.clipObject(*top)) : Value();
             return true;
         }
-        if (const auto index = clipPropertyIndex(name)) {
+        if (const auto index = clipPropertyIndex(name, !vm.caseSensitive())) {
             if (const auto value = clipProperty(vm, *c, *index)) {
                 out = *value;
                 return true;
@@ -107,7 +107,7 @@ bool ClipObject::setSpecial(Vm& vm, String* key, const Value& value) {
     if (!handle_.get()) return true;
     const std::string_view name = key->view();
     if (name.empty() || name[0] != '_') return false;
-    const auto index = clipPropertyIndex(name);
+    const auto index = clipPropertyIndex(name, !vm.caseSensitive());
     if (!index) return false;
     // An object's valueOf may remove the very clip: converted first, the clip looked for after.
     const Value primitive = value.isObject() ? vm.toPrimitive(value) : value;

@@ -103,10 +103,10 @@ const MovieFolder& FileLoads::folder() {
 }
 
 bool FileLoads::useCodepage() {
-    const Property* system = vm_.global()->findOwn(vm_.key("System"));
+    const Property* system = vm_.ownProperty(vm_.global(), vm_.key("System"));
     Object* o = system && !system->isAccessor() ? system->value.objectOrNull() : nullptr;
     if (!o) return false;
-    const Property* p = o->findOwn(vm_.key("useCodepage"));
+    const Property* p = vm_.ownProperty(o, vm_.key("useCodepage"));
     return p && !p->isAccessor() && vm_.toBoolean(p->value);
 }
 

@@ -64,6 +64,9 @@ String* Heap::intern(std::string_view text) {
     s->interned_ = true;
     s->internedString_ = true;
     interned_.emplace(s->view(), s);
+    // Every interned string is a possible key, and code before SWF 7 looks keys up by their
+    // lowercase twin: made now, once, rather than on the hot path.
+    folded(s);
     return s;
 }
 

@@ -55,7 +55,8 @@ public:
     String* intern(std::string_view text);
     // The interned string with s's text (s itself when it is interned).
     String* intern(String* s);
-    // The interned lowercase (ASCII) twin of an interned string: keys before SWF 7.
+    // The interned lowercase (ASCII) twin of an interned string, by which code before SWF 7 looks
+    // keys up. intern() makes it with the string, so foldedTwin() is set on every interned one.
     String* folded(String* interned);
 
     // Runs a full collection now. Only at a safe point (see above).

@@ -24,7 +24,7 @@ bool Vm::lookupWithHolder(const Value& object, String* key, Value& out, Object*&
     case Type::Undefined:
     case Type::Null: return false;
     case Type::String:
-        if (key == names_.length) {
+        if (sameKey(key, names_.length)) {
             out = Value::number(static_cast<double>(characterCount(object.asString()->view())));
             return true;
         }
@@ -41,7 +41,7 @@ bool Vm::lookupWithHolder(const Value& object, String* key, Value& out, Object*&
         auto* s = static_cast<SuperObject*>(o);
         return s->above() && lookupWithHolder(Value::object(s->above()), key, out, holder, s->self());
     }
-    if (key == names_.proto) {
+    if (sameKey(key, names_.proto)) {
         holder = o;
         out = o->proto() ? Value::object(o->proto()) : Value();
         return o->proto() != nullptr;
@@ -107,7 +107,7 @@ void Vm::setMember(const Value& object, String* key, const Value& value, String*
     } else if (o->kind() == ObjectKind::Super) {
         return;
     }
-    if (key == names_.proto) {
+    if (sameKey(key, names_.proto)) {
         Object* proto = value.objectOrNull();
         // A chain must not come back to its start.
         for (Object* p = proto; p; p = p->proto()) {
@@ -146,7 +146,7 @@ void Vm::setMember(const Value& object, String* key, const Value& value, String*
     if (!o->watches().empty()) {
         for (size_t i = 0; i < o->watches().size(); ++i) {
             Watch& w = o->watches()[i];
-            if (w.key != key || w.running) continue;
+            if (!sameKey(w.key, key) || w.running) continue;
             w.running = true;
             const Value old = own ? own->value : Value();
             const Value args[4] = {Value::string(name ? name : key), old, stored, w.userData};
@@ -188,37 +188,26 @@ bool Vm::deleteMember(const Value& object, String* key) {
     return o->remove(key);
 }
 
-Property* Vm::ownPropertyIgnoringCase(Object* object, String* key) {
-    const std::string_view wanted = key->view();
-    for (Property& p : object->properties()) {
-        const std::string_view have = p.key->view();
-        if (have.size() == wanted.size() &&
-            std::equal(have.begin(), have.end(), wanted.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            })) {
-            return &p;
-        }
-    }
-    return nullptr;
-}
-
 std::vector<Value> Vm::enumerate(const Value& object) {
     std::vector<Value> names;
     Object* o = object.objectOrNull();
     if (o && o->kind() == ObjectKind::Clip) o = static_cast<ClipObject*>(o)->current(*this);
     if (!o) return names;
+    // A name shadowed lower down the chain is visited once: by the running code's rule of case.
     std::unordered_set<const String*> seen;
+    const bool fold = !caseSensitive();
+    auto once = [&](String* k) { return seen.insert(fold && k->foldedTwin() ? k->foldedTwin() : k).second; };
     int depth = 0;
     for (Object* p = o; p && depth < kMaxChain; p = p->proto(), ++depth) {
         const auto& props = p->properties();
         for (auto it = props.rbegin(); it != props.rend(); ++it) {
-            if (!seen.insert(it->key).second || (it->flags & kDontEnum)) continue;
+            if (!once(it->key) || (it->flags & kDontEnum)) continue;
             names.push_back(Value::string(it->name));
         }
         std::vector<Value> special;
         p->specialNames(*this, special);
         for (auto it = special.rbegin(); it != special.rend(); ++it) {
-            if (seen.insert(key(it->asString())).second) names.push_back(*it);
+            if (once(key(it->asString()))) names.push_back(*it);
         }
     }
     return names;

@@ -31,7 +31,7 @@ Value callOnMetaData(CallContext& cx, const Value& self, std::span<const Value> 
 // A queued status without a code stands for the onMetaData call, in its place among them.
 constexpr const char* kMetaData = "";
 
-bool named(Vm& vm, String* key, std::string_view name) { return key == vm.key(name); }
+bool named(Vm& vm, String* key, std::string_view name) { return vm.sameKey(key, vm.key(name)); }
 
 }  // namespace
 
@@ -107,11 +107,11 @@ bool VideoObject::getSpecial(Vm& vm, String* key, Value& out) {
         return true;
     }
     Clip& owner = *owner_.get();
-    if (key == vm.names().parent) {
+    if (vm.sameKey(key, vm.names().parent)) {
         out = Value::object(vm.clipObject(owner));
         return true;
     }
-    const auto index = clipPropertyIndex(key->view());
+    const auto index = clipPropertyIndex(key->view(), !vm.caseSensitive());
     if (!index) return false;
     // Videos have no _target of their own to give.
     if (static_cast<ClipProperty>(*index) == ClipProperty::Target) return false;
@@ -127,7 +127,7 @@ bool VideoObject::setSpecial(Vm& vm, String* key, const Value& value) {
     }
     // The decoded size is the stream's to say.
     if (named(vm, key, "width") || named(vm, key, "height")) return true;
-    const auto index = clipPropertyIndex(key->view());
+    const auto index = clipPropertyIndex(key->view(), !vm.caseSensitive());
     if (!index) return false;
     DisplayObject* v = video();
     if (!v) return true;

@@ -12,15 +12,35 @@ namespace {
 // Below this many properties a linear scan beats hashing.
 constexpr size_t kIndexFrom = 12;
 
+// The lowercase twin a key is looked up by before SWF 7 (itself for a key that has none).
+String* foldedKey(String* key) {
+    String* f = key->foldedTwin();
+    return f ? f : key;
+}
+
 }  // namespace
 
 Property* Object::findOwn(String* key) {
     if (index_) {
-        const auto it = index_->find(key);
-        return it == index_->end() ? nullptr : &props_[it->second];
+        const auto it = index_->find(foldedKey(key));
+        if (it == index_->end()) return nullptr;
+        if (props_[it->second].key == key) return &props_[it->second];
+        if (!caseTwins_) return nullptr;
     }
     for (Property& p : props_) {
         if (p.key == key) return &p;
+    }
+    return nullptr;
+}
+
+Property* Object::findOwnIgnoringCase(String* key) {
+    String* folded = foldedKey(key);
+    if (index_) {
+        const auto it = index_->find(folded);
+        return it == index_->end() ? nullptr : &props_[it->second];
+    }
+    for (Property& p : props_) {
+        if (p.folded == folded) return &p;
     }
     return nullptr;
 }
@@ -34,9 +54,9 @@ Property& Object::put(String* key, String* name, Value value, uint8_t flags) {
         p->setter = nullptr;
         return *p;
     }
-    props_.push_back(Property{key, name, value, nullptr, nullptr, flags});
+    props_.push_back(Property{key, name, value, nullptr, nullptr, flags, foldedKey(key)});
     if (index_) {
-        index_->emplace(key, static_cast<uint32_t>(props_.size() - 1));
+        if (!index_->emplace(props_.back().folded, static_cast<uint32_t>(props_.size() - 1)).second) caseTwins_ = true;
     } else if (props_.size() >= kIndexFrom) {
         reindex();
     }
@@ -61,7 +81,9 @@ void Object::reindex() {
     }
     if (!index_) index_ = std::make_unique<std::unordered_map<const String*, uint32_t>>();
     index_->clear();
-    for (size_t i = 0; i < props_.size(); ++i) index_->emplace(props_[i].key, static_cast<uint32_t>(i));
+    for (size_t i = 0; i < props_.size(); ++i) {
+        if (!index_->emplace(props_[i].folded, static_cast<uint32_t>(i)).second) caseTwins_ = true;
+    }
 }
 
 void Object::trace(Tracer& tracer) {
@@ -69,6 +91,7 @@ void Object::trace(Tracer& tracer) {
     for (const Property& p : props_) {
         tracer.mark(p.key);
         tracer.mark(p.name);
+        tracer.mark(p.folded);
         tracer.mark(p.value);
         tracer.mark(p.getter);
         tracer.mark(p.setter);
@@ -97,7 +120,7 @@ int64_t arrayIndexOf(const String* key) {
 }
 
 bool ArrayObject::getSpecial(Vm& vm, String* key, Value& out) {
-    if (key == vm.key("length")) {
+    if (vm.sameKey(key, vm.key("length"))) {
         out = Value::number(static_cast<double>(elements_.size()));
         return true;
     }
@@ -108,7 +131,7 @@ bool ArrayObject::getSpecial(Vm& vm, String* key, Value& out) {
 }
 
 bool ArrayObject::setSpecial(Vm& vm, String* key, const Value& value) {
-    if (key == vm.key("length")) {
+    if (vm.sameKey(key, vm.key("length"))) {
         const double n = vm.toNumber(value);
         if (!(n >= 0) || n != std::floor(n)) return true;  // refused, as the player ignores it
         if (n > static_cast<double>(vm.limits().maxArrayLength)) {

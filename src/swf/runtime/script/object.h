@@ -20,9 +20,10 @@ enum PropertyFlags : uint8_t {
     kReadOnly = 4,    // assignments are ignored
 };
 
-// One own property. key is the lookup key (interned; lowercase before SWF 7), name the name as
-// first written, which for..in reports. A property made by addProperty has a getter (and maybe a
-// setter) instead of a value.
+// One own property. key is the name as first written (interned), folded its lowercase twin, which
+// code of SWF 6 and earlier looks it up by; name is what for..in reports (the key, unless the
+// engine gave another). A property made by addProperty has a getter (and maybe a setter) instead
+// of a value.
 struct Property {
     String* key = nullptr;
     String* name = nullptr;
@@ -30,6 +31,7 @@ struct Property {
     FunctionObject* getter = nullptr;
     FunctionObject* setter = nullptr;
     uint8_t flags = 0;
+    String* folded = nullptr;
     bool isAccessor() const { return getter != nullptr; }
 };
 
@@ -46,7 +48,8 @@ struct Watch {
 // This class is storage; the language's rules (prototype chain walk, getters and setters,
 // watches, read-only properties, host properties) are applied by Vm::getMember / Vm::setMember,
 // which built-ins should use. Keys passed here must come from Vm::key(), so that they are interned
-// and folded as the movie's version wants.
+// and carry their lowercase twin. Keys are kept as written: the movies of a lesson share objects,
+// and each looks names up by its own version's rule (Vm::ownProperty).
 //
 // Host objects (clips; text fields and sounds later) derive from Object and answer their special
 // properties (_x, _currentframe, ...) through the host hooks, which the Vm asks after the own
@@ -63,10 +66,13 @@ public:
     Object* proto() const { return proto_; }
     void setProto(Object* proto) { proto_ = proto; }
 
-    // The own property with this key, or nullptr. Pointers stay valid until a property is added
-    // or removed.
+    // The own property with this key exactly, or nullptr. Pointers stay valid until a property
+    // is added or removed.
     Property* findOwn(String* key);
     const Property* findOwn(String* key) const;
+    // The oldest own property whose key differs from this one at most in the case of ASCII
+    // letters, or nullptr.
+    Property* findOwnIgnoringCase(String* key);
     // Adds the property at the end of the order, or overwrites the value of the existing one
     // (keeping its flags and place; an accessor becomes a plain value). Ignores ReadOnly: that is
     // the Vm's rule for scripts, not for the engine.
@@ -108,8 +114,11 @@ private:
     Object* proto_;
     const ObjectKind kind_;
     std::vector<Property> props_;
-    // Built once the object has enough properties that a linear scan costs more than a hash.
+    // Built once the object has enough properties that a linear scan costs more than a hash. By
+    // lowercase twin, to the oldest property that has it; caseTwins_ tells that another property
+    // may share that twin (keys that differ only in case, which SWF 7 code can make).
     std::unique_ptr<std::unordered_map<const String*, uint32_t>> index_;
+    bool caseTwins_ = false;
     std::vector<Watch> watches_;
 };
 

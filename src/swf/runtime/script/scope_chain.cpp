@@ -34,7 +34,7 @@ Object* scopeObject(Vm& vm, Scope* s) {
 // the general member code would find first anyway. Null when anything special may apply
 // (__proto__, getters, a super object, a clip's "_" properties, arrays' and host objects' own).
 Property* plainOwnProperty(Vm& vm, Object* o, String* key) {
-    if (!o || key == vm.names().proto) return nullptr;
+    if (!o || vm.sameKey(key, vm.names().proto)) return nullptr;
     const ObjectKind kind = o->kind();
     if (kind != ObjectKind::Plain && kind != ObjectKind::Function &&
         !(kind == ObjectKind::Clip && !key->empty() && key->view()[0] != '_')) {
@@ -232,7 +232,14 @@ void Interpreter::setVariable(Frame& f, String* name, const Value& value) {
 void Interpreter::defineLocal(Frame& f, String* name, const Value& value, bool keepExisting) {
     String* key = vm_.key(name);
     if (f.activation) {
-        if (keepExisting && vm_.ownProperty(f.activation, key)) return;
+        // A local of another case is the same local before SWF 7.
+        if (Property* p = vm_.ownProperty(f.activation, key)) {
+            if (keepExisting) return;
+            p->value = value;
+            p->getter = nullptr;
+            p->setter = nullptr;
+            return;
+        }
         f.activation->put(key, vm_.heap().intern(name), value);
         return;
     }

@@ -40,7 +40,7 @@ int blockVersion(const ActionBytes& code, Clip& clip) {
 }  // namespace
 
 Vm::Vm(MovieInstance& movie, int swfVersion, ScriptLimits limits)
-    : runningVersion_(swfVersion), movie_(movie), version_(swfVersion), limits_(limits), heap_(limits.maxHeapBytes) {
+    : runningVersion_(swfVersion), movie_(movie), limits_(limits), heap_(limits.maxHeapBytes) {
     rootTracer_ = heap_.addRootTracer([this](Tracer& t) { traceRoots(t); });
     Names& n = names_;
     n.length = key("length");
@@ -85,15 +85,9 @@ void Vm::installCore() {
     installMovieClipBuiltins(*this);
 }
 
-String* Vm::key(std::string_view name) {
-    String* s = heap_.intern(name);
-    return version_ >= 7 ? s : heap_.folded(s);
-}
+String* Vm::key(std::string_view name) { return heap_.intern(name); }
 
-String* Vm::keyOf(String* name) {
-    String* s = heap_.intern(name);
-    return version_ >= 7 ? s : heap_.folded(s);
-}
+String* Vm::keyOf(String* name) { return heap_.intern(name); }
 
 Object* Vm::newObject() { return heap_.make<Object>(realm_.objectPrototype); }
 Object* Vm::newObject(Object* proto) { return heap_.make<Object>(proto); }

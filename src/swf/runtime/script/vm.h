@@ -82,7 +82,8 @@ struct ScriptLimits {
     uint64_t maxActions = 0;
 };
 
-// Keys the engine reads often, made once (as Vm::key makes them).
+// Keys the engine reads often, made once (as Vm::key makes them). Compare a key with them through
+// Vm::sameKey: code before SWF 7 may write them in any case.
 struct Names {
     String* length = nullptr;
     String* prototype = nullptr;
@@ -132,24 +133,20 @@ public:
     const ScriptLimits& limits() const { return limits_; }
 
     // --- names ---
-    // The key for a name: interned, and lowercase before SWF 7 (identifiers are case-insensitive
-    // there). The chosen movie's version decides, for every movie loaded into it: the objects all
-    // movies share keep one kind of key.
+    // The key for a name: the interned name as written, with its lowercase twin. Keys keep their
+    // case whatever the movie: a lesson's movies share objects, and each looks names up by its own
+    // version's rule (ownProperty, sameKey).
     String* key(std::string_view name);
-    // Inline for the names scripts use over and over (interned, and folded once before SWF 7).
-    String* key(String* name) {
-        if (name->interned()) {
-            if (version_ >= 7) return name;
-            if (String* folded = name->foldedTwin()) return folded;
-        }
-        return keyOf(name);
-    }
-    // object's own property for key as the running code names it: exactly, and for a movie before
-    // SWF 7 loaded into a later one (whose keys keep their case) also whatever the case.
+    // Inline for the names scripts use over and over.
+    String* key(String* name) { return name->interned() ? name : keyOf(name); }
+    // object's own property for key as the running code names it: exactly from SWF 7 on, whatever
+    // the case of its letters before.
     Property* ownProperty(Object* object, String* key) {
-        Property* p = object->findOwn(key);
-        if (p || runningVersion_ >= 7 || version_ < 7) return p;
-        return ownPropertyIgnoringCase(object, key);
+        return runningVersion_ >= 7 ? object->findOwn(key) : object->findOwnIgnoringCase(key);
+    }
+    // Whether two keys name the same thing for the running code (see ownProperty).
+    bool sameKey(const String* a, const String* b) const {
+        return a == b || (runningVersion_ < 7 && a->foldedTwin() && a->foldedTwin() == b->foldedTwin());
     }
     // An interned name kept as written (for..in output, function names).
     String* name(std::string_view text) { return heap_.intern(text); }
@@ -293,7 +290,6 @@ private:
     friend class ClipObject;
 
     String* keyOf(String* name);
-    Property* ownPropertyIgnoringCase(Object* object, String* key);
 
     void traceRoots(Tracer& tracer);
     void installCore();
@@ -327,7 +323,6 @@ public:
 
 private:
     MovieInstance& movie_;
-    const int version_;
     ScriptLimits limits_;
     Heap heap_;
     Realm realm_;

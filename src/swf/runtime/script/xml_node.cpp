@@ -145,37 +145,37 @@ bool XmlNode::getSpecial(Vm& vm, String* key, Value& out) {
         }
         return nullptr;
     };
-    if (key == vm.key("firstChild")) {
+    if (vm.sameKey(key, vm.key("firstChild"))) {
         out = node(children.empty() ? nullptr : children.front());
-    } else if (key == vm.key("lastChild")) {
+    } else if (vm.sameKey(key, vm.key("lastChild"))) {
         out = node(children.empty() ? nullptr : children.back());
-    } else if (key == vm.key("parentNode")) {
+    } else if (vm.sameKey(key, vm.key("parentNode"))) {
         out = node(parent);
-    } else if (key == vm.key("nextSibling")) {
+    } else if (vm.sameKey(key, vm.key("nextSibling"))) {
         out = node(sibling(1));
-    } else if (key == vm.key("previousSibling")) {
+    } else if (vm.sameKey(key, vm.key("previousSibling"))) {
         out = node(sibling(-1));
-    } else if (key == vm.key("childNodes")) {
+    } else if (vm.sameKey(key, vm.key("childNodes"))) {
         ArrayObject* list = vm.newArray();
         for (XmlNode* c : children) list->elements().push_back(Value::object(c));
         vm.heap().account(list);
         out = Value::object(list);
-    } else if (key == vm.key("nodeType")) {
+    } else if (vm.sameKey(key, vm.key("nodeType"))) {
         out = Value::number(type);
-    } else if (key == vm.key("nodeName")) {
+    } else if (vm.sameKey(key, vm.key("nodeName"))) {
         out = name;
-    } else if (key == vm.key("nodeValue")) {
+    } else if (vm.sameKey(key, vm.key("nodeValue"))) {
         out = value;
-    } else if (key == vm.key("attributes")) {
+    } else if (vm.sameKey(key, vm.key("attributes"))) {
         out = Value::object(attributesObject(vm));
-    } else if (key == vm.key("localName") || key == vm.key("prefix")) {
+    } else if (vm.sameKey(key, vm.key("localName")) || vm.sameKey(key, vm.key("prefix"))) {
         if (!name.isString()) {
             out = Value::null();
             return true;
         }
         const std::string& n = name.asString()->text();
         const size_t colon = n.find(':');
-        const bool local = key == vm.key("localName");
+        const bool local = vm.sameKey(key, vm.key("localName"));
         if (colon == std::string::npos) {
             out = local ? name : Value::string(vm.names().empty);
         } else {
@@ -188,15 +188,15 @@ bool XmlNode::getSpecial(Vm& vm, String* key, Value& out) {
 }
 
 bool XmlNode::setSpecial(Vm& vm, String* key, const Value& v) {
-    if (key == vm.key("nodeName")) {
+    if (vm.sameKey(key, vm.key("nodeName"))) {
         name = v.isNullish() ? Value::null() : Value::string(vm.toString(v));
-    } else if (key == vm.key("nodeValue")) {
+    } else if (vm.sameKey(key, vm.key("nodeValue"))) {
         value = v.isNullish() ? Value::null() : Value::string(vm.toString(v));
-    } else if (key == vm.key("attributes")) {
+    } else if (vm.sameKey(key, vm.key("attributes"))) {
         if (Object* o = v.objectOrNull()) attributes = o;
-    } else if (key == vm.key("firstChild") || key == vm.key("lastChild") || key == vm.key("parentNode") ||
-               key == vm.key("nextSibling") || key == vm.key("previousSibling") || key == vm.key("childNodes") ||
-               key == vm.key("nodeType")) {
+    } else if (vm.sameKey(key, vm.key("firstChild")) || vm.sameKey(key, vm.key("lastChild")) || vm.sameKey(key, vm.key("parentNode")) ||
+               vm.sameKey(key, vm.key("nextSibling")) || vm.sameKey(key, vm.key("previousSibling")) || vm.sameKey(key, vm.key("childNodes")) ||
+               vm.sameKey(key, vm.key("nodeType"))) {
         // The tree's links change only through its methods.
     } else {
         return false;

@@ -308,9 +308,7 @@ TEST_F(MovieLoadingTest, ALoadedMovieRunsItsScriptsAndFunctionsByItsOwnVersion) 
     for (const auto& [parentVersion, childVersion] : {std::pair{6, 7}, std::pair{7, 6}}) {
         SCOPED_TRACE(std::to_string(parentVersion) + " loads " + std::to_string(childVersion));
         traces_.clear();
-        // The child's names keep the chosen movie's kind of key: a SWF 7 child in a SWF 6 movie
-        // finds its names whatever their case, so only the other way round is probed.
-        Avm1Assembler childCode = versionProbe("child", childVersion < parentVersion);
+        Avm1Assembler childCode = versionProbe("child", true);
         Avm1Assembler probe;
         probe.push({"["}).get("nothing").op(Action::Add2).push({"]"}).op(Action::Add2).op(Action::Return);
         childCode.push({"this"}).op(Action::GetVariable).push({"probe"}).defineFunction("", {}, probe)
@@ -333,9 +331,55 @@ TEST_F(MovieLoadingTest, ALoadedMovieRunsItsScriptsAndFunctionsByItsOwnVersion) 
         for (const std::string& line : parentVersion == 6 ? six : seven) expected.push_back("parent " + line);
         expected.push_back("parent case " + std::string(parentVersion == 6 ? "1" : "undefined"));
         for (const std::string& line : childVersion == 6 ? six : seven) expected.push_back("child " + line);
-        if (childVersion == 6) expected.push_back("child case 1");
+        expected.push_back("child case " + std::string(childVersion == 6 ? "1" : "undefined"));
         expected.push_back(std::string("child's function ") + (childVersion == 6 ? "[]" : "[undefined]"));
         EXPECT_EQ(traces_, expected);
+    }
+}
+
+TEST_F(MovieLoadingTest, EachMovieLooksNamesUpByItsOwnVersionsRuleOfCase) {
+    for (const auto& [parentVersion, childVersion] : {std::pair{6, 7}, std::pair{7, 6}}) {
+        SCOPED_TRACE(std::to_string(parentVersion) + " loads " + std::to_string(childVersion));
+        traces_.clear();
+        const bool childFolds = childVersion == 6;
+        auto either = [](bool folds, const std::string& found) { return folds ? found : std::string("undefined"); };
+
+        Avm1Assembler c;
+        // What the lesson left on an object both movies share.
+        traceOf(c, "shared ", "Shared.mixed");
+        // Two spellings of one name: two properties from SWF 7 on, one before.
+        c.push({"o"}).newObject("Object", {}).op(Action::SetVariable);
+        c.get("o").push({"Name", "upper"}).op(Action::SetMember);
+        c.get("o").push({"name", "lower"}).op(Action::SetMember);
+        c.push({"names "}).get("o").push({"Name"}).op(Action::GetMember).op(Action::Add2).push({" "}).op(Action::Add2);
+        c.get("o").push({"name"}).op(Action::GetMember).op(Action::Add2).trace();
+        // A clip by another case, as a member, in a path and with a built-in property.
+        c.callMethod("this", "createEmptyMovieClip", {"Inner", PushInt{1}}).op(Action::Pop);
+        c.get("Inner").push({"_x", PushInt{3}}).op(Action::SetMember);
+        traceOf(c, "member ", "inner._name");
+        c.push({"path "}).get("inner._x").op(Action::Add2).trace();
+        traceOf(c, "builtin ", "Inner._X");
+        c.push({"method "}).callMethod("Math", "MAX", {PushInt{1}, PushInt{2}}).op(Action::Add2).trace();
+        c.get("Shared").push({"FromChild", PushInt{1}}).op(Action::SetMember);
+        SwfWriter child(static_cast<uint8_t>(childVersion));
+        child.doAction(c.doActionBody()).showFrame();
+        child.writeFile(folder_ + "/child.swf");
+
+        Avm1Assembler load;
+        load.get("_global").push({"Shared"}).newObject("Object", {}).op(Action::SetMember);
+        load.get("_global").push({"Shared"}).op(Action::GetMember).push({"Mixed", "lesson's"}).op(Action::SetMember);
+        newClip(load, "holder", 1);
+        load.callMethod("holder", "loadMovie", {"child.swf"}).op(Action::Pop);
+        Avm1Assembler check;
+        traceOf(check, "lesson reads ", "shared.fromchild");
+        auto movie = play({load, {}, check}, "main.swf",
+                          [&](SwfWriter& swf) { swf.version(static_cast<uint8_t>(parentVersion)); });
+        for (int i = 0; i < 3; ++i) movie->tick();
+        EXPECT_EQ(traces_, (Lines{"shared " + either(childFolds, "lesson's"),
+                                  std::string("names ") + (childFolds ? "lower lower" : "upper lower"),
+                                  "member " + either(childFolds, "Inner"), "path " + either(childFolds, "3"),
+                                  "builtin " + either(childFolds, "3"), "method " + either(childFolds, "2"),
+                                  "lesson reads " + either(parentVersion == 6, "1")}));
     }
 }
 

@@ -16,13 +16,13 @@ namespace velmora::swf::script {
 
 bool BitmapDataObject::getSpecial(Vm& vm, String* key, Value& out) {
     const bool gone = pixels->empty();
-    if (key == vm.key("width")) {
+    if (vm.sameKey(key, vm.key("width"))) {
         out = Value::number(gone ? -1 : pixels->width);
-    } else if (key == vm.key("height")) {
+    } else if (vm.sameKey(key, vm.key("height"))) {
         out = Value::number(gone ? -1 : pixels->height);
-    } else if (key == vm.key("transparent")) {
+    } else if (vm.sameKey(key, vm.key("transparent"))) {
         out = gone ? Value::number(-1) : Value::boolean(pixels->transparent);
-    } else if (key == vm.key("rectangle")) {
+    } else if (vm.sameKey(key, vm.key("rectangle"))) {
         if (gone) {
             out = Value::number(-1);
             return true;
@@ -50,8 +50,8 @@ bool BitmapDataObject::getSpecial(Vm& vm, String* key, Value& out) {
 
 bool BitmapDataObject::setSpecial(Vm& vm, String* key, const Value&) {
     // Read-only, as the picture's size is fixed when it is made.
-    return key == vm.key("width") || key == vm.key("height") || key == vm.key("transparent") ||
-           key == vm.key("rectangle");
+    return vm.sameKey(key, vm.key("width")) || vm.sameKey(key, vm.key("height")) || vm.sameKey(key, vm.key("transparent")) ||
+           vm.sameKey(key, vm.key("rectangle"));
 }
 
 BitmapDataObject* bitmapDataOf(const Value& value) {

@@ -80,7 +80,7 @@ Value plainValue(Vm& vm, const Value& object, const char* name) {
     String* key = vm.key(name);
     int guard = 0;
     for (Object* o = object.objectOrNull(); o && guard < 64; o = o->proto(), ++guard) {
-        if (const Property* p = o->findOwn(key)) return p->isAccessor() ? Value() : p->value;
+        if (const Property* p = vm.ownProperty(o, key)) return p->isAccessor() ? Value() : p->value;
     }
     return Value();
 }

@@ -41,7 +41,7 @@ Value sendAndLoad(CallContext& cx, const Value&, std::span<const Value> args) {
 
 Value bytes(CallContext& cx, const Value& self, const char* name) {
     Object* o = self.objectOrNull();
-    const Property* p = o ? o->findOwn(cx.vm.key(name)) : nullptr;
+    const Property* p = o ? cx.vm.ownProperty(o, cx.vm.key(name)) : nullptr;
     return p ? p->value : Value();
 }
 

@@ -30,7 +30,7 @@ Value asSetPropFlags(CallContext& cx, const Value&, std::span<const Value> args)
         while (std::getline(list, name, ',')) keys.push_back(cx.vm.key(name));
     }
     for (String* key : keys) {
-        if (Property* p = o->findOwn(key)) apply(*p);
+        if (Property* p = cx.vm.ownProperty(o, key)) apply(*p);
     }
     return Value();
 }

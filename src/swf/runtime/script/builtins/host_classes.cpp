@@ -16,7 +16,7 @@ Object* packageObject(Vm& vm, std::string_view path) {
         const std::string_view part = path.substr(0, dot);
         path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
         String* key = vm.key(part);
-        Property* p = at->findOwn(key);
+        Property* p = vm.ownProperty(at, key);
         Object* next = p && !p->isAccessor() ? p->value.objectOrNull() : nullptr;
         if (!next) {
             next = vm.newObject();

@@ -27,7 +27,7 @@ Value hasOwnProperty(CallContext& cx, const Value& self, std::span<const Value> 
     Object* o = self.objectOrNull();
     if (!o) return Value::boolean(false);
     String* key = cx.vm.key(cx.toString(arg(args, 0)));
-    if (o->findOwn(key)) return Value::boolean(true);
+    if (cx.vm.ownProperty(o, key)) return Value::boolean(true);
     Value ignored;
     return Value::boolean(o->kind() != ObjectKind::Plain && o->getSpecial(cx.vm, key, ignored));
 }
@@ -35,7 +35,7 @@ Value hasOwnProperty(CallContext& cx, const Value& self, std::span<const Value> 
 Value isPropertyEnumerable(CallContext& cx, const Value& self, std::span<const Value> args) {
     Object* o = self.objectOrNull();
     if (!o) return Value::boolean(false);
-    const Property* p = o->findOwn(cx.vm.key(cx.toString(arg(args, 0))));
+    const Property* p = cx.vm.ownProperty(o, cx.vm.key(cx.toString(arg(args, 0))));
     return Value::boolean(p && !(p->flags & kDontEnum));
 }
 
@@ -61,7 +61,10 @@ Value addProperty(CallContext& cx, const Value& self, std::span<const Value> arg
     if (name->empty() || !getter) return Value::boolean(false);
     if (!arg(args, 2).isNull() && !setter) return Value::boolean(false);
     String* key = cx.vm.key(name);
-    Property& p = o->put(key, cx.heap().intern(name), Value());
+    // The running code's rule of case decides whether a property is already there.
+    Property* existing = cx.vm.ownProperty(o, key);
+    Property& p = existing ? *existing : o->put(key, cx.heap().intern(name), Value());
+    p.value = Value();
     p.getter = getter;
     p.setter = setter;
     return Value::boolean(true);
@@ -73,7 +76,7 @@ Value watch(CallContext& cx, const Value& self, std::span<const Value> args) {
     if (!args[1].isObject() || !args[1].asObject()->asFunction()) return Value::boolean(false);
     String* key = cx.vm.key(cx.toString(args[0]));
     for (Watch& w : o->watches()) {
-        if (w.key == key) {
+        if (cx.vm.sameKey(w.key, key)) {
             w.callback = args[1];
             w.userData = arg(args, 2);
             return Value::boolean(true);
@@ -88,7 +91,7 @@ Value unwatch(CallContext& cx, const Value& self, std::span<const Value> args) {
     if (!o) return Value::boolean(false);
     String* key = cx.vm.key(cx.toString(arg(args, 0)));
     const size_t before = o->watches().size();
-    std::erase_if(o->watches(), [key](const Watch& w) { return w.key == key; });
+    std::erase_if(o->watches(), [&](const Watch& w) { return cx.vm.sameKey(w.key, key); });
     return Value::boolean(o->watches().size() != before);
 }
 

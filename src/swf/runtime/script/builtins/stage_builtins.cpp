@@ -111,7 +111,7 @@ void resizeStage(MovieInstance& movie, int width, int height) {
     Vm& vm = movie.vm();
     // Read as plain values: no script runs outside the handlers' own run.
     const auto plain = [&](Object* o, const char* name) {
-        const Property* p = o ? o->findOwn(vm.key(name)) : nullptr;
+        const Property* p = o ? vm.ownProperty(o, vm.key(name)) : nullptr;
         return p && !p->isAccessor() ? p->value : Value();
     };
     const Value stage = plain(vm.global(), "Stage");
