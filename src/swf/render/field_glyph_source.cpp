@@ -85,6 +85,34 @@ double FieldGlyphSource::advance(char32_t c, const TextFormat& format) {
     return resources_.glyphs.deviceGlyph(deviceFontFor(format), c).advance * scale;
 }
 
+double FieldGlyphSource::kerning(char32_t left, char32_t right, const TextFormat& format) {
+    const FontCharacter* font = embeddedFor(format);
+    const auto l = embeddedGlyph(font, left);
+    const auto r = embeddedGlyph(font, right);
+    if (l || r) {
+        if (!l || !r || !font->hasLayout || font->kerning.empty()) return 0.0;
+        auto [table, made] = kerningTables_.try_emplace(font);
+        if (made) {
+            // The first entry for a pair counts, should a damaged table repeat it.
+            for (const KerningPair& pair : font->kerning)
+                table->second.try_emplace(uint32_t(pair.left) << 16 | pair.right, pair.adjustment);
+        }
+        const auto it = table->second.find(uint32_t(font->glyphs[*l].code) << 16 | font->glyphs[*r].code);
+        return it == table->second.end() ? 0.0 : it->second * format.size / font->emSquare;
+    }
+    const bool bold = format.bold || (fieldFont_ && fieldFont_->bold && format.face.empty());
+    const bool italic = format.italic || (fieldFont_ && fieldFont_->italic && format.face.empty());
+    auto [pair, made] = devicePairs_.try_emplace({format.face, bold, italic, left, right}, 0.0);
+    if (made) {
+        // What Qt sets the two characters apart by together, beyond their own advances.
+        const QFontMetricsF fm(deviceFontFor(format));
+        const QString a = QString::fromUcs4(&left, 1);
+        const QString b = QString::fromUcs4(&right, 1);
+        pair->second = fm.horizontalAdvance(a + b) - fm.horizontalAdvance(a) - fm.horizontalAdvance(b);
+    }
+    return pair->second * format.size / GlyphCache::kDevicePixelSize;
+}
+
 QPainterPath FieldGlyphSource::outline(char32_t c, const TextFormat& format) {
     const GlyphOutline g = glyph(c, format);
     return QTransform::fromScale(g.scale, g.scale).map(g.path);

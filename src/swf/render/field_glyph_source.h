@@ -3,6 +3,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 
 #include "swf/format/font.h"
 #include "swf/format/text.h"
@@ -21,6 +23,9 @@ public:
 
     Metrics metrics(const TextFormat& format) override;
     double advance(char32_t c, const TextFormat& format) override;
+    // An embedded font's pair from its kerning table; an installed font's as Qt kerns it. A pair
+    // of one embedded and one installed glyph is not kerned.
+    double kerning(char32_t left, char32_t right, const TextFormat& format) override;
     QPainterPath outline(char32_t c, const TextFormat& format) override;
     GlyphOutline glyph(char32_t c, const TextFormat& format) override;
 
@@ -37,6 +42,10 @@ private:
     const FontCharacter* fieldFont_ = nullptr;
     std::string fieldFontName_;
     std::map<std::string, const FontCharacter*> byName_;
+    // Embedded fonts' kerning tables by the pair of glyph codes (left << 16 | right), made when
+    // first asked; installed fonts' pairs as measured, by face, style and characters.
+    std::map<const FontCharacter*, std::unordered_map<uint32_t, int16_t>> kerningTables_;
+    std::map<std::tuple<std::string, bool, bool, char32_t, char32_t>, double> devicePairs_;
 };
 
 }  // namespace velmora::swf

@@ -216,6 +216,8 @@ public:
             if (auto it = tag.attributes.find(U"size"); it != tag.attributes.end()) f.size = parseSize(it->second, f.size);
             if (auto it = tag.attributes.find(U"letterspacing"); it != tag.attributes.end())
                 if (auto v = parseNumber(it->second)) f.letterSpacing = std::clamp(*v, -100.0, 1000.0) * 20.0;
+            if (auto it = tag.attributes.find(U"kerning"); it != tag.attributes.end())
+                if (auto v = parseNumber(it->second)) f.kerning = *v != 0.0;
         }
         // Nesting is bounded so that a file of a million open tags cannot exhaust memory.
         if (formats_.size() < kMaxNesting) formats_.push_back({tag.name, f});
@@ -233,7 +235,7 @@ private:
     static bool sameFormat(const TextFormat& a, const TextFormat& b) {
         return a.face == b.face && a.size == b.size && a.color == b.color && a.bold == b.bold &&
                a.italic == b.italic && a.underline == b.underline && a.url == b.url &&
-               a.letterSpacing == b.letterSpacing;
+               a.letterSpacing == b.letterSpacing && a.kerning == b.kerning;
     }
 
     static std::optional<double> parseNumber(const std::u32string& value) {

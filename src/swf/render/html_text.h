@@ -19,6 +19,7 @@ struct TextFormat {
     bool underline = false;
     std::string url;  // <a href>: shown as text; clicking belongs to interaction
     double letterSpacing = 0.0;  // twips added after each character
+    bool kerning = false;        // the font's pair adjustments apply between this run's characters
 };
 
 struct TextRun {
@@ -33,7 +34,7 @@ struct TextParagraph {
     std::optional<double> leftMargin, rightMargin, indent, leading;
 };
 
-// Reads the HTML subset text fields take: <p align>, <font face size color letterspacing>, <b>,
+// Reads the HTML subset text fields take: <p align>, <font face size color letterspacing kerning>, <b>,
 // <i>, <u>, <br>, <a href>, <textformat leftmargin rightmargin indent leading>, character
 // references (&lt; &#26159; &#x662F; ...). Other tags are ignored and their text kept. Every <p>,
 // </p>, <br> and line break in the text starts a new paragraph, except that the text's last </p>

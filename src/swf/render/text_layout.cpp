@@ -20,6 +20,11 @@ struct Line {
 
 bool isSpace(char32_t c) { return c == ' ' || c == '\t' || c == 0x3000; }
 
+// Whether two runs' characters are set in one font, so that its kerning pairs apply across them.
+bool sameFont(const TextFormat& a, const TextFormat& b) {
+    return &a == &b || (a.face == b.face && a.size == b.size && a.bold == b.bold && a.italic == b.italic);
+}
+
 // Where a paragraph's lines end, greedily: each line takes as many items as fit.
 std::vector<Line> breakLines(const std::vector<Item>& items, double firstWidth, double width, bool wrap) {
     std::vector<Line> lines;
@@ -83,6 +88,11 @@ TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const Text
         for (const TextRun& run : paragraph.runs)
             for (char32_t c : run.text)
                 items.push_back({c, &run.format, glyphs.advance(c, run.format) + run.format.letterSpacing});
+        for (size_t i = 1; i < items.size(); ++i) {
+            Item& left = items[i - 1];
+            if (left.format->kerning && items[i].format->kerning && sameFont(*left.format, *items[i].format))
+                left.advance += glyphs.kerning(left.c, items[i].c, *left.format);
+        }
 
         // An empty paragraph still takes a line, in the format of the run it would have had.
         const TextFormat* lastFormat = paragraph.runs.empty() ? nullptr : &paragraph.runs.back().format;

@@ -19,6 +19,9 @@ public:
     };
     virtual Metrics metrics(const TextFormat& format) = 0;
     virtual double advance(char32_t c, const TextFormat& format) = 0;
+    // What the font's kerning adds to left's advance when right follows it in this format, twips
+    // (negative draws them closer). Layout asks only where the format has kerning on.
+    virtual double kerning(char32_t /*left*/, char32_t /*right*/, const TextFormat& /*format*/) { return 0.0; }
     // The outline with its origin on the baseline at the character's start.
     virtual QPainterPath outline(char32_t c, const TextFormat& format) = 0;
 
@@ -49,6 +52,8 @@ struct TextLayoutOptions {
 // overflows. Without wordWrap each paragraph is one line, cut off by the field. Spaces at the end
 // of a line do not count for its alignment; justified lines widen the spaces between their words
 // to fill the line, except the last line of a paragraph, which is set flush left. Underlines are drawn as part of the outline in the run's colour.
+// Where kerning is on, a pair of characters in the same font moves by the font's adjustment, for
+// breaking, measuring and drawing alike.
 TextGeometry layoutText(const std::vector<TextParagraph>& paragraphs, const TextLayoutOptions& options,
                         GlyphSource& glyphs);
 

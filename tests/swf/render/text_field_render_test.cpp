@@ -2,10 +2,13 @@
 // for the whole field or part of its text, and autoSize measured with the layout that draws the text.
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
 #include <algorithm>
 
 #include "render_test_support.h"
 #include "script_stage.h"
+#include "swf/render/device_fonts.h"
+#include "swf/render/glyph_cache.h"
 
 namespace velmora::swf {
 namespace {
@@ -81,6 +84,26 @@ TEST(TextFieldRender, WholeFieldFormatAndAutoSizeChangeWhatIsDrawn) {
     EXPECT_NEAR(std::stod(lines[1]), std::stod(lines[2]) + 4, 1.0);
     EXPECT_GT(std::stod(lines[2]), 20);
     EXPECT_LT(std::stod(lines[2]), 60);
+}
+
+TEST(TextFieldRender, KerningFromATextFormatNarrowsWhatTextWidthMeasures) {
+    const QFontMetricsF fm(deviceFont("_sans", GlyphCache::kDevicePixelSize, false, false));
+    if (fm.horizontalAdvance("AV") > fm.horizontalAdvance("A") + fm.horizontalAdvance("V") - 0.5)
+        GTEST_SKIP() << "the installed sans font has no kerning for AV";
+    Avm1Assembler a = fieldWith({{"text", std::string("AVAVAV")}});
+    for (bool kerning : {false, true, false}) {
+        test::setObject(a, "fmt", {{"font", std::string("_sans")}, {"kerning", kerning}});
+        test::call(a, "t", "setTextFormat", {test::Var{"fmt"}});
+        a.get("t").push({"textWidth"}).op(Action::GetMember).trace();
+        test::call(a, "t", "getTextFormat", {}, "got");
+        a.get("got").push({"kerning"}).op(Action::GetMember).trace();
+    }
+    ScriptStage stage(a);
+    const std::vector<std::string> lines = stage.traces();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_LT(std::stod(lines[2]), std::stod(lines[0]) - 1);
+    EXPECT_EQ(lines[4], lines[0]);
+    EXPECT_EQ(lines[1] + lines[3] + lines[5], "falsetruefalse");
 }
 
 TEST(TextFieldRender, PartOfTheTextDrawnInItsOwnFormat) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
+
 #include "render_test_support.h"
 #include "swf/format/font.h"
 #include "swf/format/text.h"
 #include "swf/render/device_fonts.h"
 #include "swf/render/edit_text.h"
+#include "swf/render/field_text_measure.h"
+#include "swf/render/glyph_cache.h"
 #include "swf/render/stage_renderer.h"
 #include "swf/render/static_text.h"
 #include "swf/runtime/clip.h"
@@ -211,6 +215,54 @@ TEST(EditText, DeviceFontFieldWrapsChineseText) {
     EXPECT_GT(inkInRows(2, 20), 40);
     EXPECT_GT(inkInRows(20, 40), 20);
     EXPECT_EQ(test::compareWithExpected(image, "chinese_field", 40), "");
+}
+
+TEST(EditText, KerningMovesAnEmbeddedPairInDrawingAndMeasuring) {
+    // 'B' after 'A' moves half an em (5 px at 10 px) to the left, when kerning is on.
+    auto font = squareFont(1);
+    font->kerning = {{'B', 'A', 512}, {'A', 'B', -512}, {'A', 'B', 900}};
+    TextScene scene;
+    scene.add(font);
+    auto field = squareFontField("");
+    field->html = true;
+    scene.add(field);
+    const std::string kerned = "<font kerning=\"1\">AB</font>";
+    const std::string plain = "<font kerning=\"0\">AB</font>";
+    const QImage on = scene.render(field, kerned);
+    const QImage off = scene.render(field, plain);
+    // Without kerning 'B' stands at 12..17 px, with it at 7..12 px, over 'A'.
+    EXPECT_EQ(pixel(off, 15, 8), qRgb(0, 0, 0));
+    EXPECT_EQ(pixel(on, 15, 8), qRgb(255, 255, 255));
+    EXPECT_EQ(pixel(on, 10, 8), qRgb(0, 0, 0));
+
+    // textWidth and autoSize measure what is drawn; each pair takes its own entry, and a
+    // character the font lacks (drawn from an installed font) is kerned with neither neighbour.
+    scene.resources.setMovie(scene.movie);
+    FieldTextMeasure measure(scene.movie);
+    EXPECT_DOUBLE_EQ(measure.measure(*field, plain).textWidth, 300.0);
+    EXPECT_DOUBLE_EQ(measure.measure(*field, kerned).textWidth, 200.0);
+    EXPECT_DOUBLE_EQ(measure.measure(*field, "<font kerning=\"1\">BA</font>").textWidth, 400.0);
+    EXPECT_DOUBLE_EQ(measure.measure(*field, "<font kerning=\"1\">ABA</font>").textWidth, 500.0);
+    EXPECT_DOUBLE_EQ(measure.measure(*field, "<font kerning=\"1\">AxB</font>").textWidth,
+                     measure.measure(*field, "<font kerning=\"0\">AxB</font>").textWidth);
+}
+
+TEST(EditText, InstalledFontsKernAsQtDoesWhenAsked) {
+    const QFont font = deviceFont("_sans", GlyphCache::kDevicePixelSize, false, false);
+    const QFontMetricsF fm(font);
+    const double qtPair = fm.horizontalAdvance("AV") - fm.horizontalAdvance("A") - fm.horizontalAdvance("V");
+    if (qtPair > -0.5) GTEST_SKIP() << "the installed sans font has no kerning for AV";
+    auto field = std::make_shared<EditTextCharacter>(2);
+    field->bounds = {0, 20000, 0, 1000};
+    field->fontHeight = 400;
+    field->html = true;
+    auto movie = std::make_shared<Movie>();
+    movie->version = 10;
+    FieldTextMeasure measure(movie);
+    const double off = measure.measure(*field, "<font kerning=\"0\">AVAVAV</font>").textWidth;
+    const double on = measure.measure(*field, "<font kerning=\"1\">AVAVAV</font>").textWidth;
+    // Five pairs, each Qt's adjustment at 20 px.
+    EXPECT_NEAR(on - off, 5 * qtPair * 400.0 / GlyphCache::kDevicePixelSize, 1.0);
 }
 
 TEST(EditText, HostileFieldsStayBounded) {

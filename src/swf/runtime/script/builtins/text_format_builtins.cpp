@@ -202,6 +202,7 @@ CharFormatChange readCharFormatChange(CallContext& cx, const Value& format) {
     if (const Value v = read("italic"); !v.isNullish()) change.italic = cx.toBoolean(v);
     if (const Value v = read("underline"); !v.isNullish()) change.underline = cx.toBoolean(v);
     if (const Value v = read("url"); !v.isNullish()) change.url = cx.toStdString(v);
+    if (const Value v = read("kerning"); !v.isNullish()) change.kerning = cx.toBoolean(v);
     return change;
 }
 
@@ -227,8 +228,9 @@ Value fieldSetTextFormat(CallContext& cx, const Value& self, std::span<const Val
     if (!f) return Value();
     const bool runs = f->textState && f->textState->formattedRuns;
     const int32_t length = utf16Length(fieldPlainText(movie, *f));
-    // The whole text of a field not kept as runs: its own settings, as they always were.
-    if (!runs && begin <= 0 && end >= length) {
+    // The whole text of a field not kept as runs: its own settings, as they always were. Kerning
+    // is no setting of the field's: turned on, the text is kept as runs that carry it.
+    if (!runs && begin <= 0 && end >= length && !change.kerning.value_or(false)) {
         applyTextFormat(cx, *object, format);
         return Value();
     }
@@ -260,6 +262,7 @@ Value fieldGetTextFormat(CallContext& cx, const Value& self, std::span<const Val
     // Settings every character of the range shares are given; the others are null.
     const CharFormat& first = text.formats[size_t(from)];
     bool face = true, sizeSame = true, color = true, bold = true, italic = true, underline = true, url = true;
+    bool kerning = true;
     for (int32_t i = from + 1; i < to; ++i) {
         const CharFormat& c = text.formats[size_t(i)];
         face = face && c.face == first.face;
@@ -269,6 +272,7 @@ Value fieldGetTextFormat(CallContext& cx, const Value& self, std::span<const Val
         italic = italic && c.italic == first.italic;
         underline = underline && c.underline == first.underline;
         url = url && c.url == first.url;
+        kerning = kerning && c.kerning == first.kerning;
     }
     const Value o = out.get();
     if (!face) cx.set(o, "font", Value::null());
@@ -279,6 +283,7 @@ Value fieldGetTextFormat(CallContext& cx, const Value& self, std::span<const Val
     cx.set(o, "italic", italic ? Value::boolean(first.italic) : Value::null());
     cx.set(o, "underline", underline ? Value::boolean(first.underline) : Value::null());
     cx.set(o, "url", url ? cx.stringValue(first.url) : Value::null());
+    cx.set(o, "kerning", kerning ? Value::boolean(first.kerning) : Value::null());
     return o;
 }
 
