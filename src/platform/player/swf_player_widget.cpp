@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/core/failure.h"
+#include "platform/player/desktop_lock_keys.h"
 #include "platform/player/player_state.h"
 #include "swf/runtime/script/stage_host.h"
 #include "swf/format/movie_loader.h"
@@ -59,6 +60,7 @@ SwfPlayerWidget::SwfPlayerWidget(QWidget* parent) : QWidget(parent), state_(std:
     state_->clockClient = std::make_unique<State::ClockClient>(*this);
     state_->clock->attach(state_->clockClient.get());
     state_->renderResources.warnings.setSink([this](const swf::Diagnostic& d) { forwardDiagnostic(d.line()); });
+    installDesktopLockKeys();
     connect(&state_->caretBlink, &QTimer::timeout, this, [this] { blinkCaret(); });
 }
 

@@ -12,6 +12,7 @@
 #include "support/temp_path.h"
 #include "swf/format/movie_loader.h"
 #include "swf/runtime/key_input.h"
+#include "swf/runtime/lock_keys.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/file_loads.h"
 
@@ -259,6 +260,47 @@ TEST(KeyTest, ScriptsSeeKeysAndListenersHearThem) {
     swf::pressKey(movie, swf::kSwfKeyLeft);
     swf::releaseKey(movie);
     EXPECT_EQ(traces, (Lines{"37", "down 65 97 true", "up false", "down 37 0 false", "up false"}));
+}
+
+// A desktop whose Caps Lock follows desktopCaps and whose Num Lock is off.
+bool desktopCaps = false;
+bool fakeDesktop(int code, bool& on) {
+    on = code == 20 && desktopCaps;
+    return true;
+}
+bool desktopThatCannotTell(int, bool&) { return false; }
+
+TEST(KeyTest, LockKeysAreTheDesktopsWhenItTellsAndThePressesHeardOtherwise) {
+    struct Restore {
+        ~Restore() { swf::setLockKeyReader(nullptr); }
+    } restore;
+    Avm1Assembler locks;  // trace(Key.isToggled(20) + " " + Key.isToggled(144))
+    locks.push({PushInt{20}, PushInt{1}, "Key"}).op(Action::GetVariable).push({"isToggled"}).op(Action::CallMethod)
+        .push({" "}).op(Action::Add2).push({PushInt{144}, PushInt{1}, "Key"}).op(Action::GetVariable)
+        .push({"isToggled"}).op(Action::CallMethod).op(Action::Add2).trace();
+    Avm1Assembler a = locks;
+    a.push({"l"}).newObject("Object", {}).op(Action::SetVariable);
+    a.get("l").push({"onKeyDown"}).defineFunction("", {}, locks).op(Action::SetMember);
+    a.get("l").push({PushInt{1}, "Key"}).op(Action::GetVariable).push({"addListener"}).op(Action::CallMethod).op(Action::Pop);
+    SwfWriter swf(8);
+    swf.doAction(a.doActionBody()).showFrame();
+    Lines traces;
+    swf::MovieInstance::Options options;
+    options.traceSink = [&](const std::string& t) { traces.push_back(t); };
+
+    // Caps Lock was on before the movie started.
+    desktopCaps = true;
+    swf::setLockKeyReader(fakeDesktop);
+    swf::MovieInstance movie(swf::parseMovie(swf.bytes()), options);
+    // Turned off: the desktop's word counts over the movie's count of presses.
+    desktopCaps = false;
+    swf::pressKey(movie, 0, {20, 0});
+    // Where the desktop cannot tell, the presses heard: Caps Lock once, now Num Lock once.
+    swf::setLockKeyReader(desktopThatCannotTell);
+    swf::pressKey(movie, 0, {144, 0});
+    swf::setLockKeyReader(nullptr);
+    swf::pressKey(movie, 0, {144, 0});
+    EXPECT_EQ(traces, (Lines{"true false", "false false", "true true", "true false"}));
 }
 
 TEST(LoadedTextTest, CodePageDecidesOnlyWhereTheBytesAllowBoth) {

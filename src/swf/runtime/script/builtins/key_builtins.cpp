@@ -1,4 +1,5 @@
 // Key: the keyboard as the movie hears it, and listeners told of each key.
+#include "swf/runtime/lock_keys.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/library_classes.h"
 
@@ -15,7 +16,11 @@ Value isDown(CallContext& cx, const Value&, std::span<const Value> args) {
 
 Value isToggled(CallContext& cx, const Value&, std::span<const Value> args) {
     const double code = cx.toNumber(arg(args, 0));
-    return Value::boolean(code == 20 ? keys(cx).capsLock : code == 144 ? keys(cx).numLock : false);
+    if (code != 20 && code != 144) return Value::boolean(false);
+    // The desktop knows the lock keys from before the movie started, and their presses in other
+    // windows; the presses the movie heard are all it has otherwise.
+    if (bool on = false; desktopLockKey(static_cast<int>(code), on)) return Value::boolean(on);
+    return Value::boolean(code == 20 ? keys(cx).capsLock : keys(cx).numLock);
 }
 
 Value getCode(CallContext& cx, const Value&, std::span<const Value>) { return Value::number(keys(cx).lastCode); }
