@@ -79,6 +79,8 @@ void BM_ParseSampleLessons(benchmark::State& state) {
         std::filesystem::path path = std::filesystem::path(VELMORA_SOURCE_DIR) / dir;
         if (!std::filesystem::is_directory(path)) continue;
         for (const auto& entry : std::filesystem::directory_iterator(path)) {
+            // The folders also hold what lessons read beside them (a quiz's questions).
+            if (entry.path().extension() != ".swf") continue;
             std::ifstream in(entry.path(), std::ios::binary);
             files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }

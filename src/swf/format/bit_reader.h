@@ -103,6 +103,17 @@ public:
     // Drops the rest of a partly read byte.
     void align() { bitCount_ = 0; }
 
+    // The read position in bits from the start, and a jump to one (at most the end): for a parser
+    // that reads a run of bit fields through a faster reader of its own (BitCursor) and hands the
+    // position back.
+    uint64_t bitPosition() const { return uint64_t{pos_} * 8 - bitCount_; }
+    void seekBits(uint64_t bit) {
+        if (bit > uint64_t{bytes_.size()} * 8) endsEarly("a bit field");
+        pos_ = static_cast<size_t>((bit + 7) / 8);
+        bitCount_ = static_cast<unsigned>(uint64_t{pos_} * 8 - bit);
+        bitBuffer_ = bitCount_ != 0 ? bytes_[pos_ - 1] : 0;
+    }
+
     // The composite fields shared by many tags.
     Rect rect();
     Matrix matrix();

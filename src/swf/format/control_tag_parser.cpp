@@ -37,15 +37,14 @@ std::vector<ClipAction> readClipActions(BitReader& in, uint8_t swfVersion) {
 
 }  // namespace
 
-PlaceObject parsePlaceObject(BitReader& in, int version, uint8_t swfVersion) {
-    PlaceObject place;
+void parsePlaceObject(BitReader& in, int version, uint8_t swfVersion, PlaceObject& place) {
     place.version = version;
     if (version == 1) {
         place.characterId = in.u16();
         place.depth = in.u16();
         place.matrix = in.matrix();
         if (!in.atEnd()) place.colorTransform = in.colorTransform(false);
-        return place;
+        return;
     }
 
     bool hasClipActions = in.flag();
@@ -85,7 +84,6 @@ PlaceObject parsePlaceObject(BitReader& in, int version, uint8_t swfVersion) {
     if (hasVisible) place.visible = in.u8() != 0;
     if (hasBackground) place.backgroundColor = in.rgba();
     if (hasClipActions) place.clipActions = readClipActions(in, swfVersion);
-    return place;
 }
 
 RemoveObject parseRemoveObject(BitReader& in, int version) {

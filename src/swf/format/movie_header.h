@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "swf/format/body_decompression.h"
 #include "swf/format/movie.h"
 #include "swf/format/movie_loader.h"
 
@@ -13,7 +14,7 @@ namespace velmora::swf {
 // file's own bytes (which must then outlive it) and `storage` is empty; otherwise it points into
 // `storage`. Moving a MovieBody keeps `records` valid.
 struct MovieBody {
-    std::vector<uint8_t> storage;
+    BodyBytes storage;
     std::span<const uint8_t> records;
 };
 

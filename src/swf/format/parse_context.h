@@ -11,6 +11,7 @@
 #include "swf/format/font.h"
 #include "swf/format/movie.h"
 #include "swf/format/movie_loader.h"
+#include "swf/format/shape.h"
 
 namespace velmora::swf {
 
@@ -59,6 +60,10 @@ public:
 
     // Sprites nested this deep are being read right now (0 on the main timeline).
     uint32_t nesting = 0;
+
+    // Where parseShapeRecords gathers one shape's records before copying them out at their
+    // number; kept between shapes so that it grows only to the largest.
+    std::vector<ShapeRecord> shapeRecordScratch;
 
 private:
     [[noreturn]] void overBudget() const;

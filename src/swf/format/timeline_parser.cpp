@@ -22,9 +22,9 @@ public:
         switch (tag.code) {
             case kTagEnd: return false;
             case kTagShowFrame: showFrame(); return true;
-            case kTagPlaceObject: control(parsePlaceObject(in, 1, ctx_.version())); return true;
-            case kTagPlaceObject2: control(parsePlaceObject(in, 2, ctx_.version())); return true;
-            case kTagPlaceObject3: control(parsePlaceObject(in, 3, ctx_.version())); return true;
+            case kTagPlaceObject: place(in, 1); return true;
+            case kTagPlaceObject2: place(in, 2); return true;
+            case kTagPlaceObject3: place(in, 3); return true;
             case kTagRemoveObject: control(parseRemoveObject(in, 1)); return true;
             case kTagRemoveObject2: control(parseRemoveObject(in, 2)); return true;
             case kTagDoAction: control(DoAction{actionBytes(in.rest())}); return true;
@@ -123,13 +123,30 @@ private:
         return std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
     }
 
-    // Built in place in the frame's list: a placement is a large record, not worth moving twice.
-    template <class Tag>
-    void control(Tag&& tag) {
+    void roomForAnotherTag() const {
         if (pending_.tags.size() >= ctx_.limits.maxTagsPerFrame) {
             throw ParseError("more than " + std::to_string(ctx_.limits.maxTagsPerFrame) + " tags in one frame");
         }
+    }
+
+    template <class Tag>
+    void control(Tag&& tag) {
+        roomForAnotherTag();
         const ControlTag& added = pending_.tags.emplace_back(std::forward<Tag>(tag));
+        ctx_.charge(sizeof(ControlTag) + payloadBytes(added));
+    }
+
+    // A placement is read straight into its slot in the frame's list: it is a large record, and
+    // most of a timeline's tags are placements.
+    void place(BitReader& in, int version) {
+        roomForAnotherTag();
+        ControlTag& added = pending_.tags.emplace_back(std::in_place_type<PlaceObject>);
+        try {
+            parsePlaceObject(in, version, ctx_.version(), std::get<PlaceObject>(added));
+        } catch (...) {
+            pending_.tags.pop_back();  // a damaged placement leaves nothing behind
+            throw;
+        }
         ctx_.charge(sizeof(ControlTag) + payloadBytes(added));
     }
 
