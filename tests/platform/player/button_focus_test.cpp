@@ -1,4 +1,4 @@
-// The movie's buttons on the real widget: Tab reaches them, Enter presses them.
+// The movie's buttons on the real widget: Tab reaches them, Enter and Space press them.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
@@ -48,6 +48,18 @@ TEST(ButtonFocusInPlayer, TabReachesTheMoviesButtonAndEnterPressesIt) {
     EXPECT_TRUE(ask.isAccepted());  // kept from the window's default button
     QTest::keyClick(&player, Qt::Key_Return);
     EXPECT_EQ(traces, std::vector<std::string>{"clicked"});
+
+    // Held down, the key repeats: the button is clicked once, when it comes up.
+    auto send = [&](QEvent::Type type, bool repeat) {
+        QKeyEvent event(type, Qt::Key_Space, Qt::NoModifier, " ", repeat);
+        QApplication::sendEvent(&player, &event);
+    };
+    send(QEvent::KeyPress, false);
+    send(QEvent::KeyRelease, true);
+    send(QEvent::KeyPress, true);
+    EXPECT_EQ(traces.size(), 1u);
+    send(QEvent::KeyRelease, false);
+    EXPECT_EQ(traces, (std::vector<std::string>{"clicked", "clicked"}));
 }
 
 }  // namespace
