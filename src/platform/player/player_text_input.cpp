@@ -15,6 +15,7 @@
 #include "swf/render/edit_text.h"
 #include "swf/render/field_carets.h"
 #include "swf/runtime/clip_geometry.h"
+#include "swf/runtime/keyboard_focus.h"
 #include "swf/runtime/text_edit_history.h"
 #include "swf/runtime/text_editing.h"
 
@@ -141,6 +142,13 @@ swf::DisplayObject* SwfPlayerWidget::focusedSelectableField() const {
 }
 
 bool SwfPlayerWidget::fieldTakesKey(const QKeyEvent& event) const {
+    // Enter and Space press the movie's focused button: kept from the window's default button and
+    // shortcuts, as a field's typing is.
+    const bool pressKey = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter || event.key() == Qt::Key_Space;
+    if (pressKey && (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && state_->instance &&
+        swf::focusTakesPress(*state_->instance)) {
+        return true;
+    }
     // A field that only shows its text still copies it and selects it all.
     if (!focusedInputField()) {
         const std::optional<FieldCommand> command = focusedSelectableField() ? commandOf(event) : std::nullopt;

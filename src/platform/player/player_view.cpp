@@ -9,6 +9,7 @@
 #include "platform/player/player_state.h"
 #include "swf/render/stage_viewport.h"
 #include "swf/runtime/key_input.h"
+#include "swf/runtime/keyboard_focus.h"
 #include "swf/runtime/script/stage_host.h"
 
 namespace velmora {
@@ -113,6 +114,7 @@ QRegion SwfPlayerWidget::drawPicture() {
     state_->renderer->setFocusedText(movie.focusedText(), focusedInputField() ? state_->preedit : std::u16string(),
                                      state_->preeditCursor);
     state_->renderer->setCaretHidden(state_->caretHidden);
+    state_->renderer->setFocusRectangle(swf::focusRectangle(movie));
     const QColor background = backgroundColour();
     const qreal density = devicePixelRatioF();
     if (movie.highQuality()) {
@@ -351,7 +353,8 @@ void SwfPlayerWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void SwfPlayerWidget::keyReleaseEvent(QKeyEvent* event) {
-    if (swf::MovieInstance* movie = state_->instance.get()) {
+    // A held key repeats as presses; the one release is when it comes up.
+    if (swf::MovieInstance* movie = state_->instance.get(); movie && !event->isAutoRepeat()) {
         swf::releaseKey(*movie, strokeOf(*event));
         afterPointer();
     }

@@ -107,6 +107,22 @@ void StageRenderer::drawList(QPainter& painter, const DisplayList& list, const Q
     if (topDrawing_) drawDrawing(painter, *topDrawing_, top);
     drawListAt(painter, list, top);
     if (stageRoot_) drawUpperLevels(painter, top);
+    if (stageRoot_ && focusRectangle_) drawFocusRectangle(painter, toDevice);
+    painter.restore();
+}
+
+// Yellow, two pixels of the movie wide, on the box's edges: the keyboard user's pointer.
+void StageRenderer::drawFocusRectangle(QPainter& painter, const QTransform& toDevice) {
+    const Rect& r = *focusRectangle_;
+    const QRectF box = toDevice.mapRect(QRectF(r.xMin, r.yMin, double(r.xMax) - r.xMin, double(r.yMax) - r.yMin));
+    if (!box.isValid()) return;
+    painter.save();
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(255, 255, 0), std::max(1.0, 2.0 * stageScale_)));
+    painter.drawRect(box);
     painter.restore();
 }
 

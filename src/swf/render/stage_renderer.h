@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTransform>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "swf/format/sprite.h"
@@ -89,6 +90,11 @@ public:
     // Leaves the focused field's caret out (the dark half of its blink).
     void setCaretHidden(bool hidden) { caretHidden_ = hidden; }
 
+    // The focus rectangle around the focused button or clip (see focusRectangle), in stage
+    // twips, drawn over everything by render() and drawStage() for a movie's root; nullopt for
+    // none.
+    void setFocusRectangle(std::optional<Rect> box) { focusRectangle_ = box; }
+
 private:
     struct Context {
         QTransform world;
@@ -170,6 +176,8 @@ private:
     std::u16string preedit_;
     int32_t preeditCursor_ = 0;
     bool caretHidden_ = false;
+    std::optional<Rect> focusRectangle_;
+    void drawFocusRectangle(QPainter& painter, const QTransform& toDevice);
 };
 
 }  // namespace velmora::swf

@@ -1,12 +1,8 @@
 // Clip events that are not tied to a frame: clips leaving the stage, focus, arriving data and
 // the pointer's visibility.
 #include <algorithm>
-#include <array>
 
 #include "swf/runtime/movie_instance.h"
-#include "swf/runtime/script/clip_object.h"
-#include "swf/runtime/script/vm.h"
-#include "swf/runtime/selection_listeners.h"
 
 namespace velmora::swf {
 
@@ -64,44 +60,6 @@ void MovieInstance::dataArrived(Clip& clip) {
 Clip* MovieInstance::focus() const {
     Clip* clip = focus_.get();
     return clip && !hasLeftStage(*clip) ? clip : nullptr;
-}
-
-void MovieInstance::setFocus(Clip* clip) {
-    if (!runsScripts()) {
-        if (clip) loseTextFocus(clip);
-        focus_ = clip ? clip->handle() : ClipHandle();
-        return;
-    }
-    script::Vm& vm = *vm_;
-    // Selection's listeners hear of the move once the handlers below have run.
-    const script::Rooted before(vm.heap(), focusedObject(*this));
-    if (clip) loseTextFocus(clip);
-    Clip* old = focus();
-    if (old == clip) {
-        tellSelectionListeners(*this, before.get());
-        return;
-    }
-    focus_ = clip ? clip->handle() : ClipHandle();
-    auto objectOf = [&vm](Clip* c) { return c ? script::Value::object(vm.clipObject(*c)) : script::Value::null(); };
-    // Each handler is told who the focus came from or goes to; they run at once, as the focus
-    // moves, so that a script that sets the focus sees its handlers done when the call returns.
-    auto tell = [&](Clip* target, const char* name, Clip* other) {
-        if (!target || !hasHandler(*target, name)) return;
-        const ClipHandle otherHandle = other ? other->handle() : ClipHandle();
-        other = otherHandle.get();
-        const script::Value self = objectOf(target);
-        const std::array<script::Value, 1> args{objectOf(other)};
-        script::Value handler;
-        script::Object* holder = nullptr;
-        if (!vm.lookupWithHolder(self, vm.key(name), handler, holder, self)) return;
-        vm.callTopLevel(handler, self, args, holder);
-    };
-    // A handler may remove either clip: hold them by handle across it.
-    const ClipHandle oldHandle = old ? old->handle() : ClipHandle();
-    const ClipHandle next = focus_;
-    tell(old, "onKillFocus", clip);
-    if (Clip* now = next.get()) tell(now, "onSetFocus", oldHandle.get());
-    tellSelectionListeners(*this, before.get());
 }
 
 void MovieInstance::setPointerHidden(bool hidden) {

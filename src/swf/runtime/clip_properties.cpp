@@ -136,7 +136,12 @@ std::optional<Value> clipProperty(script::Vm& vm, const Clip& clip, int index) {
     case ClipProperty::DropTarget: return text(vm, dropTarget(clip));
     case ClipProperty::Url: return text(vm, urlOf(clip));
     case ClipProperty::HighQuality: return num(clip.movie().highQuality() ? 1.0 : 0.0);
-    case ClipProperty::FocusRect: return num(1.0);
+    case ClipProperty::FocusRect: {
+        // The movie's own setting on a root (and everywhere in movies older than version 6);
+        // a clip's own is null until a script sets it.
+        if (clip.isRoot() || !self || clip.movie().movie().version < 6) return num(clip.movie().focusRectangles() ? 1.0 : 0.0);
+        return self->focusRect ? Value::boolean(*self->focusRect) : Value::null();
+    }
     case ClipProperty::SoundBufTime: return num(5.0);
     case ClipProperty::Quality: return text(vm, clip.movie().highQuality() ? "HIGH" : "LOW");
     case ClipProperty::XMouse: return num(mouseInClip(clip).first);
@@ -162,6 +167,16 @@ bool setClipProperty(script::Vm& vm, Clip& clip, int index, const Value& value) 
         return true;
     }
     DisplayObject* self = clip.displayObject();
+    if (static_cast<ClipProperty>(index) == ClipProperty::FocusRect) {
+        if (clip.isRoot() || !self || clip.movie().movie().version < 6) {
+            clip.movie().setFocusRectangles(vm.toBoolean(value));
+        } else {
+            // null gives the choice back to the movie's own setting.
+            self->focusRect = value.isNull() || value.isUndefined() ? std::nullopt : std::optional<bool>(vm.toBoolean(value));
+            clip.movie().noteChange();
+        }
+        return true;
+    }
     if (!self) return false;  // the root has no placement of its own to change
     if (static_cast<ClipProperty>(index) == ClipProperty::Name) {
         self->name = vm.toString(value)->text();

@@ -52,6 +52,8 @@ struct DisplayObject {
     // mask clip itself is then a mask only (maskOnly), not drawn.
     ClipHandle scriptMask;
     bool maskOnly = false;
+    // Buttons and clips: a script's _focusrect for this object; unset, the movie's own decides.
+    std::optional<bool> focusRect;
 
     std::unique_ptr<Clip> clip;              // sprites: the instance's own timeline
     std::vector<ClipAction> clipActions;     // sprites: event handlers given where it was placed

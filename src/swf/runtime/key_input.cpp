@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "swf/format/button.h"
+#include "swf/runtime/keyboard_focus.h"
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/pointer_input.h"
 #include "swf/runtime/script/vm.h"
 
 namespace velmora::swf {
@@ -69,7 +71,47 @@ void broadcastKey(MovieInstance& movie, const char* event) {
     movie.runPendingActions();
 }
 
+// Enter and Space press the focused button, or clip in the role of one, while it shows; the key
+// that holds it pressed releases it. Keys repeating while held press it once.
+// The focused button or clip Enter and Space would press, with the clip holding it; false when
+// there is none.
+bool pressableFocus(MovieInstance& movie, Clip*& holder, DisplayObject*& object) {
+    if (DisplayObject* button = movie.focusedButton()) {
+        holder = movie.focusedButtonOwner();
+        object = button;
+    } else if (Clip* clip = movie.focus()) {
+        holder = clip->parent();
+        object = clip->displayObject();
+    }
+    return holder && object && shownOnStage(*holder, *object) && answersLikeAButton(*holder, *object);
+}
+
+bool pressFocused(MovieInstance& movie, uint16_t code) {
+    KeyHeldButton& held = movie.keyHeldButton();
+    if (held.button.get()) return true;
+    Clip* holder = nullptr;
+    DisplayObject* object = nullptr;
+    if (!pressableFocus(movie, holder, object)) return false;
+    held = {PlacedHandle(*holder, *object), code};
+    pressByKey(movie, *holder, *object, true);
+    return true;
+}
+
+void releaseFocused(MovieInstance& movie, uint16_t code) {
+    KeyHeldButton& held = movie.keyHeldButton();
+    if (code != 0 && code != held.code) return;
+    const PlacedHandle button = held.button;
+    held = {};
+    if (DisplayObject* object = button.get()) pressByKey(movie, *button.owner(), *object, false);
+}
+
 }  // namespace
+
+bool focusTakesPress(MovieInstance& movie) {
+    Clip* holder = nullptr;
+    DisplayObject* object = nullptr;
+    return !movie.focusedText() && pressableFocus(movie, holder, object);
+}
 
 KeyStroke strokeOf(uint8_t swfKey) {
     switch (swfKey) {
@@ -105,6 +147,8 @@ bool pressKey(MovieInstance& movie, uint8_t swfKey, KeyStroke stroke) {
         keys.lastCode = stroke.code;
         keys.lastAscii = stroke.ascii;
     }
+    const bool presses = swfKey == kSwfKeyEnter || swfKey == ' ';
+    if (presses) movie.dropHiddenFocus();
     std::vector<KeyHandler> handlers;
     if (swfKey != 0) {
         collect(movie.root(), swfKey, handlers);
@@ -115,13 +159,15 @@ bool pressKey(MovieInstance& movie, uint8_t swfKey, KeyStroke stroke) {
     }
     movie.dispatchInputEvent(kClipEventKeyDown);  // runs the queued handlers too
     broadcastKey(movie, "onKeyDown");
-    return !handlers.empty();
+    const bool pressed = presses && !movie.focusedText() && pressFocused(movie, stroke.code);
+    return !handlers.empty() || pressed;
 }
 
 void releaseKey(MovieInstance& movie) {
     movie.keyboard().down.reset();
     movie.dispatchInputEvent(kClipEventKeyUp);
     broadcastKey(movie, "onKeyUp");
+    releaseFocused(movie, 0);
 }
 
 void releaseKey(MovieInstance& movie, KeyStroke stroke) {
@@ -132,6 +178,7 @@ void releaseKey(MovieInstance& movie, KeyStroke stroke) {
     if (stroke.code < movie.keyboard().down.size()) movie.keyboard().down.reset(stroke.code);
     movie.dispatchInputEvent(kClipEventKeyUp);
     broadcastKey(movie, "onKeyUp");
+    releaseFocused(movie, stroke.code);
 }
 
 }  // namespace velmora::swf

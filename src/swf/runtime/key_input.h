@@ -44,11 +44,14 @@ KeyStroke strokeOf(uint8_t swfKey);
 // that a view can let other keys go on to the window.
 // Then the Key object's listeners hear onKeyDown. stroke says what Key.getCode and Key.getAscii
 // answer; without it, what swfKey stands for.
+// Enter and Space then press the focused button, or clip in the role of one (as a press of the
+// mouse on it), and count as used; their release is the click (see releaseKey).
 bool pressKey(MovieInstance& movie, uint8_t swfKey);
 bool pressKey(MovieInstance& movie, uint8_t swfKey, KeyStroke stroke);
 
-// A key came up: every clip's keyUp handler, then the Key listeners' onKeyUp. Without a stroke,
-// every key counts as up (the movie cannot know which one it was).
+// A key came up: every clip's keyUp handler, then the Key listeners' onKeyUp, then, for the key
+// that pressed the focused button, its release. Without a stroke, every key counts as up (the
+// movie cannot know which one it was).
 void releaseKey(MovieInstance& movie);
 void releaseKey(MovieInstance& movie, KeyStroke stroke);
 

@@ -15,6 +15,7 @@
 #include "swf/format/movie.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/keyboard_state.h"
+#include "swf/runtime/placed_handle.h"
 #include "swf/runtime/runtime_limits.h"
 #include "swf/runtime/sound_events.h"
 #include "swf/runtime/stage_settings.h"
@@ -220,12 +221,35 @@ public:
     // movie, whose scripts hear of it (onChanged, the field's bound variable).
     void textEdited(DisplayObject& field);
     // Tab and Shift+Tab while the movie has the keyboard focus: moves the focus to the next (or,
-    // backward, the previous) field or clip of the movie's tab order and returns it, or nullptr
-    // when nothing on stage takes the focus. Fields and clips whose tabIndex is set come in
-    // tabIndex order and nothing else does; otherwise input fields, and clips that a script
-    // marked tabEnabled, come in the order they lie on stage (tabEnabled false leaves any out).
-    // The order wraps around.
+    // backward, the previous) field, button or clip of the movie's tab order and returns it, or
+    // nullptr when nothing on stage takes the focus. Objects whose tabIndex is set come in
+    // tabIndex order and nothing else does; otherwise input fields, buttons, clips acting as
+    // buttons and clips a script marked tabEnabled come by where they stand on stage, top to
+    // bottom and along a row left to right (tabEnabled false leaves any out). Hidden objects, and
+    // what lies inside a clip whose tabChildren is false, take no part. The order wraps around;
+    // the focus counts as moved by the keyboard (see focusFromKeyboard).
     DisplayObject* moveTabFocus(bool backward);
+    // The button that has the keyboard focus (Tab reached it, or Selection.setFocus gave it), or
+    // nullptr; focusedButtonOwner is the clip whose display list holds it. A button, a clip and a
+    // field never hold the focus together. setFocusedButton tells both sides of the move as
+    // setFocus does (onKillFocus, onSetFocus), then Selection's listeners.
+    DisplayObject* focusedButton() const;
+    Clip* focusedButtonOwner() const;
+    void setFocusedButton(Clip& owner, DisplayObject& button);
+    // Whether the focus was last moved by the keyboard: the focused button or clip shows its
+    // focus rectangle only then. Tab sets it, a press of the mouse clears it, a script moving the
+    // focus leaves it as it was.
+    bool focusFromKeyboard() const { return focusFromKeyboard_; }
+    void setFocusFromKeyboard(bool keyboard);
+    // The global _focusrect: whether focused buttons and clips show a focus rectangle, where their
+    // own _focusrect does not say otherwise.
+    bool focusRectangles() const { return focusRectangles_; }
+    void setFocusRectangles(bool shown);
+    // A focused button or clip that the keyboard reached and that has since been hidden (it, or a
+    // clip holding it) gives the focus up, telling its onKillFocus. Called as keys arrive.
+    void dropHiddenFocus();
+    // The button or clip Enter or Space holds down (see pressKey).
+    KeyHeldButton& keyHeldButton() { return keyHeld_; }
 
     // Mouse.hide / Mouse.show: whether the movie's view hides the pointer over the movie.
     bool pointerHidden() const { return pointerHidden_; }
@@ -321,9 +345,6 @@ private:
         bool construct = false;  // instead of either: run target's registered class constructor
     };
     void followPointer();
-    // Takes the focus from the focused text field, if any, telling it (onKillFocus) where the
-    // focus goes.
-    void loseTextFocus(Clip* to);
     bool clipNeedsTicks(Clip& clip);
     void tickClip(Clip& clip);
     void queueEnterFrame(Clip& clip);
@@ -352,6 +373,13 @@ private:
     std::set<const Clip*> departedClips_;
     ClipHandle focus_;
     TextFieldHandle textFocus_;
+    PlacedHandle buttonFocus_;
+    bool focusFromKeyboard_ = false;
+    bool focusRectangles_ = true;
+    KeyHeldButton keyHeld_;
+    // Moves the keyboard focus to one clip, field or button (all null: to nothing), telling
+    // each side and Selection's listeners.
+    void giveFocus(Clip* clip, DisplayObject* field, Clip* buttonOwner, DisplayObject* button);
     bool pointerHidden_ = false;
     void queueUnload(Clip& clip);
     void log(std::string line);

@@ -203,44 +203,10 @@ DisplayObject* PointerInput::liveObject(const Hit& hit) const {
     return nullptr;
 }
 
-void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIndex, ButtonState state) {
-    DisplayObject* object = liveObject(hit);
-    Clip* owner = hit.owner.get();
-    if (!object || !owner) return;
-    showButtonState(*owner, *object, state);
-    movie_.noteChange();
-    if (object->clip) {
-        clipTransition(*object->clip, conditionBit, state);
-        return;
-    }
-    const auto& button = static_cast<const ButtonCharacter&>(*object->character);
-    if (SoundEvents* sound = movie_.sound(); sound && soundIndex >= 0 && button.sounds[soundIndex]) {
-        StartSound tag;
-        tag.soundId = button.sounds[soundIndex]->soundId;
-        tag.info = button.sounds[soundIndex]->info;
-        const Character* c = owner->definitions().character(tag.soundId);
-        sound->startSoundFor(*owner, tag, c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr);
-    }
-    for (const ButtonCondAction& action : button.actions) {
-        if (action.conditions & conditionBit) movie_.queueScript(*owner, action.actions);
-    }
-    // Then the functions a script gave the button, after its own actions.
-    script::Object* self = scriptObjectOf(*owner, *object);
-    if (!self) return;
-    movie_.runPendingActions();
-    const script::Value selfValue = script::Value::object(self);
-    script::Rooted keep(movie_.vm().heap(), selfValue);
-    for (const ButtonEvent& e : kButtonEvents) {
-        if (!(e.condition & conditionBit)) continue;
-        const auto handler = scriptVariable(movie_, self, e.handler);
-        if (handler && handler->isObject() && handler->asObject()->asFunction()) {
-            movie_.vm().callTopLevel(*handler, selfValue, {});
-        }
-    }
-}
+namespace {
 
 // A clip in the role of a button: its handlers for the transition, and its state frames.
-void PointerInput::clipTransition(Clip& clip, uint16_t conditionBit, ButtonState state) {
+void clipTransition(MovieInstance& movie, Clip& clip, uint16_t conditionBit, ButtonState state) {
     const char* label = state == ButtonState::Down ? "_down" : state == ButtonState::Over ? "_over" : "_up";
     if (const auto frame = clip.frameOfLabel(label)) {
         clip.stop();
@@ -248,9 +214,66 @@ void PointerInput::clipTransition(Clip& clip, uint16_t conditionBit, ButtonState
     }
     for (const ButtonEvent& e : kButtonEvents) {
         if (!(e.condition & conditionBit)) continue;
-        movie_.queueClipEvent(clip, e.clipEvent);
-        movie_.queueHandler(clip, e.handler);
+        movie.queueClipEvent(clip, e.clipEvent);
+        movie.queueHandler(clip, e.handler);
     }
+}
+
+// A button (or a clip in its role) on owner's display list goes through a transition: it shows
+// the state, plays its sound and runs its actions, then the functions a script gave it.
+void buttonTransition(MovieInstance& movie, Clip& owner, DisplayObject& object, uint16_t conditionBit, int soundIndex,
+                      ButtonState state) {
+    showButtonState(owner, object, state);
+    movie.noteChange();
+    if (object.clip) {
+        clipTransition(movie, *object.clip, conditionBit, state);
+        return;
+    }
+    const auto& button = static_cast<const ButtonCharacter&>(*object.character);
+    if (SoundEvents* sound = movie.sound(); sound && soundIndex >= 0 && button.sounds[soundIndex]) {
+        StartSound tag;
+        tag.soundId = button.sounds[soundIndex]->soundId;
+        tag.info = button.sounds[soundIndex]->info;
+        const Character* c = owner.definitions().character(tag.soundId);
+        sound->startSoundFor(owner, tag, c && c->kind == CharacterKind::Sound ? static_cast<const SoundCharacter*>(c) : nullptr);
+    }
+    for (const ButtonCondAction& action : button.actions) {
+        if (action.conditions & conditionBit) movie.queueScript(owner, action.actions);
+    }
+    // Then the functions a script gave the button, after its own actions.
+    script::Object* self = scriptObjectOf(owner, object);
+    if (!self) return;
+    movie.runPendingActions();
+    const script::Value selfValue = script::Value::object(self);
+    script::Rooted keep(movie.vm().heap(), selfValue);
+    for (const ButtonEvent& e : kButtonEvents) {
+        if (!(e.condition & conditionBit)) continue;
+        const auto handler = scriptVariable(movie, self, e.handler);
+        if (handler && handler->isObject() && handler->asObject()->asFunction()) {
+            movie.vm().callTopLevel(*handler, selfValue, {});
+        }
+    }
+}
+
+}  // namespace
+
+void PointerInput::transition(const Hit& hit, uint16_t conditionBit, int soundIndex, ButtonState state) {
+    DisplayObject* object = liveObject(hit);
+    Clip* owner = hit.owner.get();
+    if (!object || !owner) return;
+    buttonTransition(movie_, *owner, *object, conditionBit, soundIndex, state);
+}
+
+bool answersLikeAButton(Clip& holder, DisplayObject& object) {
+    if (object.clip) return actsAsButton(object);
+    if (!object.character || object.character->kind != CharacterKind::Button) return false;
+    return setting(holder.movie(), scriptObjectOf(holder, object), "enabled");
+}
+
+void pressByKey(MovieInstance& movie, Clip& holder, DisplayObject& object, bool down) {
+    if (down) buttonTransition(movie, holder, object, kOverUpToOverDown, kSoundOverUpToOverDown, ButtonState::Down);
+    else buttonTransition(movie, holder, object, kOverDownToOverUp, kSoundOverDownToOverUp, ButtonState::Up);
+    movie.runPendingActions();
 }
 
 void PointerInput::move(double x, double y) {
@@ -279,6 +302,8 @@ void PointerInput::move(double x, double y) {
 }
 
 void PointerInput::press() {
+    // The mouse takes over from the keyboard: the focus rectangle goes, the focus stays.
+    movie_.setFocusFromKeyboard(false);
     pressed_ = true;
     outside_ = false;
     transition(over_, kOverUpToOverDown, kSoundOverUpToOverDown, ButtonState::Down);

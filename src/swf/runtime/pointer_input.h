@@ -60,7 +60,6 @@ private:
     Hit findButton(double xTwips, double yTwips) const;
     DisplayObject* liveObject(const Hit& hit) const;
     void transition(const Hit& hit, uint16_t conditionBit, int soundIndex, ButtonState state);
-    void clipTransition(Clip& clip, uint16_t conditionBit, ButtonState state);
     void notifyListeners(const char* event, std::span<const script::Value> args = {});
 
     MovieInstance& movie_;
@@ -70,5 +69,14 @@ private:
     double x_ = 0;
     double y_ = 0;
 };
+
+// Whether a button, or a clip in the role of one, would answer the pointer now: a button whose
+// `enabled` a script has not set false, or a clip that acts as a button (see above).
+bool answersLikeAButton(Clip& holder, DisplayObject& object);
+
+// The keyboard pressing a button, or a clip in the role of one, on holder's display list (Enter
+// or Space on the focused one): down runs what a press of the mouse on it runs and shows it
+// pressed; up runs what a release on it runs (the click) and shows it up again.
+void pressByKey(MovieInstance& movie, Clip& holder, DisplayObject& object, bool down);
 
 }  // namespace velmora::swf

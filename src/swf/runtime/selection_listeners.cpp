@@ -3,6 +3,7 @@
 #include <array>
 
 #include "swf/runtime/movie_instance.h"
+#include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/script/vm.h"
@@ -17,6 +18,9 @@ script::Value focusedObject(MovieInstance& movie) {
         if (Clip* owner = clipHoldingField(movie.root(), *field)) return script::Value::object(vm.textFieldObject(*owner, *field));
     }
     if (Clip* clip = movie.focus()) return script::Value::object(vm.clipObject(*clip));
+    if (DisplayObject* button = movie.focusedButton()) {
+        return script::Value::object(vm.buttonObject(*movie.focusedButtonOwner(), *button));
+    }
     return script::Value::null();
 }
 

@@ -7,7 +7,7 @@ namespace velmora::swf {
 class MovieInstance;
 
 // What holds the keyboard focus as scripts see it: the focused text field's object, else the
-// focused clip's, else null (also for a movie that runs no scripts).
+// focused clip's, else the focused button's, else null (also for a movie that runs no scripts).
 script::Value focusedObject(MovieInstance& movie);
 
 // Tells the listeners of the Selection object (Selection.addListener) that the focus moved:

@@ -5,6 +5,7 @@
 #include "support/swf_writer.h"
 #include "swf/format/movie_loader.h"
 #include "swf/render/stage_renderer.h"
+#include "swf/runtime/keyboard_focus.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/pointer_input.h"
 
@@ -119,6 +120,29 @@ TEST(ButtonAnimation, AnAnimatedMaskInsideAButtonMovesWhatItShows) {
     image = m.render();
     EXPECT_EQ(pixel(image, 10, 40), qRgb(255, 255, 255));
     EXPECT_EQ(pixel(image, 30, 40), qRgb(128, 128, 128));
+}
+
+// Tab brings the yellow rectangle round the focused button, drawn over the stage; the movie's
+// _focusrect set false leaves it out.
+TEST(ButtonAnimation, TheButtonTabReachesShowsAFocusRectangle) {
+    ButtonMovie m;
+    m.instance->moveTabFocus(false);  // button 20, the top one
+    const auto box = focusRectangle(*m.instance);
+    ASSERT_TRUE(box);
+    StageRenderer renderer(m.resources);
+    auto yellowOnBottomEdge = [&] {
+        renderer.setFocusRectangle(focusRectangle(*m.instance));
+        const QImage image = renderer.renderImage(m.instance->root(), m.movie->stage, {100, 50}, Qt::white);
+        const int x = (box->xMin + box->xMax) / 40;
+        const int y = std::min(box->yMax / 20, 49);
+        for (int dy = -1; dy <= 1; ++dy) {
+            if (y + dy >= 0 && y + dy < 50 && pixel(image, x, y + dy) == qRgb(255, 255, 0)) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(yellowOnBottomEdge());
+    m.instance->setFocusRectangles(false);
+    EXPECT_FALSE(yellowOnBottomEdge());
 }
 
 }  // namespace

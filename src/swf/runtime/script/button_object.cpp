@@ -33,6 +33,10 @@ bool ButtonObject::getSpecial(Vm& vm, String* key, Value& out) {
     }
     const auto index = clipPropertyIndex(key->view(), !vm.caseSensitive());
     if (!index) return false;
+    if (static_cast<ClipProperty>(*index) == ClipProperty::FocusRect) {
+        out = b->focusRect ? Value::boolean(*b->focusRect) : Value::null();
+        return true;
+    }
     if (static_cast<ClipProperty>(*index) == ClipProperty::Target) {
         const std::string parent = slashPath(owner);
         out = Value::string(vm.heap().string((parent == "/" ? "" : parent) + "/" + b->name));
@@ -66,6 +70,16 @@ bool ButtonObject::setSpecial(Vm& vm, String* key, const Value& value) {
     const auto index = clipPropertyIndex(key->view(), !vm.caseSensitive());
     if (!index) return false;
     if (!button()) return true;
+    if (static_cast<ClipProperty>(*index) == ClipProperty::FocusRect) {
+        // Its own choice of showing the focus rectangle; null gives it back to the movie's.
+        const std::optional<bool> shown =
+            value.isNull() || value.isUndefined() ? std::nullopt : std::optional<bool>(vm.toBoolean(value));
+        if (DisplayObject* b = button()) {
+            b->focusRect = shown;
+            owner_.get()->movie().noteChange();
+        }
+        return true;
+    }
     // The conversion may run a script (valueOf) that removes the button: look for it again after.
     const double number = vm.toNumber(value);
     DisplayObject* b = button();

@@ -1,12 +1,14 @@
-// Selection: which clip or text field has the keyboard focus (a clip's onKeyDown and onKeyUp
-// functions hear the keys; an input field takes the typing), and the selection in the focused
-// field. Positions count UTF-16 units of the field's text.
+// Selection: which clip, button or text field has the keyboard focus (a clip's onKeyDown and
+// onKeyUp functions hear the keys; an input field takes the typing; Enter and Space press a
+// button), and the selection in the focused field. Positions count UTF-16 units of the field's
+// text.
 #include <algorithm>
 #include <cmath>
 
 #include "swf/runtime/clip.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/library_classes.h"
+#include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
 #include "swf/runtime/script/text_field_object.h"
 #include "swf/runtime/target_path.h"
@@ -16,8 +18,8 @@ namespace velmora::swf::script {
 
 namespace {
 
-// The field a path names ("_level0.form.answer", "/form/answer"): the clip the path leads to
-// before its last name, and a field of that name on it.
+// The field or button a path names ("_level0.form.answer", "/form/answer"): the clip the path
+// leads to before its last name, and a field or button of that name on it.
 DisplayObject* fieldAtPath(CallContext& cx, const std::string& path, Clip*& holder) {
     const size_t cut = path.find_last_of("./:");
     Clip& root = cx.vm.movie().root();
@@ -25,24 +27,26 @@ DisplayObject* fieldAtPath(CallContext& cx, const std::string& path, Clip*& hold
     const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
     if (!holder || name.empty()) return nullptr;
     for (auto& [depth, object] : holder->displayList()) {
-        if (object->character && object->character->kind == CharacterKind::EditText && object->name == name)
-            return object.get();
+        const bool focusable = object->character && (object->character->kind == CharacterKind::EditText ||
+                                                     object->character->kind == CharacterKind::Button);
+        if (focusable && object->name == name) return object.get();
     }
     return nullptr;
 }
 
-// The focused field or clip's target path ("_level0.menu"), or null when none has the focus.
+// The focused field, clip or button's target path ("_level0.menu"), or null when none has the focus.
 Value getFocus(CallContext& cx, const Value&, std::span<const Value>) {
     MovieInstance& movie = cx.vm.movie();
     if (DisplayObject* field = movie.focusedText()) {
         Clip* holder = clipHoldingField(movie.root(), *field);
         if (holder) return cx.stringValue(dotPath(*holder) + "." + field->name);
     }
-    Clip* clip = movie.focus();
-    return clip ? cx.stringValue(dotPath(*clip)) : Value::null();
+    if (Clip* clip = movie.focus()) return cx.stringValue(dotPath(*clip));
+    if (DisplayObject* button = movie.focusedButton()) return cx.stringValue(dotPath(*movie.focusedButtonOwner()) + "." + button->name);
+    return Value::null();
 }
 
-// setFocus(clip or field, or its path): true when the focus moved there; null or undefined takes
+// setFocus(clip, button or field, or its path): true when the focus moved there; null or undefined takes
 // the focus away. Whatever names nothing leaves the focus where it was.
 Value setFocus(CallContext& cx, const Value&, std::span<const Value> args) {
     MovieInstance& movie = cx.vm.movie();
@@ -57,6 +61,11 @@ Value setFocus(CallContext& cx, const Value&, std::span<const Value> args) {
         movie.setFocusedText(field->field());
         return Value::boolean(true);
     }
+    if (auto* button = dynamic_cast<ButtonObject*>(target.objectOrNull())) {
+        if (!button->button()) return Value::boolean(false);
+        movie.setFocusedButton(*button->owner(), *button->button());
+        return Value::boolean(true);
+    }
     Clip* clip = nullptr;
     if (auto* object = dynamic_cast<ClipObject*>(target.objectOrNull())) {
         clip = object->clip(cx.vm);
@@ -65,8 +74,9 @@ Value setFocus(CallContext& cx, const Value&, std::span<const Value> args) {
         clip = resolveTarget(movie.root(), path);
         if (!clip) {
             Clip* holder = nullptr;
-            if (DisplayObject* field = fieldAtPath(cx, path, holder)) {
-                movie.setFocusedText(field);
+            if (DisplayObject* object = fieldAtPath(cx, path, holder)) {
+                if (object->character->kind == CharacterKind::Button) movie.setFocusedButton(*holder, *object);
+                else movie.setFocusedText(object);
                 return Value::boolean(true);
             }
         }
