@@ -90,6 +90,38 @@ QRegion FramePicture::redraw(QSize pixels, qreal density, const std::function<vo
     return changed;
 }
 
+std::optional<QRegion> FramePicture::redrawPart(QSize pixels, qreal density, const QRegion& part,
+                                               const std::function<void(QPainter&)>& draw) {
+    const int whole = static_cast<int>(density);
+    if (shown_.isNull() || shown_.size() != pixels || shown_.devicePixelRatio() != density || whole < 1 ||
+        whole != density) {
+        return std::nullopt;
+    }
+    // On whole widget pixels, which is what the painter's clip is given in.
+    QRegion widgetPixels;
+    for (const QRect& r : part & shown_.rect()) {
+        widgetPixels += QRect(QPoint(r.left() / whole, r.top() / whole), QPoint(r.right() / whole, r.bottom() / whole));
+    }
+    if (widgetPixels.isEmpty()) return QRegion();
+    struct Before {
+        QRect rect;  // device pixels
+        QImage pixels;
+    };
+    std::vector<Before> before;
+    for (const QRect& r : widgetPixels) {
+        const QRect device(r.topLeft() * whole, r.size() * whole);
+        before.push_back({device, shown_.copy(device)});
+    }
+    {
+        QPainter painter(&shown_);
+        painter.setClipRegion(widgetPixels);
+        draw(painter);
+    }
+    QRegion changed;
+    for (const Before& b : before) changed += changedRegion(b.pixels, shown_.copy(b.rect)).translated(b.rect.topLeft());
+    return changed;
+}
+
 void FramePicture::clear() {
     shown_ = QImage();
     spare_ = QImage();

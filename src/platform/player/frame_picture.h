@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRegion>
 #include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -20,6 +21,13 @@ public:
     // differs from the picture shown before, in device pixels: all of it when there was none or
     // its size or density was another. An empty size leaves no picture and returns an empty region.
     QRegion redraw(QSize pixels, qreal density, const std::function<void(QPainter&)>& draw);
+
+    // Draws only `part` (device pixels) of the picture shown again, with draw clipped to it, for
+    // a frame whose changes lie within it. Returns where its pixels changed, or nullopt, drawing
+    // nothing, when no picture of this size and density is shown (the caller draws it whole).
+    // The density must be whole (1, 2, ...), so that the part lands on whole widget pixels.
+    std::optional<QRegion> redrawPart(QSize pixels, qreal density, const QRegion& part,
+                                      const std::function<void(QPainter&)>& draw);
 
     // The picture shown, with its density set; null before the first redraw and after clear().
     const QImage& shown() const { return shown_; }

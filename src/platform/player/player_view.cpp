@@ -38,6 +38,31 @@ swf::StageViewport zoomedViewport(const swf::MovieInstance& movie, QSize area, d
     return vp;
 }
 
+// Where the frame's stage lands in an area of the given size (twips to the area's pixels): the
+// transform drawFrame draws through.
+QTransform stageToArea(const swf::MovieInstance& movie, QSize widget, double zoom, QSize area) {
+    const swf::StageSettings& settings = movie.stageSettings();
+    const bool showAll = settings.scaleMode == swf::StageSettings::ScaleMode::ShowAll && settings.align == 0;
+    if (zoom == 1.0 && showAll) return swf::StageViewport::showAll(movie.movie().stage, area).toDevice;
+    const swf::StageViewport vp = zoomedViewport(movie, widget, zoom);
+    const double k = widget.width() > 0 ? double(area.width()) / widget.width() : 1.0;
+    return vp.toDevice * QTransform::fromScale(k, k);
+}
+
+// The device pixels of a picture (of `pixels`, at `density` a pixel of the area) that the boxes
+// of a changed area cover, with two pixels more on every side for the soft edges of shapes and
+// lines drawn on their boxes' borders.
+QRegion changedPixels(const swf::ChangedArea& changed, const QTransform& toArea, double density, QSize pixels) {
+    QRegion region;
+    const QRect picture(QPoint(0, 0), pixels);
+    const QTransform toPixels = toArea * QTransform::fromScale(density, density);
+    for (const swf::Rect& box : changed.boxes()) {
+        const QRectF twips(QPointF(box.xMin, box.yMin), QPointF(box.xMax, box.yMax));
+        region += toPixels.mapRect(twips).toAlignedRect().adjusted(-2, -2, 2, 2) & picture;
+    }
+    return region;
+}
+
 }  // namespace
 
 void SwfPlayerWidget::paintEvent(QPaintEvent* event) {
@@ -105,6 +130,10 @@ QSize SwfPlayerWidget::halfSize() const { return QSize((width() + 1) / 2, (heigh
 QRegion SwfPlayerWidget::drawPicture() {
     swf::MovieInstance& movie = *state_->instance;
     state_->paintedChange = movie.changeCount();
+    // Only where the movie says it changed is drawn again, unless something besides the movie
+    // changed how the frame looks.
+    const swf::ChangedArea changedArea = movie.takeChangedArea();
+    const bool drawsChangesOnly = !state_->pictureStale && !changedArea.whole();
     state_->pictureStale = false;
     // A frame's script may have hidden or shown the pointer (Mouse.hide).
     updateCursor();
@@ -117,10 +146,20 @@ QRegion SwfPlayerWidget::drawPicture() {
     state_->renderer->setFocusRectangle(swf::focusRectangle(movie));
     const QColor background = backgroundColour();
     const qreal density = devicePixelRatioF();
+    // The picture's area (widget pixels, or half of them in low quality) and its density.
+    const QSize area = movie.highQuality() ? size() : halfSize();
+    const qreal pictureDensity = movie.highQuality() ? density : 1.0;
+    const QSize pixels = movie.highQuality() ? size() * density : area;
+    const auto draw = [&](QPainter& painter) { drawFrame(painter, area, background); };
+    std::optional<QRegion> drawnPart;
+    if (drawsChangesOnly) {
+        const QTransform toArea = stageToArea(movie, size(), state_->zoom, area);
+        drawnPart = state_->picture.redrawPart(pixels, pictureDensity,
+                                               changedPixels(changedArea, toArea, pictureDensity, pixels), draw);
+    }
     if (movie.highQuality()) {
         // Drawn onto an image, subtract and invert blend with the pixels below them as they should.
-        QRegion changed = state_->picture.redraw(size() * density, density,
-                                                 [&](QPainter& painter) { drawFrame(painter, size(), background); });
+        QRegion changed = drawnPart ? *drawnPart : state_->picture.redraw(pixels, density, draw);
         if (density == 1.0) return changed;
         QRegion widgetPixels;
         for (const QRect& part : changed) {
@@ -129,8 +168,8 @@ QRegion SwfPlayerWidget::drawPicture() {
         }
         return widgetPixels;
     }
-    const QSize half = halfSize();
-    QRegion changed = state_->picture.redraw(half, 1.0, [&](QPainter& painter) { drawFrame(painter, half, background); });
+    const QSize half = area;
+    QRegion changed = drawnPart ? *drawnPart : state_->picture.redraw(half, 1.0, draw);
     if (changed.isEmpty() || half.isEmpty()) return changed;
     // Each pixel of the picture covers about two of the widget; a pixel more on every side covers
     // the rounding of the enlargement.
@@ -188,7 +227,7 @@ void SwfPlayerWidget::drawFrame(QPainter& painter, QSize area, const QColor& bac
     }
     painter.save();
     // Unscaled, the movie lays itself out for the whole area: what lies beyond its stage shows.
-    if (settings.scaleMode != swf::StageSettings::ScaleMode::NoScale) painter.setClipRect(vp.stageRect);
+    if (settings.scaleMode != swf::StageSettings::ScaleMode::NoScale) painter.setClipRect(vp.stageRect, Qt::IntersectClip);
     state_->renderer->drawStage(painter, movie.root(), vp.toDevice, vp.scale);
     painter.restore();
 }

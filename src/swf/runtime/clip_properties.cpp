@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "swf/runtime/changed_area.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/movie_instance.h"
@@ -182,9 +183,8 @@ bool setClipProperty(script::Vm& vm, Clip& clip, int index, const Value& value) 
         self->name = vm.toString(value)->text();
         return true;
     }
-    if (!setPlacementProperty(*self, clip.definitions(), index, vm.toNumber(value))) return false;
-    clip.movie().noteChange();
-    return true;
+    return changeObjectNoting(clip.movie(), clip.parent(), *self,
+                              [&] { return setPlacementProperty(*self, clip.definitions(), index, vm.toNumber(value)); });
 }
 
 bool setPlacementProperty(DisplayObject& object, const Movie& movie, int index, double number) {

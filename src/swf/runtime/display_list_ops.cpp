@@ -3,6 +3,7 @@
 
 #include "swf/format/sprite.h"
 #include "swf/runtime/button_parts.h"
+#include "swf/runtime/changed_area.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/movie_instance.h"
@@ -89,6 +90,24 @@ void assign(DisplayObject& object, const Placement& p) {
     object.cacheAsBitmap = p.cacheAsBitmap;
 }
 
+// Whether object, given placement p, would draw as it does now.
+bool drawsAlike(const DisplayObject& object, const Placement& p) {
+    return (object.movedByScript || sameMatrix(object.matrix, p.matrix)) &&
+           sameColorTransform(object.colorTransform, p.colorTransform) && object.ratio == p.ratio &&
+           object.clipDepth == p.clipDepth && object.blendMode == p.blendMode && object.visible == p.visible &&
+           object.cacheAsBitmap == p.cacheAsBitmap && sameFilters(object.filters, p.filters);
+}
+
+// A mask that comes or goes shows or hides what it covers beyond its own box, and so does a mask
+// that starts or stops being one: the whole stage changes. Any other object changes its own box.
+void noteComingOrGoing(const Clip& clip, const DisplayObject& object) {
+    if (object.clipDepth > 0 || object.maskOnly) {
+        clip.movie().noteChange();
+    } else {
+        noteObjectArea(clip, object);
+    }
+}
+
 }  // namespace
 
 void removeObject(Clip& clip, DisplayList::iterator it) {
@@ -168,7 +187,6 @@ void applyFrameToPlan(PlacementPlan& plan, const Frame& frame, const Movie& movi
 
 void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity) {
     DisplayList& list = clip.displayList();
-    bool changed = false;
     // Removals first, so that the objects built below find the limit's room they free.
     for (auto it = list.begin(); it != list.end();) {
         auto next = std::next(it);
@@ -188,23 +206,32 @@ void reconcileDisplayList(Clip& clip, PlacementPlan plan, Continuity continuity)
             keep = continuity == Continuity::Forward ? !p.fresh : p.character == it->second->character || sameField;
         }
         if (!keep) {
+            noteComingOrGoing(clip, *it->second);
             removeObject(clip, it);
-            changed = true;
         }
         it = next;
     }
+    // Only what a frame really changed counts: a step onto a frame that moves nothing shows
+    // nothing new, and the view draws nothing for it.
     for (auto& [depth, p] : plan) {
         auto it = list.find(depth);
         if (it != list.end() && it->second->placedByScript) continue;  // the depth is taken
         if (it != list.end()) {
-            assign(*it->second, p);
-            changed = true;
+            DisplayObject& object = *it->second;
+            if (drawsAlike(object, p)) {
+                assign(object, p);  // the name may still change
+            } else if (object.clipDepth != p.clipDepth) {
+                assign(object, p);
+                clip.movie().noteChange();
+            } else {
+                noteObjectArea(clip, object);
+                assign(object, p);
+                noteObjectArea(clip, object);
+            }
             continue;
         }
-        buildObject(clip, depth, std::move(p));
-        changed = true;
+        if (const DisplayObject* built = buildObject(clip, depth, std::move(p))) noteComingOrGoing(clip, *built);
     }
-    if (changed) clip.movie().noteChange();
 }
 
 Clip* duplicateClip(Clip& source, const std::string& name, int32_t depth) {

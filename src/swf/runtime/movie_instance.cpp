@@ -123,9 +123,11 @@ void MovieInstance::followPointer() {
         y = std::clamp(y, std::min(dragBox_->top, dragBox_->bottom) * 20, std::max(dragBox_->top, dragBox_->bottom) * 20);
     }
     if (x != self->matrix.tx || y != self->matrix.ty) {
-        self->matrix.tx = x;
-        self->matrix.ty = y;
-        noteChange();
+        changeObjectNoting(*this, clip->parent(), *self, [&] {
+            self->matrix.tx = x;
+            self->matrix.ty = y;
+            return true;
+        });
     }
 }
 

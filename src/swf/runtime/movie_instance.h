@@ -9,10 +9,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "swf/format/diagnostics.h"
 #include "swf/format/movie.h"
+#include "swf/runtime/changed_area.h"
 #include "swf/runtime/clip.h"
 #include "swf/runtime/keyboard_state.h"
 #include "swf/runtime/placed_handle.h"
@@ -335,7 +337,19 @@ public:
 
     // Bumped whenever something on stage may have changed; a view repaints when it moves.
     uint64_t changeCount() const { return changes_; }
-    void noteChange() { ++changes_; }
+    // A change somewhere on stage: a view draws the whole stage afresh.
+    void noteChange() {
+        ++changes_;
+        changedArea_.addWhole();
+    }
+    // A change within a box of the stage (twips): a view draws only there.
+    void noteChangeIn(const Rect& stageTwips) {
+        ++changes_;
+        changedArea_.add(stageTwips);
+    }
+    // Where the stage changed since the last call (all of it before the first), for a view that
+    // draws only what changed; leaves nothing changed.
+    ChangedArea takeChangedArea() { return std::exchange(changedArea_, ChangedArea()); }
 
 private:
     struct QueuedScript {
@@ -362,6 +376,7 @@ private:
     uint64_t random_;
     uint64_t ticks_ = 0;
     uint64_t changes_ = 0;
+    ChangedArea changedArea_ = ChangedArea::everything();
     size_t displayObjects_ = 0;
     size_t drawingCommands_ = 0;
     std::deque<QueuedScript> initScripts_;

@@ -61,7 +61,6 @@ void Clip::enterFrame(size_t frame, bool rebuildFromStart) {
     currentFrame_ = frame;
     reconcileDisplayList(*this, std::move(plan), rebuildFromStart ? Continuity::Rebuild : Continuity::Forward);
     startFrameSounds(*this, frames[frame]);
-    movie_.noteChange();
 }
 
 bool Clip::gotoFrame(size_t frame) {
