@@ -372,6 +372,14 @@ bool SwfPlayerWidget::event(QEvent* event) {
 }
 
 void SwfPlayerWidget::keyPressEvent(QKeyEvent* event) {
+    // Tab stays inside a movie that has anything to tab to, so Control+Tab is the way out to the
+    // window's own controls, as in text editors that take Tab.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        event->modifiers().testFlag(Qt::ControlModifier)) {
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !event->modifiers().testFlag(Qt::ShiftModifier));
+        event->accept();
+        return;
+    }
     if (editFocusedField(event)) {
         // The Key object still hears the key; buttons waiting for it do not, while the field types.
         swf::pressKey(*state_->instance, 0, strokeOf(*event));

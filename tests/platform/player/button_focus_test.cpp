@@ -1,6 +1,7 @@
 // The movie's buttons on the real widget: Tab reaches them, Enter and Space press them.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -60,6 +61,32 @@ TEST(ButtonFocusInPlayer, TabReachesTheMoviesButtonAndEnterPressesIt) {
     EXPECT_EQ(traces.size(), 1u);
     send(QEvent::KeyRelease, false);
     EXPECT_EQ(traces, (std::vector<std::string>{"clicked", "clicked"}));
+}
+
+TEST(ButtonFocusInPlayer, ControlTabLeavesAMovieThatKeepsTabToItself) {
+    SwfWriter swf;
+    swf.defineRectangle(1, 0, 0, 400, 400, {255, 0, 0});
+    std::vector<uint8_t> body{20, 0, 0, 0, 0, 0x0F, 1, 0, 1, 0, 0x00, 0x00, 0x00, 0, 0, 0x08, 0x00};
+    swf.rawTag(34, body);
+    swf.placeObject2({.depth = 1, .characterId = 20, .name = "ok"});
+    swf.showFrame();
+    MovieFolder folder;
+    QWidget window;
+    auto* player = new SwfPlayerWidget(&window);
+    auto* next = new QPushButton("next", &window);
+    next->move(0, 420);
+    player->resize(550, 400);
+    player->putMovie(folder.write("button.swf", swf));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    player->setFocus();
+    ASSERT_TRUE(player->hasFocus());
+
+    QTest::keyClick(player, Qt::Key_Tab);
+    EXPECT_TRUE(player->hasFocus());  // the movie's button took it
+    EXPECT_NE(player->movieInstance()->focusedButton(), nullptr);
+    QTest::keyClick(player, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(next->hasFocus());
 }
 
 }  // namespace
