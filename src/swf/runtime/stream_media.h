@@ -21,15 +21,23 @@ struct MediaValue {
     std::string text;   // String
     // Object: its members by name, in file order. Array: its elements, named by index (or by the
     // names an associative array of the file gives them).
-    std::vector<std::pair<std::string, MediaValue>> members;
+    struct Member;
+    std::vector<Member> members;
 
     // The member called name, or nullptr.
-    const MediaValue* member(std::string_view name) const {
-        for (const auto& [key, value] : members)
-            if (key == name) return &value;
-        return nullptr;
-    }
+    const MediaValue* member(std::string_view name) const;
 };
+
+struct MediaValue::Member {
+    std::string name;
+    MediaValue value;
+};
+
+inline const MediaValue* MediaValue::member(std::string_view name) const {
+    for (const Member& m : members)
+        if (m.name == name) return &m.value;
+    return nullptr;
+}
 
 // A cue point the file carries in its own script data: `info` is what onCuePoint receives (its
 // name, time, type and parameters), due `time` seconds into the file.

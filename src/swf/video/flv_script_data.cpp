@@ -87,7 +87,7 @@ public:
                 for (uint32_t i = 0; i < count; ++i) {
                     auto element = value(depth + 1);
                     if (!element) return fail();
-                    v.members.emplace_back(std::to_string(i), std::move(*element));
+                    v.members.push_back({std::to_string(i), std::move(*element)});
                 }
                 break;
             }
@@ -123,7 +123,7 @@ private:
             }
             auto member = value(depth + 1);
             if (!member) return false;
-            v.members.emplace_back(name, std::move(*member));
+            v.members.push_back({name, std::move(*member)});
         }
     }
 

@@ -15,7 +15,7 @@ namespace velmora::swf {
 // keeps only the metadata's numbers and drops the cue points.
 struct FlvScriptData {
     // The members of the first onMetaData, when the file has one.
-    std::optional<std::vector<std::pair<std::string, MediaValue>>> metadata;
+    std::optional<std::vector<MediaValue::Member>> metadata;
     std::vector<MediaCuePoint> cuePoints;  // in time order
 };
 

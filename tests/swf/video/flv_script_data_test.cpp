@@ -48,9 +48,9 @@ TEST(FlvScriptData, ReadsWhatEncodersWriteAndRefusesWhatNoFileCanHold) {
     EXPECT_EQ(value->member("name")->text, "a");
     const MediaValue* list = value->member("list");
     ASSERT_EQ(list->members.size(), 3u);
-    EXPECT_EQ(list->members[0].second.number, 1.5);
-    EXPECT_EQ(list->members[1].second.kind, Kind::Boolean);
-    EXPECT_EQ(list->members[2].second.kind, Kind::Null);
+    EXPECT_EQ(list->members[0].value.number, 1.5);
+    EXPECT_EQ(list->members[1].value.kind, Kind::Boolean);
+    EXPECT_EQ(list->members[2].value.kind, Kind::Null);
     EXPECT_EQ(value->member("when")->number, 86400000);
     EXPECT_EQ(value->member("back")->kind, Kind::Undefined);
 
