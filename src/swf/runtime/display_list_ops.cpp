@@ -150,6 +150,7 @@ DisplayObject* buildObject(Clip& clip, int32_t depth, Placement&& p, bool timeli
     const auto& sprite = static_cast<const SpriteCharacter&>(*placed.character);
     placed.clip = std::make_unique<Clip>(movie, sprite.timeline, &clip, &placed, sprite.id, clip.nesting() + 1);
     movie.queueInitActions(clip, sprite.id);
+    movie.queueInitializeEvents(*placed.clip);
     if (timelineClass) script::adoptRegisteredClass(*placed.clip);
     placed.clip->enterFirstFrame();
     movie.queueClipEvent(*placed.clip, kClipEventLoad);

@@ -190,6 +190,9 @@ public:
     // Queues the constructor of the class a script registered for clip's symbol, to run with clip
     // as `this` (a clip the timeline placed), before the frame scripts waiting.
     void queueConstructor(Clip& clip);
+    // Queues clip's construct and initialize clip events (a component's parameters, as the
+    // authoring tool writes them) to run before its constructor and the frame scripts waiting.
+    void queueInitializeEvents(Clip& clip);
     // Queues any block to run with clip as its target (button actions, for one).
     void queueScript(Clip& clip, const ActionBytes& actions);
     // Queues the handlers of every clip on stage for an input event (kClipEventMouseDown, ...Up,

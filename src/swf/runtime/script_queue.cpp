@@ -69,6 +69,16 @@ void MovieInstance::queueConstructor(Clip& clip) {
     initScripts_.push_back({clip.handle(), nullptr, {}, true});
 }
 
+void MovieInstance::queueInitializeEvents(Clip& clip) {
+    const DisplayObject* self = clip.displayObject();
+    if (!self || !runsScripts()) return;
+    for (const uint32_t event : {uint32_t(kClipEventConstruct), uint32_t(kClipEventInitialize)}) {
+        for (const ClipAction& handler : self->clipActions) {
+            if (handler.events & event) queue(initScripts_, clip, handler.actions);
+        }
+    }
+}
+
 bool MovieInstance::hasHandler(Clip& clip, const std::string& name) {
     if (!runsScripts() || !clip.scriptObject()) return false;
     script::Vm& vm = *vm_;

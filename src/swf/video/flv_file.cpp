@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 
+#include "swf/video/flv_script_data.h"
 #include "swf/video/video_limits.h"
 
 extern "C" {
@@ -154,11 +155,49 @@ void addProblem(std::string& problems, const std::string& problem) {
     problems += problem;
 }
 
+// The file's metadata other than its numbers, for onMetaData.
+void keepScriptData(const std::vector<uint8_t>& bytes, StreamMedia::Info& info) {
+    FlvScriptData script = readFlvScriptData(bytes);
+    info.cuePoints = std::move(script.cuePoints);
+    if (!script.metadata) return;
+    // The numbers as the file has them (libavformat's view of them may include the keys of
+    // other script data tags); the rest beside them.
+    info.metadata.clear();
+    for (auto& [name, value] : *script.metadata) {
+        if (value.kind == MediaValue::Kind::Number) {
+            if (std::isfinite(value.number)) info.metadata[name] = value.number;
+        } else {
+            info.moreMetadata.emplace_back(name, std::move(value));
+        }
+    }
+}
+
+// What an MP4 file says of its streams, in the names onMetaData gives them.
+void describeMp4(const AVFormatContext& format, int pictureStream, int soundStream, StreamMedia::Info& info) {
+    auto text = [&](const char* name, std::string value) {
+        MediaValue v;
+        v.kind = MediaValue::Kind::String;
+        v.text = std::move(value);
+        info.moreMetadata.emplace_back(name, std::move(v));
+    };
+    if (pictureStream >= 0 && format.streams[pictureStream]->codecpar->codec_id == AV_CODEC_ID_H264) text("videocodecid", "avc1");
+    if (soundStream >= 0) {
+        const AVCodecParameters& p = *format.streams[soundStream]->codecpar;
+        if (p.codec_id == AV_CODEC_ID_AAC) text("audiocodecid", "mp4a");
+        if (p.sample_rate > 0) info.metadata["audiosamplerate"] = p.sample_rate;
+        if (p.ch_layout.nb_channels > 0) info.metadata["audiochannels"] = p.ch_layout.nb_channels;
+    }
+}
+
 }  // namespace
 
 std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes) {
     if (std::string damage = checkTags(bytes); !damage.empty()) return damage;
+    return demuxMediaFile(bytes, MediaContainer::Flv);
+}
 
+std::variant<FlvFile, std::string> demuxMediaFile(const std::vector<uint8_t>& bytes, MediaContainer container) {
+    const bool flv = container == MediaContainer::Flv;
     ByteSource source{bytes};
     Demuxer d;
     constexpr int kBufferSize = 32 * 1024;
@@ -175,9 +214,9 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
     d.format->pb = d.io;
     d.format->flags |= AVFMT_FLAG_CUSTOM_IO;
     d.format->io_open = refuseOpen;
-    const AVInputFormat* flv = av_find_input_format("flv");
-    if (!flv) return std::string("this system's libavformat cannot read FLV files");
-    if (avformat_open_input(&d.format, "", flv, nullptr) < 0) {
+    const AVInputFormat* demuxer = av_find_input_format(flv ? "flv" : "mov");
+    if (!demuxer) return std::string("this system's libavformat cannot read ") + (flv ? "FLV" : "MP4") + " files";
+    if (avformat_open_input(&d.format, "", demuxer, nullptr) < 0) {
         d.format = nullptr;  // freed by the failed open
         return std::string("libavformat cannot read it");
     }
@@ -280,15 +319,18 @@ std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes
         return problems.empty() ? std::string("it holds neither pictures nor sound") : problems;
     }
 
-    // What the file's metadata says, as numbers; the demuxer keeps them as text.
+    // What the file's metadata says, as numbers; the demuxer keeps them as text. (An MP4 file's
+    // tags are the encoder's notes, not metadata a script knows.)
     StreamMedia::Info& info = file.info;
     const AVDictionaryEntry* entry = nullptr;
-    while ((entry = av_dict_get(d.format->metadata, "", entry, AV_DICT_IGNORE_SUFFIX))) {
+    while (flv && (entry = av_dict_get(d.format->metadata, "", entry, AV_DICT_IGNORE_SUFFIX))) {
         char* end = nullptr;
         errno = 0;
         const double value = std::strtod(entry->value, &end);
         if (errno == 0 && end != entry->value && *end == '\0' && std::isfinite(value)) info.metadata[entry->key] = value;
     }
+    if (flv) keepScriptData(bytes, info);
+    else describeMp4(*d.format, pictureStream, soundStream, info);
     auto said = [&](const char* key) {
         const auto it = info.metadata.find(key);
         return it != info.metadata.end() && it->second > 0 ? it->second : 0.0;

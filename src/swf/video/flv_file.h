@@ -23,7 +23,7 @@ struct FlvPicture {
     std::vector<uint8_t> config;
 };
 
-// An FLV file taken apart by libavformat: its pictures in order, its sound gathered into one
+// An FLV file (or an MP4 file, which carries the same H.264 and AAC) taken apart by libavformat: its pictures in order, its sound gathered into one
 // sound the mixer can play, and what its metadata says. libavformat reads only the bytes given,
 // through a reader of our own: it opens no file, URL or protocol itself.
 struct FlvFile {
@@ -48,8 +48,15 @@ struct FlvLimits {
     static constexpr double kMaxDuration = 24 * 3600.0;
 };
 
+// The containers NetStream plays.
+enum class MediaContainer { Flv, Mp4 };
+
 // Reads bytes as an FLV file. A file that is not one, ends inside a tag (truncated), or that
 // libavformat finds damaged gives the reason instead, in words for the movie's diagnostics.
 std::variant<FlvFile, std::string> readFlvFile(const std::vector<uint8_t>& bytes);
+
+// Takes bytes apart as a file of the container (an FLV's tags already checked), into the form an
+// FLV file has here: the same decoders play either. The reasons a file is refused as readFlvFile.
+std::variant<FlvFile, std::string> demuxMediaFile(const std::vector<uint8_t>& bytes, MediaContainer container);
 
 }  // namespace velmora::swf

@@ -8,6 +8,7 @@
 #include "swf/sound/output_format.h"
 #include "swf/video/flv_file.h"
 #include "swf/video/flv_sound.h"
+#include "swf/video/media_file.h"
 #include "swf/video/video_decoder.h"
 #include "swf/video/video_limits.h"
 
@@ -71,6 +72,7 @@ public:
             trackVoice_ = voice;
             soundFrom_ = from;
             mixer_->add(std::move(voice));
+            if (!transform_.identity()) mixer_->setTransform(trackVoice_.get(), transform_);
             return;
         }
         if (!file_.sound) return;
@@ -82,6 +84,14 @@ public:
         voice_ = voice;
         soundFrom_ = file_.soundStart + offset;
         mixer_->add(std::move(voice));
+        if (!transform_.identity()) mixer_->setTransform(voice_.get(), transform_);
+    }
+
+    void setSoundTransform(const ChannelTransform& transform) override {
+        transform_ = transform;
+        if (!mixer_) return;
+        if (voice_) mixer_->setTransform(voice_.get(), transform);
+        if (trackVoice_) mixer_->setTransform(trackVoice_.get(), transform);
     }
 
     void stopSound() override {
@@ -222,6 +232,7 @@ private:
     std::shared_ptr<EventSound> voice_;
     std::shared_ptr<FlvSound> trackVoice_;
     double soundFrom_ = 0;
+    ChannelTransform transform_;  // what the stream's clip's sound settings make of the sound
     // H.264: the pictures in the order they are shown, the last one out of the decoder, and
     // whether the decoder was sent the end of the stream.
     std::vector<int> byTime_;
@@ -233,7 +244,7 @@ private:
 }  // namespace
 
 std::unique_ptr<StreamMedia> FlvMediaOpener::openFlv(std::vector<uint8_t> bytes, std::string& error) {
-    auto read = readFlvFile(bytes);
+    auto read = readMediaFile(bytes);
     if (auto* why = std::get_if<std::string>(&read)) {
         error = *why;
         return nullptr;

@@ -11,7 +11,7 @@ namespace velmora::swf {
 
 class Mixer;
 
-// Opens FLV files for scripts' NetStreams: pictures through the video room's decoders, sound
+// Opens FLV and MP4 files for scripts' NetStreams: pictures through the video room's decoders, sound
 // through the shared mixer. The mixer (may be null: streams play silently and keep time by the
 // movie's clock) must outlive every media this opens.
 class FlvMediaOpener final : public MediaServices {

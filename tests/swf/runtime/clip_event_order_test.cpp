@@ -52,6 +52,25 @@ TEST(ClipEventOrder, LoadAndEnterFrameHandlersFollowTheFrameScripts) {
                                                         "enterFrame event", "onEnterFrame", "mc frame 2"}));
 }
 
+// A component's parameters come in its construct or initialize event: they are set before any
+// frame script, the placing timeline's included, can read them.
+TEST(ClipEventOrder, ConstructAndInitializeEventsRunBeforeTheFrameScripts) {
+    SwfWriter swf(8);
+    SwfTagList inner;
+    inner.doAction(say("mc frame 1").doActionBody()).showFrame();
+    swf.defineSprite(10, inner);
+    swf.placeObject2({.depth = 1,
+                      .characterId = 10,
+                      .name = "mc",
+                      .clipActions = {onClipEvent(swf::kClipEventLoad, "load event"),
+                                      onClipEvent(swf::kClipEventInitialize, "initialize event"),
+                                      onClipEvent(swf::kClipEventConstruct, "construct event")}});
+    swf.doAction(say("root frame 1").doActionBody()).showFrame();
+    auto movie = play(swf);
+    EXPECT_EQ(traces(*movie), (std::vector<std::string>{"construct event", "initialize event", "root frame 1",
+                                                        "mc frame 1", "load event"}));
+}
+
 // mc (with a child clip "kid") leaves on frame 2; its handlers run before frame 2's script and can
 // still read the clip, its variables and its parent.
 TEST(ClipEventOrder, UnloadHandlersRunWhileTheClipCanStillBeAddressed) {

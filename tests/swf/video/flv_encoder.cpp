@@ -126,10 +126,10 @@ EncodedFlv encodeFlv(const FlvRecipe& r) {
     s.frame = av_frame_alloc();
     s.packet = av_packet_alloc();
     // Through a file, as the muxer goes back to complete its header at the end.
-    s.path = uniqueTempPath("encoded") + ".flv";
-    if (avformat_alloc_output_context2(&s.format, nullptr, "flv", nullptr) < 0 ||
+    s.path = uniqueTempPath("encoded") + "." + r.container;
+    if (avformat_alloc_output_context2(&s.format, nullptr, r.container.c_str(), nullptr) < 0 ||
         avio_open(&s.format->pb, s.path.c_str(), AVIO_FLAG_WRITE) < 0) {
-        ADD_FAILURE() << "libavformat has no FLV muxer";
+        ADD_FAILURE() << "libavformat has no " << r.container << " muxer";
         return out;
     }
     const bool globalHeader = (s.format->oformat->flags & AVFMT_GLOBALHEADER) != 0;
@@ -237,12 +237,16 @@ EncodedFlv encodeFlv(const FlvRecipe& r) {
     AVFormatContext* back = nullptr;
     if (s.video && avformat_open_input(&back, s.path.c_str(), nullptr, nullptr) == 0) {
         int64_t first = INT64_MAX;
+        double unit = 0.001;
         while (av_read_frame(back, s.packet) >= 0) {
-            if (back->streams[s.packet->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            const AVStream* st = back->streams[s.packet->stream_index];
+            if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && s.packet->pts != AV_NOPTS_VALUE) {
                 first = std::min(first, s.packet->pts);
+                unit = av_q2d(st->time_base);
+            }
             av_packet_unref(s.packet);
         }
-        if (first != INT64_MAX) out.shift = double(first) / 1000;
+        if (first != INT64_MAX) out.shift = std::max(0.0, double(first) * unit);
         avformat_close_input(&back);
     }
     std::ifstream in(s.path, std::ios::binary);

@@ -11,6 +11,7 @@
 namespace velmora::test {
 
 struct FlvRecipe {
+    std::string container = "flv";  // or "mp4", with the same encoders
     std::string video = "libx264";  // an encoder name, or empty for no pictures
     std::string sound = "aac";      // likewise, for no sound
     int width = 160;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -90,6 +91,71 @@ Avm1Assembler playScript(const std::string& connectTo, const std::string& file) 
     return a;
 }
 
+// trace(a + b + ...): each part a path from a variable ("c.parameters.lang") or, after '=', text.
+Avm1Assembler& traceJoined(Avm1Assembler& a, const std::vector<std::string>& parts) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (part.starts_with("=")) {
+            a.push({part.substr(1)});
+        } else {
+            size_t dot = part.find('.');
+            a.get(part.substr(0, dot));
+            while (dot != std::string::npos) {
+                const size_t next = part.find('.', dot + 1);
+                a.push({part.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1)})
+                    .op(Action::GetMember);
+                dot = next;
+            }
+        }
+        if (i > 0) a.op(Action::Add2);
+    }
+    return a.trace();
+}
+
+// Script data in the encoding FLV files use, for the tags the tests add to ffmpeg's files.
+struct ScriptData {
+    std::vector<uint8_t> b;
+    void u16(size_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); }
+    void u32(size_t v) { u16(v >> 16), u16(v & 0xFFFF); }
+    ScriptData& text(const std::string& s) { return b.push_back(2), u16(s.size()), b.insert(b.end(), s.begin(), s.end()), *this; }
+    ScriptData& key(const std::string& s) { return u16(s.size()), b.insert(b.end(), s.begin(), s.end()), *this; }
+    ScriptData& number(double d) {
+        b.push_back(0);
+        const auto bits = std::bit_cast<uint64_t>(d);
+        for (int i = 7; i >= 0; --i) b.push_back(uint8_t(bits >> (i * 8)));
+        return *this;
+    }
+    ScriptData& flag(bool on) { return b.insert(b.end(), {1, uint8_t(on)}), *this; }
+    ScriptData& object() { return b.push_back(3), *this; }
+    ScriptData& associative(size_t count) { return b.push_back(8), u32(count), *this; }
+    ScriptData& list(size_t count) { return b.push_back(10), u32(count), *this; }
+    ScriptData& end() { return u16(0), b.push_back(9), *this; }
+};
+
+// A cue point as encoders write it: {name, time, type, parameters {lang}}.
+ScriptData& cuePoint(ScriptData& d, const std::string& name, double time, const std::string& type) {
+    d.object().key("name").text(name).key("time").number(time).key("type").text(type);
+    return d.key("parameters").object().key("lang").text("en").end().end();
+}
+
+// Puts a script data tag stamped ms into flv before the first tag stamped later; replacing the
+// file's first tag (ffmpeg's metadata) instead when asked.
+void insertScriptTag(std::vector<uint8_t>& flv, uint32_t ms, const std::vector<uint8_t>& body, bool replaceFirst = false) {
+    std::vector<uint8_t> tag{18, uint8_t(body.size() >> 16), uint8_t(body.size() >> 8), uint8_t(body.size()),
+                             uint8_t(ms >> 16), uint8_t(ms >> 8), uint8_t(ms), uint8_t(ms >> 24), 0, 0, 0};
+    tag.insert(tag.end(), body.begin(), body.end());
+    const size_t whole = tag.size();
+    tag.insert(tag.end(), {uint8_t(whole >> 24), uint8_t(whole >> 16), uint8_t(whole >> 8), uint8_t(whole)});
+    auto u24 = [&](size_t at) { return size_t(flv[at]) << 16 | size_t(flv[at + 1]) << 8 | flv[at + 2]; };
+    size_t at = 13;  // past the header and the first "previous tag size"
+    if (replaceFirst) {
+        flv.erase(flv.begin() + long(at), flv.begin() + long(at + 11 + u24(at + 1) + 4));
+    } else {
+        while (at + 11 <= flv.size() && (u24(at + 4) | size_t(flv[at + 7]) << 24) <= ms) at += 11 + u24(at + 1) + 4;
+    }
+    flv.insert(flv.begin() + long(std::min(at, flv.size())), tag.begin(), tag.end());
+}
+
 class NetStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -131,6 +197,10 @@ protected:
             reference_.push_back(image);
         }
         return reference_.size() == size_t(kFrames);
+    }
+
+    void writeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(folder_ + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
     }
 
     // A 160x120 movie at 25 frames a second whose embedded-video object "vid" (no frames of its
@@ -193,7 +263,8 @@ TEST_F(NetStreamTest, PlaysIntoTheVideoObjectOnTheMovieClockWithItsEventsInOrder
     const std::string size = std::to_string(std::filesystem::file_size(folder_ + "/clip.flv"));
     EXPECT_EQ(messages(), (Lines{"trace: NetConnection.Connect.Success status", "trace: NetStream.Play.Start status",
                                  "trace: meta 160x120 25 160", "trace: NetStream.Buffer.Full status",
-                                 "trace: 0.28", "trace: " + size, "trace: NetStream.Play.Stop status",
+                                 "trace: 0.28", "trace: " + size, "trace: NetStream.Buffer.Flush status",
+                                 "trace: NetStream.Play.Stop status",
                                  "trace: NetStream.Buffer.Empty status"}));
     EXPECT_FALSE(instance_->needsTicks()) << "a stream that played out needs no clock";
 }
@@ -217,10 +288,10 @@ TEST_F(NetStreamTest, PauseHoldsThePictureSeekMovesItAndClearBlanksIt) {
     instance_->tick();  // unpaused: the stream moves on from 0.6 s
     EXPECT_GE(psnr(stage(), reference_[16]), kMinPsnr);
     const Lines got = messages();
-    ASSERT_GE(got.size(), 8u);
-    EXPECT_EQ(Lines(got.begin() + 4, got.begin() + 8),
+    ASSERT_GE(got.size(), 9u);
+    EXPECT_EQ(Lines(got.begin() + 4, got.begin() + 9),
               (Lines{"trace: NetStream.Pause.Notify status", "trace: 0.12", "trace: NetStream.Seek.Notify status",
-                     "trace: NetStream.Unpause.Notify status"}));
+                     "trace: NetStream.Buffer.Full status", "trace: NetStream.Unpause.Notify status"}));
 }
 
 TEST_F(NetStreamTest, TheToneIsMixedAndTheStreamKeepsTimeByIt) {
@@ -281,10 +352,120 @@ TEST_F(NetStreamTest, H264AndAacFilesPlayLikeTheOthersAndAnUnknownSoundIsNamedOn
         }
         Lines expected{"trace: NetConnection.Connect.Success status", "trace: NetStream.Play.Start status",
                        "trace: meta 160x120 25 160", "trace: NetStream.Buffer.Full status",
-                       "trace: NetStream.Play.Stop status", "trace: NetStream.Buffer.Empty status"};
+                       "trace: NetStream.Buffer.Flush status", "trace: NetStream.Play.Stop status",
+                       "trace: NetStream.Buffer.Empty status"};
         if (std::string(sound) == "pcm_alaw")
             expected.insert(expected.begin() + 1, "script: NetStream plays \"avc.flv\" in part: its pcm_alaw sound is not played");
         EXPECT_EQ(messages(), expected);
+    }
+}
+
+// Cue points the file carries: listed in the metadata, called as the stream passes their times,
+// and again when a seek sends it back before them (but not for those before where it lands).
+TEST_F(NetStreamTest, TheFilesCuePointsAreListedAndCalledAsTheStreamPassesThem) {
+    REQUIRE_FLV_TOOLS();
+    ASSERT_TRUE(makeClip());
+    std::vector<uint8_t> flv = readFile(folder_ + "/clip.flv");
+    ScriptData meta;
+    meta.text("onMetaData").associative(4).key("duration").number(1).key("creator").text("course tool");
+    meta.key("canSeekToEnd").flag(true).key("cuePoints").list(2);
+    cuePoint(meta, "intro", 0.2, "event");
+    cuePoint(meta, "quiz", 0.6, "navigation").end();
+    insertScriptTag(flv, 0, meta.b, true);
+    for (auto [name, at] : {std::pair{"quiz", 600}, std::pair{"intro", 200}}) {
+        ScriptData cue;
+        cue.text("onCuePoint");
+        cuePoint(cue, name, at / 1000.0, name == std::string("quiz") ? "navigation" : "event");
+        insertScriptTag(flv, uint32_t(at), cue.b);
+    }
+    writeFile("cued.flv", flv);
+    Avm1Assembler setup = playScript("", "cued.flv");
+    Avm1Assembler onMeta;
+    traceJoined(onMeta, {"=meta ", "m.duration", "= ", "m.creator", "= ", "m.canSeekToEnd", "= ", "m.cuePoints.length",
+                         "= ", "m.cuePoints.1.name", "= ", "m.cuePoints.1.parameters.lang"});
+    setup.get("ns").push({"onMetaData"}).defineFunction("", {"m"}, onMeta).op(Action::SetMember);
+    Avm1Assembler onCue;
+    traceJoined(onCue, {"=cue ", "c.name", "= ", "c.time", "= ", "c.type", "= ", "c.parameters.lang", "= at ", "ns.time"});
+    setup.get("ns").push({"onCuePoint"}).defineFunction("", {"c"}, onCue).op(Action::SetMember);
+    std::map<int, Avm1Assembler> later;
+    later[30].callMethod("ns", "seek", {0.5}).op(Action::Pop);
+    load(setup, later);
+    for (int tick = 1; tick <= 45; ++tick) instance_->tick();
+    EXPECT_EQ(messages(),
+              (Lines{"trace: NetConnection.Connect.Success status", "trace: NetStream.Play.Start status",
+                     "trace: meta 1 course tool true 2 quiz en", "trace: NetStream.Buffer.Full status",
+                     "trace: cue intro 0.2 event en at 0.2", "trace: cue quiz 0.6 navigation en at 0.6",
+                     "trace: NetStream.Buffer.Flush status", "trace: NetStream.Play.Stop status",
+                     "trace: NetStream.Buffer.Empty status", "trace: NetStream.Seek.Notify status",
+                     "trace: NetStream.Buffer.Full status", "trace: cue quiz 0.6 navigation en at 0.62",
+                     "trace: NetStream.Buffer.Flush status", "trace: NetStream.Play.Stop status",
+                     "trace: NetStream.Buffer.Empty status"}));
+}
+
+// MP4 files (H.264 and AAC, as the authoring tool's video component plays them) go the FLV's way:
+// pictures, metadata from the container, events and seeking. Damaged ones play what can be saved
+// or are refused, never crash.
+TEST_F(NetStreamTest, Mp4FilesPlayThroughTheSameStreamAndDamagedOnesAreHandled) {
+    for (const char* name : {"libx264", "aac"}) {
+        if (haveEncoder(name)) continue;
+        if (fixturesRequired()) FAIL() << "libavcodec's " << name << " encoder is required";
+        GTEST_SKIP() << "this libavcodec has no " << name << " encoder";
+    }
+    const EncodedFlv mp4 = encodeFlv({.container = "mp4", .frames = 25, .soundSeconds = 1.0});
+    ASSERT_FALSE(mp4.bytes.empty());
+    // Named .m4v: the bytes say what the file is.
+    writeFile("lesson.m4v", mp4.bytes);
+    Avm1Assembler setup = playScript("", "lesson.m4v");
+    Avm1Assembler onMeta;
+    traceJoined(onMeta, {"=meta ", "m.width", "=x", "m.height", "= ", "m.videocodecid", "= ", "m.audiocodecid"});
+    setup.get("ns").push({"onMetaData"}).defineFunction("", {"m"}, onMeta).op(Action::SetMember);
+    std::map<int, Avm1Assembler> later;
+    later[16].callMethod("ns", "seek", {0.2}).op(Action::Pop);
+    traceMember(later[16], "ns", "time");
+    load(setup, later);
+    for (int tick = 1; tick <= 40; ++tick) {
+        instance_->tick();
+        // Up to the seek, tick t shows what is due (t - 1) / 25 seconds in; from tick 15 on (the
+        // seek comes before the stream moves on that tick), what is due 0.2 s + (t - 14) / 25.
+        const double at = tick < 15 ? (tick - 1) / 25.0 : 0.2 + (tick - 14) / 25.0;
+        const int due = std::clamp(int(std::floor((at - mp4.shift) * 25 + 1e-6)), 0, 24);
+        if (tick % 4 == 0 || tick == 15) {
+            EXPECT_GE(psnr(stage(), mp4.pictures[size_t(due)]), kMinPsnr) << "tick " << tick;
+        }
+    }
+    const Lines got = messages();
+    ASSERT_GE(got.size(), 6u) << testing::PrintToString(got);
+    EXPECT_EQ(Lines(got.begin(), got.begin() + 4),
+              (Lines{"trace: NetConnection.Connect.Success status", "trace: NetStream.Play.Start status",
+                     "trace: meta 160x120 avc1 mp4a", "trace: NetStream.Buffer.Full status"}));
+    EXPECT_EQ(got[4], "trace: 0.2");
+    EXPECT_EQ(got[5], "trace: NetStream.Seek.Notify status");
+    EXPECT_EQ(got.back(), "trace: NetStream.Buffer.Empty status");
+
+    swf::FlvMediaOpener opener(nullptr);
+    std::string error;
+    // The container's duration: the sound's, which the encoder's padding makes a little longer.
+    ASSERT_TRUE(opener.openFlv(mp4.bytes, error)) << error;
+    EXPECT_NEAR(opener.openFlv(mp4.bytes, error)->info().duration, 1.0, 0.05);
+    const std::vector<uint8_t>& whole = mp4.bytes;
+    for (size_t at = 0; at < whole.size(); at += whole.size() / 41 + 1) {
+        for (int damage = 0; damage < 3; ++damage) {
+            std::vector<uint8_t> bytes = whole;
+            if (damage == 2) {
+                bytes.resize(at);  // cut short
+            } else {
+                for (size_t i = at; i < std::min(bytes.size(), at + 16); ++i) bytes[i] = damage == 0 ? 0x00 : 0xFF;
+            }
+            error.clear();
+            std::unique_ptr<swf::StreamMedia> media = opener.openFlv(bytes, error);
+            if (!media) {
+                EXPECT_FALSE(error.empty()) << at;
+                continue;
+            }
+            EXPECT_LE(media->info().duration, swf::FlvLimits::kMaxDuration);
+            for (double t : {0.0, 0.5, 0.2, 1.0}) media->showAt(t);
+            EXPECT_LE(media->pictureWidth(), 4096);
+        }
     }
 }
 

@@ -37,6 +37,14 @@ Value constructClip(CallContext& cx, const Value& self, std::span<const Value> a
     return Value();
 }
 
+// Makes clip an instance of the class.
+void adoptClass(Vm& vm, Clip& clip, const Value& constructor, Object* proto) {
+    ClipObject* object = vm.clipObject(clip);
+    object->setProto(proto);
+    object->put(vm.names().superConstructor, vm.names().superConstructor, constructor, kDontEnum);
+    object->put(vm.names().constructor, vm.names().constructor, constructor, kDontEnum);
+}
+
 }  // namespace
 
 Value registeredClass(Vm& vm, const std::string& linkage) {
@@ -86,17 +94,23 @@ void adoptRegisteredClass(Clip& clip) {
     Vm& vm = movie.vm();
     const Value constructor = registeredClassOf(vm, clip);
     Object* proto = prototypeOf(vm, constructor);
-    if (!proto) return;
-    ClipObject* object = vm.clipObject(clip);
-    object->setProto(proto);
-    object->put(vm.names().superConstructor, vm.names().superConstructor, constructor, kDontEnum);
-    object->put(vm.names().constructor, vm.names().constructor, constructor, kDontEnum);
+    if (!proto) {
+        // The symbol's class code may be waiting to run in the same frame (a component placed on
+        // the frame that exports it): the constructor then finds the class when its turn comes.
+        if (!clip.isRoot() && clip.parent()->definitions().initActions.contains(clip.characterId()))
+            movie.queueConstructor(clip);
+        return;
+    }
+    adoptClass(vm, clip, constructor, proto);
     movie.queueConstructor(clip);
 }
 
 void runClipConstructor(Vm& vm, Clip& clip) {
     const Value constructor = registeredClassOf(vm, clip);
     if (!functionOf(constructor)) return;
+    // Registered after the clip was placed: it takes the class now.
+    if (Object* proto = prototypeOf(vm, constructor); proto && vm.clipObject(clip)->proto() != proto)
+        adoptClass(vm, clip, constructor, proto);
     const Value runner = Value::object(makeNative(vm, constructClip, 1));
     vm.callTopLevel(runner, Value::object(vm.clipObject(clip)), std::span<const Value>(&constructor, 1));
 }

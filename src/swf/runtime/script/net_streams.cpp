@@ -9,6 +9,7 @@
 #include "swf/runtime/clip.h"
 #include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/clip_properties.h"
+#include "swf/runtime/clip_sound_mix.h"
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/button_object.h"
 #include "swf/runtime/script/clip_object.h"
@@ -27,6 +28,9 @@ Value callOnStatus(CallContext& cx, const Value& self, std::span<const Value> ar
 Value callOnMetaData(CallContext& cx, const Value& self, std::span<const Value> args) {
     return cx.call(cx.get(self, "onMetaData"), self, args);
 }
+Value callOnCuePoint(CallContext& cx, const Value& self, std::span<const Value> args) {
+    return cx.call(cx.get(self, "onCuePoint"), self, args);
+}
 
 // A queued status without a code stands for the onMetaData call, in its place among them.
 constexpr const char* kMetaData = "";
@@ -40,7 +44,18 @@ NetStreamObject::NetStreamObject(Object* proto) : Object(proto, ObjectKind::Host
 void NetStreamObject::queueStatus(std::string code, std::string level) {
     // A script that calls pause() every frame must not pile up news it never hears.
     if (statuses_.size() >= 64) statuses_.pop_front();
-    statuses_.emplace_back(std::move(code), std::move(level));
+    statuses_.push_back({std::move(code), std::move(level)});
+}
+
+void NetStreamObject::queueCuePoints() {
+    const StreamMedia* m = media();
+    if (!m) return;
+    const std::vector<MediaCuePoint>& cues = m->info().cuePoints;
+    // The hair's breadth as for the pictures: the clock adds up frame times.
+    while (nextCue_ < cues.size() && cues[nextCue_].time <= time_ + 1e-6) {
+        if (statuses_.size() >= 64) statuses_.pop_front();
+        statuses_.push_back({"", "", int(nextCue_++)});
+    }
 }
 
 bool NetStreamObject::getSpecial(Vm& vm, String* key, Value& out) {
@@ -202,7 +217,15 @@ void NetStreams::seek(NetStreamObject& stream, double seconds) {
     // A stream that played out plays on from where it is sent, as a player's seek bar does.
     stream.playing_ = true;
     if (!stream.paused_) m->playSound(stream.time_);
+    // The cue points from there on are called as the stream passes them again, those before not.
+    const std::vector<MediaCuePoint>& cues = m->info().cuePoints;
+    stream.nextCue_ = size_t(std::lower_bound(cues.begin(), cues.end(), stream.time_ - 1e-6,
+                                              [](const MediaCuePoint& c, double t) { return c.time < t; }) -
+                             cues.begin());
+    stream.flushed_ = false;
+    // The whole file is at hand: the buffer is full again at once.
     stream.queueStatus("NetStream.Seek.Notify", "status");
+    stream.queueStatus("NetStream.Buffer.Full", "status");
     if (std::find(active_.begin(), active_.end(), &stream) == active_.end()) active_.push_back(&stream);
     vm_.movie().noteChange();
 }
@@ -216,8 +239,30 @@ void NetStreams::close(NetStreamObject& stream) {
     stream.time_ = 0;
     stream.bytes_ = 0;
     stream.statuses_.clear();
+    ++stream.generation_;
     std::erase(active_, &stream);
     vm_.movie().noteChange();
+}
+
+void NetStreams::attachAudio(NetStreamObject& stream, Clip& clip) {
+    stream.soundClip_ = clip.handle();
+    stream.soundAttached_ = true;
+    applySoundSettings(stream);
+}
+
+void NetStreams::applySoundSettings(NetStreamObject& stream) {
+    StreamMedia* m = stream.media();
+    if (!m) return;
+    // A stream attached to a clip that is gone is heard as the movie's other sounds are.
+    Clip* clip = stream.soundAttached_ ? stream.soundClip_.get() : nullptr;
+    const ChannelTransform heard = heardTransform(clip ? *clip : vm_.movie().root());
+    const auto same = [](const ChannelTransform& a, const ChannelTransform& b) {
+        return a.leftToLeft == b.leftToLeft && a.rightToLeft == b.rightToLeft && a.leftToRight == b.leftToRight &&
+               a.rightToRight == b.rightToRight;
+    };
+    if (stream.heard_ && same(*stream.heard_, heard)) return;
+    stream.heard_ = heard;
+    m->setSoundTransform(heard);
 }
 
 bool NetStreams::busy() const {
@@ -239,6 +284,7 @@ void NetStreams::tick(double secondsPerTick) {
         } else if (s->playing_ && !s->paused_) {
             advance(*s, secondsPerTick);
         }
+        applySoundSettings(*s);
         deliver(*s);
     }
     held_.resize(mark);
@@ -255,6 +301,9 @@ void NetStreams::start(NetStreamObject& stream) {
     stream.paused_ = false;
     stream.time_ = 0;
     stream.bytes_ = 0;
+    stream.nextCue_ = 0;
+    stream.flushed_ = false;
+    stream.heard_.reset();
     const std::string shown = "\"" + stream.wanted_.substr(0, 200) + "\"";
     auto fail = [&](const std::string& why, const char* code) {
         vm_.diagnostic("script: NetStream cannot play " + shown + ": " + why);
@@ -282,7 +331,9 @@ void NetStreams::start(NetStreamObject& stream) {
     stream.queueStatus("NetStream.Play.Start", "status");
     stream.queueStatus(kMetaData, "");
     stream.queueStatus("NetStream.Buffer.Full", "status");
+    stream.queueCuePoints();
     stream.media()->showAt(0);
+    applySoundSettings(stream);
     stream.media()->playSound(0);
     vm_.movie().noteChange();
 }
@@ -295,8 +346,15 @@ void NetStreams::advance(NetStreamObject& stream, double secondsPerTick) {
     const std::optional<double> heard = m->soundTime();
     stream.time_ = heard ? std::max(stream.time_, *heard) : stream.time_ + secondsPerTick;
     const double duration = m->info().duration;
+    if (stream.time_ >= duration) stream.time_ = duration;
+    stream.queueCuePoints();
+    // The file has all come into the buffer once what is left of it fits there: what a player
+    // reading it says before it runs the buffer dry.
+    if (!stream.flushed_ && stream.time_ + stream.bufferTime >= duration) {
+        stream.flushed_ = true;
+        stream.queueStatus("NetStream.Buffer.Flush", "status");
+    }
     if (stream.time_ >= duration) {
-        stream.time_ = duration;
         stream.playing_ = false;
         m->stopSound();
         stream.queueStatus("NetStream.Play.Stop", "status");
@@ -309,30 +367,71 @@ void NetStreams::advance(NetStreamObject& stream, double secondsPerTick) {
 void NetStreams::deliver(NetStreamObject& stream) {
     if (stream.statuses_.empty()) return;
     // The handlers may queue more; they wait for the next tick.
-    std::deque<std::pair<std::string, std::string>> now;
+    std::deque<NetStreamObject::Notice> now;
     now.swap(stream.statuses_);
     const size_t mark = held_.size();
     held_.push_back(Value::object(&stream));
-    for (const auto& [code, level] : now) {
-        Object* info = vm_.newObject();
-        held_.push_back(Value::object(info));
+    const uint64_t generation = stream.generation_;
+    for (const NetStreamObject::Notice& notice : now) {
+        // What a closed or replaced play had still to say is no news for the new one.
+        if (stream.generation_ != generation) break;
+        // The media may have been closed or replaced by an earlier handler.
+        const StreamMedia* m = stream.media();
+        Value argument;
         NativeFunction caller = callOnStatus;
-        if (code == kMetaData) {
+        if (notice.cue >= 0) {
+            if (!m || size_t(notice.cue) >= m->info().cuePoints.size()) continue;
+            caller = callOnCuePoint;
+            argument = mediaValue(m->info().cuePoints[size_t(notice.cue)].info, 0);
+        } else if (notice.code == kMetaData) {
             caller = callOnMetaData;
-            if (const StreamMedia* m = stream.media()) {
+            Object* info = vm_.newObject();
+            argument = Value::object(info);
+            if (m) {
                 for (const auto& [name, value] : m->info().metadata)
                     info->put(vm_.key(name), vm_.name(name), Value::number(value));
+                held_.push_back(argument);
+                for (const auto& [name, value] : m->info().moreMetadata)
+                    info->put(vm_.key(name), vm_.name(name), mediaValue(value, 0));
             }
         } else {
-            info->put(vm_.key("code"), vm_.name("code"), Value::string(vm_.heap().string(code)));
-            info->put(vm_.key("level"), vm_.name("level"), Value::string(vm_.heap().string(level)));
+            Object* info = vm_.newObject();
+            argument = Value::object(info);
+            info->put(vm_.key("code"), vm_.name("code"), Value::string(vm_.heap().string(notice.code)));
+            info->put(vm_.key("level"), vm_.name("level"), Value::string(vm_.heap().string(notice.level)));
         }
-        const Value argument = Value::object(info);
+        held_.push_back(argument);
         const Value trampoline = Value::object(makeNative(vm_, caller, 1));
         held_.push_back(trampoline);
         vm_.callTopLevel(trampoline, Value::object(&stream), std::span<const Value>(&argument, 1));
     }
     held_.resize(mark);
+}
+
+Value NetStreams::mediaValue(const MediaValue& value, int depth) {
+    switch (value.kind) {
+        case MediaValue::Kind::Undefined: return Value();
+        case MediaValue::Kind::Null: return Value::null();
+        case MediaValue::Kind::Boolean: return Value::boolean(value.number != 0);
+        case MediaValue::Kind::Number: return Value::number(value.number);
+        case MediaValue::Kind::String: return Value::string(vm_.heap().string(value.text));
+        case MediaValue::Kind::Object:
+        case MediaValue::Kind::Array: break;
+    }
+    // Cells made here are not reachable by the collector until the script is called; none runs
+    // in between, as the objects are filled with put and the arrays with their own elements.
+    if (value.kind == MediaValue::Kind::Array) {
+        ArrayObject* array = vm_.newArray();
+        for (const auto& [name, member] : value.members) {
+            const Value element = depth < 32 ? mediaValue(member, depth + 1) : Value();
+            vm_.setMember(Value::object(array), vm_.key(name), element, vm_.name(name));
+        }
+        return Value::object(array);
+    }
+    Object* object = vm_.newObject();
+    for (const auto& [name, member] : value.members)
+        object->put(vm_.key(name), vm_.name(name), depth < 32 ? mediaValue(member, depth + 1) : Value());
+    return Value::object(object);
 }
 
 }  // namespace velmora::swf::script

@@ -8,6 +8,7 @@
 #include "swf/runtime/clip_handle.h"
 #include "swf/runtime/script/object.h"
 #include "swf/runtime/stream_media.h"
+#include "swf/sound/channel_transform.h"
 
 namespace velmora::swf {
 struct DisplayObject;
@@ -17,7 +18,7 @@ namespace velmora::swf::script {
 
 class Vm;
 
-// A script's NetStream: plays one FLV file from the movie's folder at a time into the Video
+// A script's NetStream: plays one FLV or MP4 file from the movie's folder at a time into the Video
 // objects attached to it. Reads `time`, `bytesLoaded`, `bytesTotal`, `bufferTime`, `bufferLength`
 // and `currentFps` from its state; the rest of its API is NetStream.prototype's.
 class NetStreamObject final : public Object {
@@ -37,8 +38,17 @@ public:
 
 private:
     friend class NetStreams;
+    // News for the script, called between frames in the order it came: an onStatus (code and
+    // level), the onMetaData call (no code), or the file's cue point cue (onCuePoint).
+    struct Notice {
+        std::string code;
+        std::string level;
+        int cue = -1;
+    };
     StreamMedia* media() const { return feed->media.get(); }
     void queueStatus(std::string code, std::string level);
+    // Queues the file's cue points due by time_ that have not been called yet.
+    void queueCuePoints();
 
     std::string wanted_;          // the file play() asked for, opened at the next tick
     bool wantsPlay_ = false;
@@ -47,7 +57,15 @@ private:
     bool metaDataDue_ = false;
     double time_ = 0;             // seconds into the file shown now
     double bytes_ = 0;
-    std::deque<std::pair<std::string, std::string>> statuses_;  // code, level: for onStatus
+    bool flushed_ = false;        // Buffer.Flush told since the last play or seek
+    size_t nextCue_ = 0;          // the first of the file's cue points not yet called
+    // The clip whose sound settings (Sound.setVolume and the like) the stream's sound goes
+    // through: the one it was attached to with attachAudio, else the whole movie's.
+    ClipHandle soundClip_;
+    bool soundAttached_ = false;
+    std::optional<ChannelTransform> heard_;  // the settings last given to the playing sound
+    std::deque<Notice> statuses_;
+    uint64_t generation_ = 0;  // counts close() calls, so news queued before one is dropped
 };
 
 // A Video object on stage: a DefineVideoStream placed with an instance name. attachVideo gives it
@@ -94,6 +112,8 @@ public:
     void pause(NetStreamObject& stream, std::optional<bool> flag);
     void seek(NetStreamObject& stream, double seconds);
     void close(NetStreamObject& stream);
+    // MovieClip.attachAudio(stream): the stream's sound is heard through clip's sound settings.
+    void attachAudio(NetStreamObject& stream, Clip& clip);
 
     // Whether some stream plays or has news for its script, so that the movie needs ticks.
     bool busy() const;
@@ -108,6 +128,9 @@ private:
     void start(NetStreamObject& stream);
     void deliver(NetStreamObject& stream);
     void advance(NetStreamObject& stream, double secondsPerTick);
+    // Gives the playing sound the settings of the clip it is heard through, when they changed.
+    void applySoundSettings(NetStreamObject& stream);
+    Value mediaValue(const MediaValue& value, int depth);
 
     Vm& vm_;
     std::vector<NetStreamObject*> active_;

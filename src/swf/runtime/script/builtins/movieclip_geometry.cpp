@@ -7,6 +7,7 @@
 #include "swf/runtime/movie_instance.h"
 #include "swf/runtime/script/builtins/movieclip_parts.h"
 #include "swf/runtime/script/clip_object.h"
+#include "swf/runtime/script/net_streams.h"
 #include "swf/runtime/script/native.h"
 
 namespace velmora::swf::script {
@@ -118,8 +119,14 @@ Value getSWFVersion(CallContext& cx, const Value& self, std::span<const Value>) 
     return Value::number(c->definitions().version);
 }
 
-// A lesson player has no microphone or camera to attach: nothing happens, and nothing is wrong.
-Value attachAudio(CallContext&, const Value&, std::span<const Value>) { return Value(); }
+// A NetStream's sound is then heard through the clip's sound settings (a video component sets its
+// volume so). A lesson player has no microphone to attach: nothing happens, and nothing is wrong.
+Value attachAudio(CallContext& cx, const Value& self, std::span<const Value> args) {
+    Clip* clip = clipOf(cx, self);
+    auto* stream = dynamic_cast<NetStreamObject*>(arg(args, 0).objectOrNull());
+    if (clip && stream) cx.vm.movie().netStreams().attachAudio(*stream, *clip);
+    return Value();
+}
 
 }  // namespace
 
