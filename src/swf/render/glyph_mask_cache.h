@@ -40,7 +40,7 @@ public:
     // Glyphs larger than this on either side are filled as paths: they are few on a page, and
     // they would crowd the small ones out.
     static constexpr int kMaxGlyphSide = 320;
-    static constexpr int kPhases = 128;  // sub-pixel positions a pixel is divided into
+    static constexpr int kPhases = 64;  // sub-pixel positions a pixel is divided into
 
     struct Mask {
         QImage image;   // premultiplied ARGB32 in the glyph's colour, fully opaque where covered
