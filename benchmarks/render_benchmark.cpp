@@ -90,6 +90,18 @@ void BM_ChinesePageSliding(benchmark::State& state) {
 }
 BENCHMARK(BM_ChinesePageSliding)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// The page turned by 15 degrees: turned text is filled glyph by glyph every frame, with no
+// pictures of glyphs or of the page kept.
+void BM_ChinesePageTurned(benchmark::State& state) {
+    BenchmarkScene scene = velmora::test::chinesePageScene(state.range(0) != 0);
+    DisplayObject& page = *scene.list.begin()->second;
+    page.matrix.a = page.matrix.d = 0.966;
+    page.matrix.b = 0.259;
+    page.matrix.c = -0.259;
+    runScene(state, scene, false);
+}
+BENCHMARK(BM_ChinesePageTurned)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
 // Forty large shapes with linear, radial and focal gradients, half in linear RGB.
 void BM_GradientHeavyFrame(benchmark::State& state) {
     static const BenchmarkScene scene = velmora::test::gradientHeavyScene();

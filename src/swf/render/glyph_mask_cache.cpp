@@ -1,6 +1,7 @@
 #include "swf/render/glyph_mask_cache.h"
 
-#include <QPainter>
+#include "swf/render/coverage_rasteriser.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -16,10 +17,6 @@ void mix(uint64_t& seed, uint64_t value) {
 
 // Positions this far out are not glyphs anyone sees; they are filled (and clipped) as paths.
 constexpr double kMaxPosition = 1e7;
-
-// Outlines are divided into lines at this many steps to the pixel, with lines within half a step
-// of the curve (what Qt's flattening keeps to in the coordinates it is given).
-constexpr double kFineSteps = 64.0;
 
 // How far the outline reaches from its origin along one axis, in outline units: sizes are told
 // apart by where its farthest point lands.
@@ -40,7 +37,7 @@ const GlyphMaskCache::Mask* GlyphMaskCache::mask(const GlyphId& id, const QPaint
                                                  QRgb rgb, QPoint& placeAt) {
     const double scaleX = scale * pixelsX;  // device pixels to the outline's unit
     const double scaleY = scale * pixelsY;
-    if (!id || !(scaleX > 0.0) || !(scaleY > 0.0) || !std::isfinite(origin.x()) || !std::isfinite(origin.y()) ||
+    if (!enabled_ || !id || !(scaleX > 0.0) || !(scaleY > 0.0) || !std::isfinite(origin.x()) || !std::isfinite(origin.y()) ||
         std::abs(origin.x()) > kMaxPosition || std::abs(origin.y()) > kMaxPosition)
         return nullptr;
     const double reachX = extent(bounds.left(), bounds.right());
@@ -66,36 +63,19 @@ const GlyphMaskCache::Mask* GlyphMaskCache::mask(const GlyphId& id, const QPaint
     }
 
     // Made at the phase of its key and at the exact size asked for: text of one size on a page is
-    // at exactly one scale. Sizes within the key's rounding reuse the picture.
-    //
-    // The curves are divided into lines here, in the glyph's own device pixels around its origin,
-    // to a 128th of a pixel. Left to Qt, a curve is divided to within a quarter of a pixel, and
-    // not the same way for one outline at different places: a picture could put a curved edge up
-    // to a quarter of a pixel from where filling it on the page puts it. Divided here, the
-    // picture is the same wherever the glyph stands and as close to the curve as the fill can
-    // place an edge.
-    const QTransform fine = QTransform::fromScale(scaleX * kFineSteps, scaleY * kFineSteps);
-    QPainterPath lines;
-    lines.setFillRule(outline.fillRule());
-    for (const QPolygonF& polygon : outline.toSubpathPolygons(fine)) lines.addPolygon(polygon);
+    // at exactly one scale. Sizes within the key's rounding reuse the picture. The coverage is
+    // computed from the outline's edges as filling a glyph where it stands computes it (see
+    // text_painter.cpp), so a copy differs from that fill only by where its phase puts it.
     const QPointF phase(double(key.phaseX) / kPhases, double(key.phaseY) / kPhases);
-    const QRect area = QTransform::fromScale(scaleX, scaleY)
-                           .mapRect(bounds)
-                           .translated(phase)
-                           .toAlignedRect()
-                           .adjusted(-1, -1, 1, 1);
+    CoverageRasteriser rasteriser;
+    rasteriser.reset(outline.fillRule());
+    rasteriser.addPath(outline, QTransform(scaleX, 0, 0, scaleY, phase.x(), phase.y()));
+    const QRect area = rasteriser.bounds();
+    if (area.isEmpty()) return nullptr;
     Mask made;
     made.offset = area.topLeft();
-    made.image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    made.image = rasteriser.picture(area, key.rgb);
     if (made.image.isNull()) return nullptr;
-    made.image.fill(Qt::transparent);
-    {
-        QPainter painter(&made.image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setTransform(QTransform::fromScale(1.0 / kFineSteps, 1.0 / kFineSteps) *
-                             QTransform::fromTranslate(phase.x() - area.left(), phase.y() - area.top()));
-        painter.fillPath(lines, QColor::fromRgb(key.rgb));
-    }
 
     const int64_t size = int64_t(area.width()) * area.height();
     entries_.emplace_front(key, std::move(made));

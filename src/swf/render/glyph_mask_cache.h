@@ -26,9 +26,11 @@ struct GlyphId {
 // costs many times more than copying its few hundred pixels, and text is mostly the same few
 // glyphs at one size, so a page of text, or a subtitle line drawn afresh, costs copies.
 //
-// Sizes are told apart to 1/64 of a pixel across the glyph and positions to 1/64 of a pixel, so
-// a copied glyph stays within a few levels of filling its outline where it is drawn; text
-// sliding by fractions of a pixel comes back to positions it has been at and finds them made.
+// Sizes are told apart to 1/64 of a pixel across the glyph and positions to 1/kPhases of a pixel.
+// Pictures are made by the same exact-area rasteriser that fills a glyph where it stands, so a
+// copy differs from that fill only by the fraction of a step between its phase and the glyph's
+// true position: within 4 levels of 255. Text sliding by fractions of a pixel comes back to
+// positions it has been at and finds them made.
 //
 // Bounded by the pixels it holds, the least recently used glyphs going first. Owners are held by
 // pointer: the cache must be cleared before the fonts it names go away.
@@ -54,6 +56,10 @@ public:
     const Mask* mask(const GlyphId& id, const QPainterPath& outline, const QRectF& bounds, double scale,
                      double pixelsX, double pixelsY, QPointF origin, QRgb rgb, QPoint& placeAt);
 
+    // Whether pictures are made and kept (on at first). Off, mask() returns nullptr and every
+    // glyph is filled where it stands: for measuring what the pictures save and how close they are.
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+
     void clear();
     int64_t pixels() const { return pixels_; }
     size_t size() const { return index_.size(); }
@@ -76,6 +82,7 @@ private:
     std::list<Entry> entries_;  // most recently used first
     std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
     int64_t pixels_ = 0;
+    bool enabled_ = true;
 };
 
 }  // namespace velmora::swf
