@@ -82,7 +82,11 @@ void assign(DisplayObject& object, const Placement& p) {
     if (!object.movedByScript) object.matrix = p.matrix;
     object.colorTransform = p.colorTransform;
     object.ratio = p.ratio;
-    object.name = p.name;
+    // A placement without a name keeps the one the player gave; a name from the file replaces it.
+    if (p.name != object.name && !(p.name.empty() && object.autoNamed)) {
+        object.name = p.name;
+        object.autoNamed = false;
+    }
     object.clipDepth = p.clipDepth;
     object.blendMode = p.blendMode;
     object.filters = p.filters;
@@ -134,6 +138,12 @@ DisplayObject* buildObject(Clip& clip, int32_t depth, Placement&& p, bool timeli
     object->character = p.character;
     object->clipActions = std::move(p.clipActions);
     assign(*object, p);
+    const CharacterKind kind = p.character->kind;
+    if (object->name.empty() &&
+        (kind == CharacterKind::Sprite || kind == CharacterKind::Button || kind == CharacterKind::EditText)) {
+        object->name = movie.nextInstanceName();
+        object->autoNamed = true;
+    }
     DisplayObject& placed = *object;
     clip.displayList()[depth] = std::move(object);
 

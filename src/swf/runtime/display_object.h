@@ -32,6 +32,9 @@ struct DisplayObject {
     ColorTransform colorTransform;
     uint16_t ratio = 0;        // morph shapes: 0 start .. 65535 end
     std::string name;          // instance name, may be empty
+    // The file placed it without a name and the player named it "instanceN", as scripts expect
+    // of every clip, button and field: frames that place it again without a name keep that one.
+    bool autoNamed = false;
     uint16_t clipDepth = 0;    // non-zero: a mask over the depths above this one up to clipDepth
     BlendMode blendMode = BlendMode::Normal;
     std::vector<Filter> filters;

@@ -329,6 +329,10 @@ public:
     // interpreter passed it on).
     void addMessage(std::string message);
 
+    // The name the next object a frame places without one takes: "instance1", "instance2", ...
+    // counted over the whole run, so that paths to unnamed clips, buttons and fields stay apart.
+    std::string nextInstanceName() { return "instance" + std::to_string(++instanceNames_); }
+
     // Bookkeeping of the display-object limit, kept by the display-list operations.
     size_t displayObjectCount() const { return displayObjects_; }
     bool reserveDisplayObject();
@@ -381,6 +385,7 @@ private:
     uint64_t changes_ = 0;
     ChangedArea changedArea_ = ChangedArea::everything();
     size_t displayObjects_ = 0;
+    uint64_t instanceNames_ = 0;
     size_t drawingCommands_ = 0;
     std::deque<QueuedScript> initScripts_;
     std::deque<QueuedScript> frameScripts_;

@@ -77,6 +77,29 @@ TEST(TargetPath, OnlySpriteInstancesAreTargets) {
     EXPECT_EQ(resolveTarget(movie->root(), "box"), nullptr);
 }
 
+// Scripts reach clips the file left unnamed by the names the player gives them, and a frame that
+// moves such a clip, or a goto back that places it again, keeps its name.
+TEST(TargetPath, UnnamedClipsAreNamedInTheOrderTheyArePlaced) {
+    SwfWriter swf;
+    swf.defineSprite(13, framesOnly(1));
+    swf.placeObject2({.depth = 1, .characterId = 13});
+    swf.placeObject2({.depth = 2, .characterId = 13, .name = "other"});
+    swf.placeObject2({.depth = 3, .characterId = 13}).showFrame();
+    swf.placeObject2({.depth = 1, .move = true, .matrix = WriterMatrix{.translateX = 200}}).showFrame();
+    auto movie = play(swf);
+    Clip& root = movie->root();
+    Clip* first = root.childAt(1);
+    Clip* third = root.childAt(3);
+    ASSERT_TRUE(first && third);
+    EXPECT_EQ(swf::dotPath(*first), "_level0.instance1");
+    EXPECT_EQ(swf::slashPath(*third), "/instance2");
+    EXPECT_EQ(swf::dotPath(*root.childAt(2)), "_level0.other");
+    root.gotoFrame(1);
+    root.gotoFrame(0);
+    EXPECT_EQ(resolveTarget(root, "instance1"), root.childAt(1));
+    EXPECT_EQ(resolveTarget(root, "_root.instance2"), root.childAt(3));
+}
+
 TEST(TargetPath, PathsOfAClip) {
     auto movie = play(nested());
     Clip* inner = movie->root().childAt(1)->childAt(1);
