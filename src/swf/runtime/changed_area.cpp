@@ -8,6 +8,7 @@
 #include "swf/format/text.h"
 #include "swf/format/video.h"
 #include "swf/runtime/clip.h"
+#include "swf/runtime/clip_bounds.h"
 #include "swf/runtime/clip_drawing.h"
 #include "swf/runtime/display_object.h"
 #include "swf/runtime/movie_instance.h"
@@ -31,25 +32,6 @@ int32_t toTwips(double v, bool up) {
     // Rounded outwards, and kept from overflowing the integer box by absurd matrices.
     const double rounded = up ? std::ceil(v) : std::floor(v);
     return static_cast<int32_t>(std::clamp(std::isfinite(rounded) ? rounded : 0.0, -1e9, 1e9));
-}
-
-Rect transformed(const Rect& r, const Matrix& m) {
-    const double xs[2] = {static_cast<double>(r.xMin), static_cast<double>(r.xMax)};
-    const double ys[2] = {static_cast<double>(r.yMin), static_cast<double>(r.yMax)};
-    double minX = 0, maxX = 0, minY = 0, maxY = 0;
-    bool first = true;
-    for (double x : xs) {
-        for (double y : ys) {
-            const double tx = m.a * x + m.c * y + m.tx;
-            const double ty = m.b * x + m.d * y + m.ty;
-            if (first || tx < minX) minX = tx;
-            if (first || tx > maxX) maxX = tx;
-            if (first || ty < minY) minY = ty;
-            if (first || ty > maxY) maxY = ty;
-            first = false;
-        }
-    }
-    return {toTwips(minX, false), toTwips(maxX, true), toTwips(minY, false), toTwips(maxY, true)};
 }
 
 int32_t lerp(int32_t a, int32_t b, double t, bool up) { return toTwips(a + (b - a) * t, up); }
@@ -96,7 +78,7 @@ bool shownBox(const DisplayObject& object, const Movie& definitions, int depthLe
         }
         case CharacterKind::Text: {
             const auto& t = static_cast<const TextCharacter&>(c);
-            inner = transformed(t.bounds, t.matrix);
+            inner = transformedBox(t.bounds, t.matrix, BoxRounding::Outward);
             break;
         }
         case CharacterKind::EditText:
@@ -114,7 +96,7 @@ bool shownBox(const DisplayObject& object, const Movie& definitions, int depthLe
             break;
         }
     }
-    if (inner) box = transformed(*inner, object.matrix);
+    if (inner) box = transformedBox(*inner, object.matrix, BoxRounding::Outward);
     return true;
 }
 
@@ -144,7 +126,7 @@ std::optional<std::optional<Rect>> stageArea(const Clip& owner, const DisplayObj
         const auto it = parent.displayList().find(self->depth);
         if (it == parent.displayList().end() || it->second.get() != self) return std::nullopt;
         if (!self->filters.empty() || hasScalingGrid(*self, parent.definitions())) return std::nullopt;
-        r = transformed(r, self->matrix);
+        r = transformedBox(r, self->matrix, BoxRounding::Outward);
     }
     return Box{r};
 }

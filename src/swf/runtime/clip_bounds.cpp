@@ -27,25 +27,6 @@ int32_t toTwips(double v) {
     return static_cast<int32_t>(std::clamp(std::round(v), -1e9, 1e9));
 }
 
-Rect transformed(const Rect& r, const Matrix& m) {
-    const double xs[2] = {static_cast<double>(r.xMin), static_cast<double>(r.xMax)};
-    const double ys[2] = {static_cast<double>(r.yMin), static_cast<double>(r.yMax)};
-    double minX = 0, maxX = 0, minY = 0, maxY = 0;
-    bool first = true;
-    for (double x : xs) {
-        for (double y : ys) {
-            const double tx = m.a * x + m.c * y + m.tx;
-            const double ty = m.b * x + m.d * y + m.ty;
-            if (first || tx < minX) minX = tx;
-            if (first || tx > maxX) maxX = tx;
-            if (first || ty < minY) minY = ty;
-            if (first || ty > maxY) maxY = ty;
-            first = false;
-        }
-    }
-    return {toTwips(minX), toTwips(maxX), toTwips(minY), toTwips(maxY)};
-}
-
 int32_t lerp(int32_t a, int32_t b, double t) { return toTwips(a + (b - a) * t); }
 
 std::optional<Rect> characterBounds(const DisplayObject& object, const Movie& movie) {
@@ -61,7 +42,7 @@ std::optional<Rect> characterBounds(const DisplayObject& object, const Movie& mo
     }
     case CharacterKind::Text: {
         const auto& t = static_cast<const TextCharacter&>(c);
-        return transformed(t.bounds, t.matrix);
+        return transformedBox(t.bounds, t.matrix);
     }
     case CharacterKind::EditText:
         return static_cast<const EditTextCharacter&>(c).bounds;
@@ -82,10 +63,10 @@ std::optional<Rect> characterBounds(const DisplayObject& object, const Movie& mo
             if (part->kind == CharacterKind::Shape) partBox = static_cast<const ShapeCharacter*>(part)->bounds;
             if (part->kind == CharacterKind::Text) {
                 const auto* t = static_cast<const TextCharacter*>(part);
-                partBox = transformed(t->bounds, t->matrix);
+                partBox = transformedBox(t->bounds, t->matrix);
             }
             if (part->kind == CharacterKind::EditText) partBox = static_cast<const EditTextCharacter*>(part)->bounds;
-            if (partBox) box = unite(box, transformed(*partBox, r.matrix));
+            if (partBox) box = unite(box, transformedBox(*partBox, r.matrix));
         }
         return box;
     }
@@ -95,6 +76,31 @@ std::optional<Rect> characterBounds(const DisplayObject& object, const Movie& mo
 }
 
 }  // namespace
+
+Rect transformedBox(const Rect& r, const Matrix& m, BoxRounding rounding) {
+    const bool outward = rounding == BoxRounding::Outward;
+    auto toTwips = [outward](double v, bool up) {
+        // Rounded as asked, and kept from overflowing the integer box by absurd matrices.
+        const double rounded = outward ? (up ? std::ceil(v) : std::floor(v)) : std::round(v);
+        return static_cast<int32_t>(std::clamp(std::isfinite(rounded) ? rounded : 0.0, -1e9, 1e9));
+    };
+    const double xs[2] = {static_cast<double>(r.xMin), static_cast<double>(r.xMax)};
+    const double ys[2] = {static_cast<double>(r.yMin), static_cast<double>(r.yMax)};
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    bool first = true;
+    for (double x : xs) {
+        for (double y : ys) {
+            const double tx = m.a * x + m.c * y + m.tx;
+            const double ty = m.b * x + m.d * y + m.ty;
+            if (first || tx < minX) minX = tx;
+            if (first || tx > maxX) maxX = tx;
+            if (first || ty < minY) minY = ty;
+            if (first || ty > maxY) maxY = ty;
+            first = false;
+        }
+    }
+    return {toTwips(minX, false), toTwips(maxX, true), toTwips(minY, false), toTwips(maxY, true)};
+}
 
 std::optional<Rect> contentBounds(const Clip& clip) {
     std::optional<Rect> box;
@@ -110,7 +116,7 @@ std::optional<Rect> objectBounds(const DisplayObject& object, const Movie& movie
     if (!object.character) return std::nullopt;
     const std::optional<Rect> inner = object.clip ? contentBounds(*object.clip) : characterBounds(object, movie);
     if (!inner) return std::nullopt;
-    return transformed(*inner, object.matrix);
+    return transformedBox(*inner, object.matrix);
 }
 
 }  // namespace velmora::swf
